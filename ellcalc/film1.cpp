@@ -1,0 +1,80 @@
+#include "ellcalc/film1.hpp"
+
+#include <cmath>
+
+#include "console/console.hpp"
+#include "ellcalc/cres.hpp"
+#include "ellcalc/psd.hpp"
+#include "ellcalc/real.hpp"
+
+namespace ellcalc {
+
+using console::cplx;
+using console::cplx_d;
+using console::narrow;
+
+namespace {
+
+constexpr double step = 0.001;      // half-step of the central difference in xi1
+constexpr double tolerance = 0.0005;  // on the relative correction of xi1
+constexpr int max_passes = 15;
+
+// Phase factor that matches rho for a film of s-admittance xi.
+cplx phase_factor(const float& xi, const float& s2, const cplx& a0, const cplx& a2, const cplx& b0, const cplx& b2,
+                  const cplx& rho) {
+  const cplx x1{xi, 0.0f};
+  const cplx b1 = narrow(cplx_d(x1) + double{s2} / cplx_d(x1));
+  cplx z;
+  cres(a0, x1, a2, b0, b1, b2, rho, z);
+  return z;
+}
+
+}  // namespace
+
+void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_t& kind, const float& ps,
+           const float& de, float& an, float& ep, float& psa, float& dea, float& per) {
+  // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
+  const float rad = stored(phi * deg);
+  const float s2 = stored(std::sin(double{rad}) * std::sin(double{rad}));
+  const cplx a0{stored(std::cos(double{rad})), 0.0f};
+  const cplx b0 = narrow(1.0 / cplx_d(a0));
+  const cplx_d n2sq = cplx_d(cn2) * cplx_d(cn2);
+  const cplx a2 = console::csqrt(n2sq - double{s2});
+  const cplx b2 = narrow(n2sq / cplx_d(a2));
+  float xi1 = stored(std::sqrt(double{an} * an - s2));
+
+  if (kind != 1) {
+    const cplx rho = narrow(std::tan(ps * deg) * console::cexp(cplx_d(0.0, de * deg)));
+    cplx z1, z2;
+    if (kind == 3) {
+      z1 = phase_factor(xi1, s2, a0, a2, b0, b2, rho);
+      z2 = z1;
+    } else {
+      // Newton search for the xi1 at which |z| = 1, as it must be for a non-absorbing
+      // film; the derivative of ln|z| is a central difference of half-step `step`.
+      bool converged = false;
+      float dss = 0.0f;
+      for (int pass = 0; pass < max_passes && !converged; ++pass) {
+        z1 = phase_factor(stored(xi1 - step), s2, a0, a2, b0, b2, rho);
+        z2 = phase_factor(stored(xi1 + step), s2, a0, a2, b0, b2, rho);
+        const double l1 = std::log(console::modulus(z1));
+        const double l2 = std::log(console::modulus(z2));
+        dss = stored(step * (l1 + l2) / (l1 - l2));
+        xi1 = stored(double{xi1} + dss);
+        converged = std::fabs(double{dss} / xi1) < tolerance;
+      }
+      if (!converged) console::fmt_write("(' Conv. lente ! ',/,' S = ',F7.3,' DSS = ',F7.4)", {xi1, dss});
+    }
+    an = stored(std::sqrt(double{xi1} * xi1 + s2));
+    const cplx w = narrow((cplx_d(z1) + cplx_d(z2)) / 2.0);
+    ep = stored(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * four_pi));
+  }
+
+  per = stored(ol / (double{xi1} + xi1));
+  if (ep < 0.0f) ep = stored(double{ep} + per);
+
+  const float ak = 0.0f;
+  psd(an, ak, ep, ol, a0, a2, b0, b2, s2, psa, dea);
+}
+
+}  // namespace ellcalc

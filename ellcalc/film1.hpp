@@ -1,0 +1,25 @@
+// The film model: one non-absorbing film (index an, thickness ep in nm) on a substrate of
+// complex index cn2, seen from air at the angle phi (degrees) and wavelength ol (nm).
+//
+// kind 1: forward only; psa, dea are Psi and Delta of the film.
+// kind 3: ep is replaced by the thickness that matches the measured Psi ps and Delta de
+//         at the given index (an is recomputed from the film's wave-vector component).
+// other:  an and ep are both searched (Newton search on the film's normal wave-vector
+//         component, with " Conv. lente ! " written after 15 passes).
+// In every kind per is the thickness period ol / (2 xi1), a negative ep is replaced by
+// ep + per, and psa, dea are Psi and Delta of the final film.
+//   632.8, 70, (3.866, -0.028), kind 1, an 1.5, ep 100 -> per 270.62, psa 43.613, dea 75.973
+//   same, kind 3, ps 39.44, de 78.24                  -> ep 92.872
+//   same, kind 4                                      -> an 1.47352, ep 95.274, per 278.77
+#pragma once
+
+#include <cstdint>
+
+#include "console/complex.hpp"
+
+namespace ellcalc {
+
+void film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind, const float& ps,
+           const float& de, float& an, float& ep, float& psa, float& dea, float& per);
+
+}  // namespace ellcalc

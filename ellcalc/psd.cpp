@@ -1,0 +1,40 @@
+#include "ellcalc/psd.hpp"
+
+#include <cmath>
+
+#include "ellcalc/cf_cg.hpp"
+#include "ellcalc/real.hpp"
+
+namespace ellcalc {
+
+using console::cplx;
+using console::cplx_d;
+using console::narrow;
+
+void psd(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
+         const cplx& b0, const cplx& b2, const float& s2, float& psi, float& delta) {
+  const cplx n1{an, ak};
+  const cplx_d n1sq = cplx_d(n1) * cplx_d(n1);
+  const cplx a1 = console::csqrt(n1sq - double{s2});
+  const cplx b1 = narrow(n1sq / cplx_d(a1));
+
+  // Only the real part of a1 enters the phase.
+  const float beta = stored(ep * four_pi * a1.re / ol);
+  const cplx e = narrow(console::cexp(cplx_d(0.0, -double{beta})));
+
+  cplx rp01, rs01, rp12, rs12;
+  cf(rp01, b1, b0);
+  cf(rs01, a0, a1);
+  cf(rp12, b2, b1);
+  cf(rs12, a1, a2);
+
+  cplx rp, rs;
+  cg(rp, rp01, narrow(cplx_d(rp12) * cplx_d(e)));
+  cg(rs, rs01, narrow(cplx_d(rs12) * cplx_d(e)));
+
+  const cplx rho = narrow(cplx_d(rp) / cplx_d(rs));
+  psi = stored(std::atan(console::modulus(rho)) / deg);
+  delta = stored(std::atan2(double{rho.im}, double{rho.re}) / deg);
+}
+
+}  // namespace ellcalc

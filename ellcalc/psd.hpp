@@ -1,0 +1,17 @@
+// Forward model: Psi and Delta of a film of complex index (an, ak) and thickness ep (nm) on
+// a substrate, at wavelength ol (nm), given the s- and p-admittances of ambient (a0, b0) and
+// substrate (a2, b2) and s2 = (sin phi)^2. Results in degrees, Psi in [0, 90], Delta in
+// [-180, 180].
+//   632.8 nm, 70 deg, substrate (3.866, -0.028), film 1.5 / 100 nm -> 43.613, 75.973
+//   same with ep = 0 (bare substrate)                           -> 10.457, 178.846
+#pragma once
+
+#include "console/complex.hpp"
+
+namespace ellcalc {
+
+void psd(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
+         const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2, float& psi,
+         float& delta);
+
+}  // namespace ellcalc

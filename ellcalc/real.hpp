@@ -1,0 +1,17 @@
+// Conventions shared by the numerical routines of the ellipsometry calculator.
+//
+// Every formula is carried in double precision on the widened single-precision operands;
+// a result is rounded to single precision only where it is stored in a named quantity.
+//   const float s2 = stored(std::sin(double{rad}) * std::sin(double{rad}));
+#pragma once
+
+namespace ellcalc {
+
+// Degrees to radians, and 4 pi, as the calculator has always written them.
+inline constexpr double deg = 0.017453292;
+inline constexpr double four_pi = 12.566371;
+
+// Rounds a double-precision result to the single-precision quantity that receives it.
+constexpr float stored(double x) { return static_cast<float>(x); }
+
+}  // namespace ellcalc
