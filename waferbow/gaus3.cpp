@@ -1,0 +1,45 @@
+#include "waferbow/gaus3.hpp"
+
+#include "console/console.hpp"
+
+namespace waferbow {
+
+void gaus3(const matrix3& a, const vector3& b, vector3& x) {
+  const auto A = [&a](int i, int j) { return a[at(i, j)]; };
+
+  // Elimination with the third row, done even when A(3,3) is 0.
+  double bb[2];
+  double aa[2][2];
+  for (int i = 1; i <= 2; ++i) {
+    bb[i - 1] = b[static_cast<std::size_t>(i - 1)] * A(3, 3) - b[2] * A(i, 3);
+    for (int j = 1; j <= 2; ++j) aa[i - 1][j - 1] = A(i, j) * A(3, 3) - A(3, j) * A(i, 3);
+  }
+
+  const double det = aa[0][0] * aa[1][1] - aa[1][0] * aa[0][1];
+  if (det == 0.0) {
+    console::fmt_write("(' GAUS3 ne peut pas resoudre.')");
+    return;
+  }
+  x[0] = (bb[0] * aa[1][1] - bb[1] * aa[0][1]) / det;
+
+  if (aa[1][1] != 0.0) {
+    x[1] = (bb[1] - aa[1][0] * x[0]) / aa[1][1];
+  } else if (aa[0][1] == 0.0) {
+    console::fmt_write("(' GAUS3 ne peut pas resoudre: X(1) = ',E14.7)", {x[0]});
+    return;
+  } else {
+    x[1] = (bb[0] - aa[0][0] * x[0]) / aa[0][1];
+  }
+
+  if (A(3, 3) != 0.0) {
+    x[2] = ((b[2] - A(3, 1) * x[0]) - A(3, 2) * x[1]) / A(3, 3);
+  } else if (A(2, 3) != 0.0) {
+    x[2] = ((b[1] - A(2, 1) * x[0]) - A(2, 2) * x[1]) / A(2, 3);
+  } else if (A(1, 3) == 0.0) {
+    console::fmt_write("(' GAUS3 ne peut pas resoudre:',/,' X(1-2) = ',2(1X,E14.7))", {x[0], x[1]});
+  } else {
+    x[2] = ((b[0] - A(1, 1) * x[0]) - A(1, 2) * x[1]) / A(1, 3);
+  }
+}
+
+}  // namespace waferbow

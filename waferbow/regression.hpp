@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "waferbow/first_calculation.hpp"
+#include "waferbow/gaus3.hpp"
+
+namespace waferbow {
+
+// Newton steps ("regressions") stop at this count even without convergence.
+inline constexpr std::int32_t max_regressions = 10000;
+
+// Where the Newton search ended: the new silicon mid-plane radius x, the new silica
+// mid-plane radius c4, the new neutral lines y (silicon) and z (silica), the target
+// energy w of the first state carried by the new layers and the energy wx reached.
+struct regression_result {
+  double x;
+  double c4;
+  double y;
+  double z;
+  double w;
+  double wx;
+};
+
+// Finds the new geometry of the wafer once the silicon and silica are h1 and h2 thick (m)
+// and the external moment m (MN) applies: forces balance, moments balance with m, and the
+// elastic energy equals the first state's deformation energy in the new layers. Starts at
+// the first state (c1, r1, r2) and stops when |w - wx| < w/10000 or after
+// max_regressions steps; n counts the steps.
+//
+// xs is the caller's solution array, which persists from step to step and from call to
+// call: a step that gaus3 cannot solve takes the components it did not reach from there.
+// gaus3's messages appear on standard output in the middle of the search.
+//   first state of the default wafer, h1 = 525 um, h2 = 1 um, m = 0 -> n = 1, x = c1
+void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
+                std::int32_t& n, regression_result& res);
+
+}  // namespace waferbow
