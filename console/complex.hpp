@@ -1,0 +1,78 @@
+// Complex numbers of the calculators: a stored value is a pair of single-precision reals
+// (`cplx`); formulas are carried in double precision (`cplx_d`) and rounded to single
+// precision only where the result is stored in a named quantity (`narrow`).
+//
+//   cplx x1 = ...;                       // stored, single precision
+//   cplx b1 = narrow(x1 + s2 / x1);      // the formula in double, one rounding per part
+//
+// The arithmetic is the plain textbook one, with no recovery rules for infinities: a
+// product or quotient that meets an infinity or a zero divisor gives what the formulas
+// give (often a NaN), and nothing traps.
+#pragma once
+
+#include <cmath>
+
+namespace console {
+
+struct cplx {
+  float re = 0.0f;
+  float im = 0.0f;
+};
+
+struct cplx_d {
+  double re = 0.0;
+  double im = 0.0;
+
+  constexpr cplx_d() = default;
+  constexpr cplx_d(double r, double i) : re(r), im(i) {}
+  // Widening is exact and implicit, so stored values enter formulas directly.
+  constexpr cplx_d(cplx c) : re(c.re), im(c.im) {}  // NOLINT(google-explicit-constructor)
+};
+
+// Rounds each part to single precision (ties to even), as storing does.
+constexpr cplx narrow(cplx_d z) { return {static_cast<float>(z.re), static_cast<float>(z.im)}; }
+
+constexpr cplx_d operator+(cplx_d a, cplx_d b) { return {a.re + b.re, a.im + b.im}; }
+constexpr cplx_d operator-(cplx_d a, cplx_d b) { return {a.re - b.re, a.im - b.im}; }
+constexpr cplx_d operator-(cplx_d a) { return {-a.re, -a.im}; }
+constexpr cplx_d operator*(cplx_d a, cplx_d b) {
+  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+
+// Smith's division: scale by the ratio of the divisor's smaller to its larger component.
+// A zero divisor gives NaN parts.
+constexpr cplx_d operator/(cplx_d a, cplx_d b) {
+  if (std::fabs(b.re) >= std::fabs(b.im)) {
+    const double r = b.im / b.re;
+    const double den = b.re + b.im * r;
+    return {(a.re + a.im * r) / den, (a.im - a.re * r) / den};
+  }
+  const double r = b.re / b.im;
+  const double den = b.re * r + b.im;
+  return {(a.re * r + a.im) / den, (a.im * r - a.re) / den};
+}
+
+// A real operand acts on both parts; a real divided by a complex is (x, 0) / z.
+constexpr cplx_d operator+(cplx_d a, double x) { return {a.re + x, a.im}; }
+constexpr cplx_d operator+(double x, cplx_d a) { return {x + a.re, a.im}; }
+constexpr cplx_d operator-(cplx_d a, double x) { return {a.re - x, a.im}; }
+constexpr cplx_d operator-(double x, cplx_d a) { return {x - a.re, -a.im}; }
+constexpr cplx_d operator*(cplx_d a, double x) { return {a.re * x, a.im * x}; }
+constexpr cplx_d operator*(double x, cplx_d a) { return {x * a.re, x * a.im}; }
+constexpr cplx_d operator/(cplx_d a, double x) { return {a.re / x, a.im / x}; }
+constexpr cplx_d operator/(double x, cplx_d a) { return cplx_d(x, 0.0) / a; }
+
+// Modulus in double precision: the larger part times sqrt(1 + (smaller/larger)^2), or the
+// larger part alone when adding the smaller one to it changes nothing.
+//   modulus({3, 4}) -> 5,  modulus({1e30, 1}) -> 1e30,  modulus({0, 0}) -> 0
+double modulus(cplx_d z);
+
+// Principal square root, both parts rounded to single precision: the real part is never
+// negative, and on the negative real axis the imaginary part is positive.
+//   csqrt({-4, 0}) -> (0, 2),  csqrt({-4, -0.0}) -> (0, 2),  csqrt({0, 0}) -> (0, 0)
+cplx csqrt(cplx_d z);
+
+// exp(a + ib) = e^a (cos b, sin b), in double precision.
+cplx_d cexp(cplx_d z);
+
+}  // namespace console

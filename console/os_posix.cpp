@@ -1,0 +1,68 @@
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "console/os.hpp"
+
+namespace console::os {
+
+namespace {
+
+// Every signal a handler was installed for.
+sigset_t& handled() {
+  static sigset_t set = [] {
+    sigset_t s;
+    sigemptyset(&s);
+    return s;
+  }();
+  return set;
+}
+
+}  // namespace
+
+std::size_t read_input(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return 0;
+  }
+}
+
+bool input_ready() {
+  pollfd p{STDIN_FILENO, POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0;
+}
+
+void write_all(stream to, const char* data, std::size_t size) {
+  const int fd = to == stream::output ? STDOUT_FILENO : STDERR_FILENO;
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+void install_handler(int signo, signal_handler handler, bool unless_ignored) {
+  struct sigaction old {};
+  if (unless_ignored && ::sigaction(signo, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
+  sigaddset(&handled(), signo);
+  struct sigaction sa {};
+  sa.sa_handler = handler;
+  sigfillset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  ::sigaction(signo, &sa, nullptr);
+}
+
+void hold_signals() { ::sigprocmask(SIG_BLOCK, &handled(), nullptr); }
+
+void release_signals() { ::sigprocmask(SIG_UNBLOCK, &handled(), nullptr); }
+
+void exit_now(int status) { ::_exit(status); }
+
+}  // namespace console::os

@@ -1,0 +1,227 @@
+// Runs one recorded session of a calculator and compares what it wrote.
+//
+//   transcript_runner <program> <stem>
+//
+// <stem>.in       the bytes given on standard input
+// <stem>.out      the exact standard output expected
+// <stem>.err      the exact standard error expected (absent: empty)
+// <stem>.status   the exit status expected, in decimal
+// <stem>.signal   optional: a signal name (INT, TERM, QUIT, FPE, TRAP, ABRT) sent once the
+//                 program has written all of <stem>.out; standard input stays open until then,
+//                 so the program is waiting at its prompt
+// <stem>.combined optional: standard output and error go to one pipe, and their mixture must
+//                 equal this file (it replaces <stem>.out and <stem>.err in the comparison, and
+//                 the signal, if any, is sent once the mixture holds all of <stem>.out)
+//
+// With TRANSCRIPT_UPDATE=1 in the environment the actual outputs are written to the expected
+// files instead (a draft to check by hand, never a verdict).
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+namespace {
+
+std::optional<std::string> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+int signal_number(std::string name) {
+  while (!name.empty() && (name.back() == '\n' || name.back() == ' ')) name.pop_back();
+  if (name == "INT") return SIGINT;
+  if (name == "TERM") return SIGTERM;
+  if (name == "QUIT") return SIGQUIT;
+  if (name == "FPE") return SIGFPE;
+  if (name == "TRAP") return SIGTRAP;
+  if (name == "ABRT") return SIGABRT;
+  return -1;
+}
+
+std::string visible(const std::string& s) {
+  std::string r;
+  for (unsigned char c : s) {
+    if (c == '\n') {
+      r += "\\n\n";
+    } else if (c < 32 || c > 126) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      r += buf;
+    } else {
+      r += static_cast<char>(c);
+    }
+  }
+  return r;
+}
+
+bool same(const char* what, const std::string& expected, const std::string& actual) {
+  if (expected == actual) return true;
+  std::size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  const std::size_t from = at > 200 ? at - 200 : 0;
+  std::fprintf(stderr, "%s differs at byte %zu\n--- expected (from byte %zu)\n%s\n--- actual\n%s\n---\n", what, at,
+               from, visible(expected.substr(from, 600)).c_str(), visible(actual.substr(from, 600)).c_str());
+  return false;
+}
+
+struct outcome {
+  std::string out;
+  std::string err;
+  std::string status;
+};
+
+outcome run(const char* program, const std::string& input, int signo, std::size_t signal_after, bool combined) {
+  int in_pipe[2];
+  int out_pipe[2];
+  int err_pipe[2];
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
+    std::perror("pipe");
+    std::exit(2);
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in_pipe[0], 0);
+    dup2(out_pipe[1], 1);
+    dup2(combined ? out_pipe[1] : err_pipe[1], 2);
+    for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
+    // The child starts with the default reactions, whatever the runner inherited.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
+    signal(SIGPIPE, SIG_DFL);
+    execl(program, program, static_cast<char*>(nullptr));
+    std::perror("exec");
+    _exit(127);
+  }
+  close(in_pipe[0]);
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  signal(SIGPIPE, SIG_IGN);
+  fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
+
+  outcome result;
+  std::size_t written = 0;
+  int to_child = in_pipe[1];
+  int from_out = out_pipe[0];
+  int from_err = err_pipe[0];
+  bool signalled = signo < 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+
+  while (from_out >= 0 || from_err >= 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "timed out; output so far:\n%s\n", visible(result.out).c_str());
+      kill(pid, SIGKILL);
+      break;
+    }
+    if (to_child >= 0 && written == input.size() && signalled) {
+      close(to_child);
+      to_child = -1;
+    }
+    pollfd fds[3];
+    int n = 0;
+    if (from_out >= 0) fds[n++] = {from_out, POLLIN, 0};
+    if (from_err >= 0) fds[n++] = {from_err, POLLIN, 0};
+    if (to_child >= 0 && written < input.size()) fds[n++] = {to_child, POLLOUT, 0};
+    if (poll(fds, static_cast<nfds_t>(n), 100) < 0 && errno != EINTR) break;
+    for (int i = 0; i < n; ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == to_child) {
+        const ssize_t w = write(to_child, input.data() + written, input.size() - written);
+        if (w > 0) written += static_cast<std::size_t>(w);
+        if (w < 0 && errno != EAGAIN) written = input.size();
+        continue;
+      }
+      char buf[65536];
+      const ssize_t r = read(fds[i].fd, buf, sizeof buf);
+      std::string& sink = fds[i].fd == from_out ? result.out : result.err;
+      if (r > 0) {
+        sink.append(buf, static_cast<std::size_t>(r));
+      } else {
+        close(fds[i].fd);
+        (fds[i].fd == from_out ? from_out : from_err) = -1;
+      }
+    }
+    if (!signalled && written == input.size() && result.out.size() >= signal_after) {
+      // Give the program the moment it needs to reach its read, then signal.
+      usleep(100 * 1000);
+      kill(pid, signo);
+      signalled = true;
+    }
+  }
+  if (to_child >= 0) close(to_child);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) {
+    result.status = std::to_string(WEXITSTATUS(status)) + "\n";
+  } else {
+    result.status = "signal " + std::to_string(WTERMSIG(status)) + "\n";
+  }
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: transcript_runner <program> <stem>\n");
+    return 2;
+  }
+  const std::string stem = argv[2];
+  const auto input = read_file(stem + ".in");
+  if (!input) {
+    std::fprintf(stderr, "no %s.in\n", stem.c_str());
+    return 2;
+  }
+  const std::string expected_out = read_file(stem + ".out").value_or("");
+  const auto expected_combined = read_file(stem + ".combined");
+  const std::string expected_err = read_file(stem + ".err").value_or("");
+  const std::string expected_status = read_file(stem + ".status").value_or("0\n");
+  int signo = -1;
+  if (const auto name = read_file(stem + ".signal")) {
+    signo = signal_number(*name);
+    if (signo < 0) {
+      std::fprintf(stderr, "unknown signal in %s.signal\n", stem.c_str());
+      return 2;
+    }
+  }
+
+  const outcome got = run(argv[1], *input, signo, expected_out.size(), expected_combined.has_value());
+
+  if (const char* update = std::getenv("TRANSCRIPT_UPDATE"); update && std::strcmp(update, "1") == 0) {
+    if (expected_combined) {
+      write_file(stem + ".combined", got.out);
+    } else {
+      write_file(stem + ".out", got.out);
+      write_file(stem + ".err", got.err);
+    }
+    write_file(stem + ".status", got.status);
+    std::fprintf(stderr, "updated %s\n", stem.c_str());
+    return 0;
+  }
+
+  bool ok = true;
+  if (expected_combined) {
+    ok &= same("combined output", *expected_combined, got.out);
+  } else {
+    ok &= same("standard output", expected_out, got.out);
+    ok &= same("standard error", expected_err, got.err);
+  }
+  ok &= same("exit status", expected_status, got.status);
+  return ok ? 0 : 1;
+}
