@@ -5,6 +5,11 @@
 
 #include "console/console.hpp"
 #include "ellcalc/dialogue.hpp"
+#include "ellcalc/film1.hpp"
+#include "ellcalc/harmonics.hpp"
+#include "ellcalc/invert_harmonics.hpp"
+#include "ellcalc/psi_delta_from_harmonics.hpp"
+#include "ellcalc/rcoef.hpp"
 #include "ellcalc/substrate_index.hpp"
 
 namespace ellcalc {
@@ -19,9 +24,24 @@ using console::list_read;
 float ol = 632.8f;             // wavelength, nm
 float phi = 70.0f;             // angle of incidence, degrees
 cplx cn2{3.866f, -0.028f};     // substrate index n - ik
+float an = 1.5f;               // film index
+float ep = 100.0f;             // film thickness, nm
 float ps = 39.44f;             // Psi, degrees
 float de = 78.24f;             // Delta, degrees
+float pol = 90.0f;             // polariser azimuth, degrees
+float bir = 90.0f;             // retardance of the compensator Q, degrees
+float rot = 0.0f;              // optical rotation of Q, degrees
+float ana = -45.0f;            // analyser azimuth, degrees
+float ref = 0.0f;              // azimuth of Q at the top-zero mark, degrees
+float h0p = 2.819f;            // measured H0
+float h2p = 2.266f;            // measured amplitude of H2
+float h2d = 92.776f;           // measured phase of H2, degrees
+float h4p = 0.417f;            // measured amplitude of H4
+float h4d = 45.034f;           // measured phase of H4, degrees
 std::int32_t mode = 1;         // last menu choice
+float per = 0.0f;              // thickness period of the last film, nm
+float psa = 0.0f;              // Psi of the model for the last film found, degrees
+float dea = 0.0f;              // Delta of the model for the last film found, degrees
 
 void ask_wavelength() {
   fmt_write("(1H+,' Longueur d onde : ',F8.2,' nm ? ',$)", {ol});
@@ -33,6 +53,21 @@ void ask_angle() {
   list_read({phi});
 }
 
+void ask_substrate() {
+  fmt_write("(1H+,' Indice du substrat : ',2(F9.5,1X),' ? ',$)", {cn2});
+  list_read({cn2});
+}
+
+void ask_film_index() {
+  fmt_write("(1H+,' Indice de la couche mince : ',F9.5,' ? ',$)", {an});
+  list_read({an});
+}
+
+void ask_thickness() {
+  fmt_write("(1H+,' Epaisseur de la couche mince : ',F9.2,' nm ? ',$)", {ep});
+  list_read({ep});
+}
+
 void ask_psi() {
   fmt_write("(1H+,' Psi : ',F8.3,' degres ? ',$)", {ps});
   list_read({ps});
@@ -41,6 +76,35 @@ void ask_psi() {
 void ask_delta() {
   fmt_write("(1H+,' Delta : ',F8.3,' degres ? ',$)", {de});
   list_read({de});
+}
+
+// The five instrument angles of modes 6 and 7.
+void ask_instrument() {
+  fmt_write("(1H+,' Angle du polariseur : ',F8.3,' degres ? ',$)", {pol});
+  list_read({pol});
+  fmt_write("(1H+,' Birefringence de Q : ',F8.3,' degres ? ',$)", {bir});
+  list_read({bir});
+  fmt_write("(1H+,' Pouvoir rotatoire de Q : ',F8.3,' degres ? ',$)", {rot});
+  list_read({rot});
+  fmt_write("(1H+,' Angle du top zero : ',F8.3,' degres ? ',$)", {ref});
+  list_read({ref});
+  fmt_write("(1H+,' Angle de l analyseur : ',F8.3,' degres ? ',$)", {ana});
+  list_read({ana});
+}
+
+// Mode 1: Psi and Delta of a film; they become the kept Psi and Delta.
+void mode_psi_delta() {
+  ask_wavelength();
+  ask_angle();
+  ask_substrate();
+  ask_film_index();
+  ask_thickness();
+  film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  ps = psa;
+  de = dea;
+  fmt_write("(1H+,' ',F8.1,' nm, Indice : ',F9.5,' Epaisseur : ',F8.2,' nm',/,' Periode : ',F8.2,' nm',/,"
+            "' Psi, Delta : ',F9.3,1X,F9.3,' degres',/)",
+            {ol, an, ep, per, ps, de});
 }
 
 // Mode 2: index of a bare substrate from Psi and Delta. The wavelength is asked and kept
@@ -54,6 +118,90 @@ void mode_substrate_index() {
   fmt_write("(1H+,' Indice du substrat : ',2(F9.5,1X),' . ',/)", {cn2});
 }
 
+// Modes 3 and 4: film thickness at a fixed index, or thickness and index together, from
+// the measured Psi and Delta, which stay as entered.
+void mode_film_fit() {
+  ask_wavelength();
+  ask_angle();
+  ask_substrate();
+  ask_film_index();
+  ask_psi();
+  ask_delta();
+  film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F8.2,' nm',/,"
+            "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
+            {ol, an, ep, per, ps, de, psa, dea});
+}
+
+// Mode 5: reflection coefficients and reflectances; Psi and Delta become the kept ones.
+void mode_reflection() {
+  ask_wavelength();
+  ask_angle();
+  ask_substrate();
+  ask_film_index();
+  ask_thickness();
+  cplx rp, rs;
+  float Rp, Rs;
+  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, ps, de);
+  fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F9.3,' nm',/,"
+            "' Psi, Delta : ',F9.3,1X,F9.3,' degres',/,' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,"
+            "' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/)",
+            {ol, an, ep, per, ps, de, rp, Rp, rs, Rs});
+}
+
+// Mode 6: harmonics of the rotating-compensator instrument for the film model, and Psi,
+// Delta computed back from them.
+void mode_harmonics() {
+  ask_wavelength();
+  ask_angle();
+  ask_substrate();
+  ask_film_index();
+  ask_thickness();
+  ask_instrument();
+  cplx rp, rs;
+  float Rp, Rs;
+  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, ps, de);
+  float H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P;
+  harmonics(ps, de, Rs, pol, bir, rot, ref, ana, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P);
+  psi_delta_from_harmonics(H2C, H2S, H4C, H4S, Rs, pol, bir, rot, ref, ana, psa, dea);
+  fmt_write("(1H+,' POL,BIR,ROT,REF,ANA =',5(1X,F8.3),' degres')", {pol, bir, rot, ref, ana});
+  fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F8.2,' nm',/,"
+            "' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/,' H0 : ',F8.6,/,"
+            "' H2 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,' H4 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,"
+            "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
+            {ol, an, ep, per, rp, Rp, rs, Rs, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P, ps, de, psa, dea});
+}
+
+// Mode 7: Psi and Delta from measured harmonics, the thickness at the kept film index, and
+// the harmonics that the film found would give.
+void mode_measured_harmonics() {
+  ask_wavelength();
+  ask_angle();
+  ask_substrate();
+  ask_instrument();
+  fmt_write("(1H+,' H0,HA2,HP2,HA4,HP4 : ',F8.6,2(1X,F8.6,1X,F8.3),' degres ? ')", {h0p, h2p, h2d, h4p, h4d});
+  list_read({h0p, h2p, h2d, h4p, h4d});
+
+  float disc;
+  invert_harmonics(h2p, h2d, h4p, h4d, pol, bir, rot, ref, ana, ps, de, disc);
+  if (disc < 0.0f) fmt_write("(1H+,' Discriminant negatif: ',E14.7)", {disc});
+
+  const std::int32_t thickness_at_fixed_index = 3;
+  film1(ol, phi, cn2, thickness_at_fixed_index, ps, de, an, ep, psa, dea, per);
+  cplx rp, rs;
+  float Rp, Rs, model_ps, model_de;
+  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, model_ps, model_de);
+  float H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P;
+  harmonics(model_ps, model_de, Rs, pol, bir, rot, ref, ana, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P);
+  fmt_write("(1H+,' H0 : ',F8.6,' H2 A, P :',1X,F8.6,1X,F8.3,' H4 A, P :',1X,F8.6,1X,F8.3,/,"
+            "' Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',' Periode : ',F9.3,' nm',/,"
+            "' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/,' H0 : ',F8.6,/,"
+            "' H2 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,' H4 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,"
+            "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
+            {h0p, h2p, h2d, h4p, h4d, an, ep, per, rp, Rp, rs, Rs, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P, ps,
+             de, psa, dea});
+}
+
 }  // namespace
 
 void main_routine() {
@@ -63,7 +211,13 @@ void main_routine() {
               "1X,I2,' ? ',$)",
               {mode});
     list_read({mode});
+    if (mode == 1) mode_psi_delta();
     if (mode == 2) mode_substrate_index();
+    if (mode == 3) mode_film_fit();
+    if (mode == 4) mode_film_fit();
+    if (mode == 5) mode_reflection();
+    if (mode == 6) mode_harmonics();
+    if (mode == 7) mode_measured_harmonics();
   }
 }
 
