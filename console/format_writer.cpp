@@ -101,6 +101,14 @@ void place_quoted(line_builder& line, std::string_view body, char quote) {
   if (start < body.size()) line.place(body.data() + start, body.size() - start);
 }
 
+bool has_field(const format_program& program, int from) {
+  for (int pc = from; pc < program.size; ++pc) {
+    const op k = program.code[pc].kind;
+    if (k == op::integer || k == op::fixed || k == op::exponent) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void execute_format(std::string_view text, const format_program& program, std::span<const value> values,
@@ -119,13 +127,11 @@ void execute_format(std::string_view text, const format_program& program, std::s
   int depth = 0;
 
   int pc = 0;
-  bool consumed = false;  // a value was written since the start or the last reversion
   for (;;) {
     if (pc == program.size) {
-      if (items.done() || !consumed) break;
+      if (items.done() || !has_field(program, program.reversion)) break;
       line.finish(sink, true);  // more values than fields: start over on a new line
       pc = program.reversion;
-      consumed = false;
       continue;
     }
     const instruction& in = program.code[pc];
@@ -140,7 +146,6 @@ void execute_format(std::string_view text, const format_program& program, std::s
       case op::fixed:
       case op::exponent: {
         if (items.done()) goto end_of_statement;
-        consumed = true;
         if (in.kind == op::integer) {
           const std::int32_t v = items.next_is_integer() ? items.take_integer() : integer_part(items.take_real());
           render_integer(field, v, in.width);

@@ -8,7 +8,8 @@
 // <stem>.status   the exit status expected, in decimal
 // <stem>.signal   optional: a signal name (INT, TERM, QUIT, FPE, TRAP, ABRT) sent once the
 //                 program has written all of <stem>.out; standard input stays open until then,
-//                 so the program is waiting at its prompt
+//                 so the program is waiting at its prompt. "INT ignored" starts the program
+//                 with the signal ignored (it should stay so), and closes the input after it.
 // <stem>.combined optional: standard output and error go to one pipe, and their mixture must
 //                 equal this file (it replaces <stem>.out and <stem>.err in the comparison, and
 //                 the signal, if any, is sent once the mixture holds all of <stem>.out)
@@ -46,6 +47,7 @@ void write_file(const std::string& path, const std::string& data) {
 
 int signal_number(std::string name) {
   while (!name.empty() && (name.back() == '\n' || name.back() == ' ')) name.pop_back();
+  if (const auto blank = name.find(' '); blank != std::string::npos) name.resize(blank);
   if (name == "INT") return SIGINT;
   if (name == "TERM") return SIGTERM;
   if (name == "QUIT") return SIGQUIT;
@@ -87,7 +89,8 @@ struct outcome {
   std::string status;
 };
 
-outcome run(const char* program, const std::string& input, int signo, std::size_t signal_after, bool combined) {
+outcome run(const char* program, const std::string& input, int signo, bool ignored, std::size_t signal_after,
+            bool combined) {
   int in_pipe[2];
   int out_pipe[2];
   int err_pipe[2];
@@ -105,6 +108,7 @@ outcome run(const char* program, const std::string& input, int signo, std::size_
     signal(SIGINT, SIG_DFL);
     signal(SIGQUIT, SIG_DFL);
     signal(SIGPIPE, SIG_DFL);
+    if (ignored) signal(signo, SIG_IGN);
     execl(program, program, static_cast<char*>(nullptr));
     std::perror("exec");
     _exit(127);
@@ -193,15 +197,17 @@ int main(int argc, char** argv) {
   const std::string expected_err = read_file(stem + ".err").value_or("");
   const std::string expected_status = read_file(stem + ".status").value_or("0\n");
   int signo = -1;
+  bool ignored = false;
   if (const auto name = read_file(stem + ".signal")) {
     signo = signal_number(*name);
+    ignored = name->find("ignored") != std::string::npos;
     if (signo < 0) {
       std::fprintf(stderr, "unknown signal in %s.signal\n", stem.c_str());
       return 2;
     }
   }
 
-  const outcome got = run(argv[1], *input, signo, expected_out.size(), expected_combined.has_value());
+  const outcome got = run(argv[1], *input, signo, ignored, expected_out.size(), expected_combined.has_value());
 
   if (const char* update = std::getenv("TRANSCRIPT_UPDATE"); update && std::strcmp(update, "1") == 0) {
     if (expected_combined) {
