@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "console/streams.hpp"
+
 namespace waferbow {
 namespace {
 
@@ -21,6 +23,7 @@ matrix3 rows(double a11, double a12, double a13, double a21, double a22, double 
 std::string solve(const matrix3& a, const vector3& b, vector3& x) {
   testing::internal::CaptureStdout();
   gaus3(a, b, x);
+  console::output_flush();  // the console layer holds standard output in its own buffer
   return testing::internal::GetCapturedStdout();
 }
 
@@ -61,16 +64,15 @@ TEST(Gaus3, ZeroDeterminantLeavesXUntouched) {
 // a NaN, which is not 0, and the solution goes on until the next exact zero test.
 TEST(Gaus3, LaterFailuresKeepTheUnreachedComponents) {
   vector3 x{7, 8, 9};
-  std::string out = solve(rows(inf, 1, 0, 1, 1, 0, 1, 1, 0), {1, 1, 1}, x);
-  EXPECT_EQ(out.rfind(" GAUS3 ne peut pas resoudre: X(1) = ", 0), 0u) << out;
-  EXPECT_NE(out.find("NaN"), std::string::npos) << out;
+  EXPECT_EQ(solve(rows(inf, 1, 0, 1, 1, 0, 1, 1, 0), {1, 1, 1}, x),
+            " GAUS3 ne peut pas resoudre: X(1) =            NaN\n");
   EXPECT_TRUE(std::isnan(x[0]));
   EXPECT_EQ(x[1], 8.0);
   EXPECT_EQ(x[2], 9.0);
 
   x = {7, 8, 9};
-  out = solve(rows(inf, 1, 0, 1, inf, 0, 1, 1, 0), {1, 1, 1}, x);
-  EXPECT_EQ(out.rfind(" GAUS3 ne peut pas resoudre:\n X(1-2) = ", 0), 0u) << out;
+  EXPECT_EQ(solve(rows(inf, 1, 0, 1, inf, 0, 1, 1, 0), {1, 1, 1}, x),
+            " GAUS3 ne peut pas resoudre:\n X(1-2) =             NaN            NaN\n");
   EXPECT_TRUE(std::isnan(x[0]));
   EXPECT_TRUE(std::isnan(x[1]));
   EXPECT_EQ(x[2], 9.0);

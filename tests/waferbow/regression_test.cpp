@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "console/streams.hpp"
+
 #include "waferbow/prediction.hpp"
 #include "waferbow/units.hpp"
 
@@ -67,6 +69,7 @@ TEST(Regression, UnsolvableStepsKeepTheSolutionArray) {
   vector3 xs{100.0, 99.0, 101.0};
   testing::internal::CaptureStdout();
   const pass_result p = continue_pass(0.0, 0.0, 0.0, xs);
+  console::output_flush();
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(p.n, max_regressions);
   EXPECT_EQ(xs, (vector3{100.0, 99.0, 101.0}));
