@@ -9,6 +9,10 @@ namespace console {
 
 namespace {
 
+// Exact in binary up to 1e22.
+constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 void fill(char* field, int w, char c) { std::memset(field, c, static_cast<std::size_t>(w)); }
 
 // Right-justifies len characters of text in a field of w blanks (len <= w).
@@ -45,7 +49,8 @@ void render_fixed(char* field, double v, int w, int d) {
   if (!std::isfinite(v)) return render_non_finite(field, v, w);
   const double magnitude = std::fabs(v);
   // The integer digits alone would not fit: spare the conversion of a huge number.
-  if (w < 309 && magnitude >= std::pow(10.0, w)) return fill(field, w, '*');
+  if (w <= 22 && magnitude >= powers_of_ten[w]) return fill(field, w, '*');
+  if (magnitude >= 1e22 && magnitude >= std::pow(10.0, w)) return fill(field, w, '*');
 
   // One leading column for the sign; the digits need at most 310 + 1 + d characters.
   char text[1 + 311 + 1 + 1024];

@@ -9,7 +9,7 @@ class parser {
   parser(std::string_view text, format_program& program) : text_(text), prog_(program) {}
 
   format_error run() {
-    prog_.size = 0;
+    prog_.code.clear();
     prog_.reversion = 0;
     if (next() != '(') return format_error::syntax;
     ++pos_;
@@ -41,8 +41,8 @@ class parser {
   }
 
   format_error emit(const instruction& in) {
-    if (prog_.size == format_program::max_instructions) return format_error::too_complicated;
-    prog_.code[prog_.size++] = in;
+    if (prog_.code.size() == format_program::max_instructions) return format_error::too_complicated;
+    prog_.code.push_back(in);
     return format_error::none;
   }
 
@@ -114,7 +114,7 @@ class parser {
       in.decimals = static_cast<std::uint16_t>(d);
     }
     if (count < 0) return emit(in);
-    const int begin = prog_.size;
+    const int begin = size();
     if (auto e = emit({.kind = op::group_begin, .width = static_cast<std::uint16_t>(count)}); e != format_error::none)
       return e;
     if (auto e = emit(in); e != format_error::none) return e;
@@ -141,7 +141,7 @@ class parser {
 
   format_error group(int count, int depth) {
     ++pos_;  // the '('
-    const int begin = prog_.size;
+    const int begin = size();
     if (depth == 0) prog_.reversion = begin;
     if (auto e = emit({.kind = op::group_begin, .width = static_cast<std::uint16_t>(count)}); e != format_error::none)
       return e;
@@ -151,12 +151,14 @@ class parser {
   }
 
   format_error close_group(int begin) {
-    const int end = prog_.size;
+    const int end = size();
     if (auto e = emit({.kind = op::group_end, .partner = static_cast<std::uint16_t>(begin)}); e != format_error::none)
       return e;
     prog_.code[begin].partner = static_cast<std::uint16_t>(end);
     return format_error::none;
   }
+
+  int size() const { return static_cast<int>(prog_.code.size()); }
 
   std::string_view text_;
   format_program& prog_;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace console {
 
@@ -40,9 +41,8 @@ struct format_program {
   // Numbers in a format text (widths, decimals, counts, columns) go up to this.
   static constexpr int max_number = 999;
 
-  instruction code[max_instructions];
-  int size = 0;
-  int reversion = 0;       // where processing resumes when items remain at the end
+  std::vector<instruction> code;
+  int reversion = 0;  // where processing resumes when values remain at the end
 };
 
 enum class format_error : std::uint8_t {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "console/fields.hpp"
 
@@ -14,7 +15,7 @@ namespace {
 // lands on the same line, so nX never leaves trailing blanks).
 class line_builder {
  public:
-  explicit line_builder(std::string& storage) : line_(storage) { line_.clear(); }
+  explicit line_builder(std::vector<char>& storage) : buf_(storage) {}
 
   void place(const char* p, std::size_t n) {
     if (n == 0) return;
@@ -26,11 +27,11 @@ class line_builder {
       at += static_cast<std::size_t>(pending_);
     }
     pending_ = 0;
-    if (line_.size() < at) line_.append(at - line_.size(), ' ');
-    const std::size_t overlap = std::min(n, line_.size() - at);
-    line_.replace(at, overlap, p, overlap);
-    line_.append(p + overlap, n - overlap);
+    reserve(at + n + 1);  // and room for the line end
+    if (size_ < at) std::memset(buf_.data() + size_, ' ', at - size_);
+    std::memcpy(buf_.data() + at, p, n);
     pos_ = at + n;
+    size_ = std::max(size_, pos_);
   }
 
   // Movements beyond any real line are held at a bound, so no count can overflow.
@@ -39,9 +40,10 @@ class line_builder {
 
   // Hands the line to the sink and starts an empty one.
   void finish(line_sink& sink, bool with_line_end) {
-    if (with_line_end) line_.push_back('\n');
-    sink.put(line_.data(), line_.size());
-    line_.clear();
+    reserve(size_ + 1);
+    if (with_line_end) buf_[size_++] = '\n';
+    sink.put(buf_.data(), size_);
+    size_ = 0;
     pos_ = 0;
     pending_ = 0;
   }
@@ -49,7 +51,12 @@ class line_builder {
  private:
   static constexpr long max_pending = 1L << 40;
 
-  std::string& line_;
+  void reserve(std::size_t n) {
+    if (buf_.size() < n) buf_.resize(std::max(n, 2 * buf_.size()));
+  }
+
+  std::vector<char>& buf_;  // its size is the capacity; size_ is the line's length
+  std::size_t size_ = 0;
   std::size_t pos_ = 0;
   long pending_ = 0;
 };
@@ -102,7 +109,7 @@ void place_quoted(line_builder& line, std::string_view body, char quote) {
 }
 
 bool has_field(const format_program& program, int from) {
-  for (int pc = from; pc < program.size; ++pc) {
+  for (std::size_t pc = static_cast<std::size_t>(from); pc < program.code.size(); ++pc) {
     const op k = program.code[pc].kind;
     if (k == op::integer || k == op::fixed || k == op::exponent) return true;
   }
@@ -113,7 +120,7 @@ bool has_field(const format_program& program, int from) {
 
 void execute_format(std::string_view text, const format_program& program, std::span<const value> values,
                     line_sink& sink) {
-  static std::string storage;  // reused, so a statement allocates nothing once warm
+  static std::vector<char> storage(256);  // reused, so a statement allocates nothing once warm
   line_builder line(storage);
   scalar_cursor items(values);
   bool no_line_end = false;
@@ -126,15 +133,16 @@ void execute_format(std::string_view text, const format_program& program, std::s
   open_group stack[format_program::max_instructions];
   int depth = 0;
 
+  const int size = static_cast<int>(program.code.size());
   int pc = 0;
   for (;;) {
-    if (pc == program.size) {
+    if (pc == size) {
       if (items.done() || !has_field(program, program.reversion)) break;
       line.finish(sink, true);  // more values than fields: start over on a new line
       pc = program.reversion;
       continue;
     }
-    const instruction& in = program.code[pc];
+    const instruction& in = program.code[static_cast<std::size_t>(pc)];
     switch (in.kind) {
       case op::text:
         line.place(text.data() + in.offset, in.length);
@@ -192,8 +200,7 @@ double format_output_bound(const format_program& program) {
   double factor = 1.0;
   double factors[format_program::max_instructions];
   int depth = 0;
-  for (int pc = 0; pc < program.size; ++pc) {
-    const instruction& in = program.code[pc];
+  for (const instruction& in : program.code) {
     switch (in.kind) {
       case op::group_begin:
         factors[depth++] = factor;
