@@ -13,58 +13,27 @@ namespace {
 using console::cplx;
 using optconst_test::f5;
 
-const float en6328 = static_cast<float>(1239.854 / double{632.8f});  // 632.8 nm, as the dialogue converts it
-
+// ceps at 632.8 nm, as the dialogue converts it, with n and k of the first result.
 struct result {
   std::array<cplx, 2> eps;
-  cplx n;  // index of the first result
+  cplx n;
 };
 
 result at632(std::int32_t nat, float f1, float f2) {
   result r{};
-  ceps({f1, f2}, en6328, nat, r.eps);
+  ceps({f1, f2}, static_cast<float>(1239.854 / double{632.8f}), nat, r.eps);
   r.n = console::csqrt(r.eps[0]);
+  EXPECT_TRUE(nat == 3 || (r.eps[0].re == r.eps[1].re && r.eps[0].im == r.eps[1].im)) << nat;
   return r;
-}
-
-void expect_same_results(const result& r) {
-  EXPECT_EQ(r.eps[0].re, r.eps[1].re);
-  EXPECT_EQ(r.eps[0].im, r.eps[1].im);
 }
 
 TEST(Ceps, VacuumAndNumbersOffTheMenu) {
   for (std::int32_t nat : {1, 0, -1, 10, -2147483647 - 1, 2147483647}) {
-    const result r = at632(nat, 0.3f, 0.7f);
-    for (const cplx& e : r.eps) {
+    for (const cplx& e : at632(nat, 0.3f, 0.7f).eps) {
       EXPECT_EQ(e.re, 1.0f) << nat;
       EXPECT_EQ(e.im, 0.0f) << nat;
     }
   }
-}
-
-TEST(Ceps, PureMaterialsAt632nm) {
-  result r = at632(2, 0.5f, 0.5f);  // crystalline silicon ignores both fractions
-  expect_same_results(r);
-  EXPECT_EQ(f5(r.n.re), "3.88092");
-  EXPECT_EQ(f5(r.n.im), "-0.01946");
-  EXPECT_EQ(f5(r.eps[0].re), "15.06118");
-  EXPECT_EQ(f5(r.eps[0].im), "-0.15106");
-  r = at632(6, 0.5f, 0.5f);
-  EXPECT_EQ(f5(r.n.re), "1.21750");
-  EXPECT_EQ(f5(r.n.im), "-7.04449");
-  r = at632(4, 0.0f, 0.5f);
-  EXPECT_EQ(f5(r.n.re), "4.51453");
-  EXPECT_EQ(f5(r.n.im), "-0.23588");
-  r = at632(4, 0.5f, 0.0f);
-  EXPECT_EQ(f5(r.eps[0].re), "6.82341");
-  EXPECT_EQ(f5(r.eps[0].im), "-0.56496");
-  r = at632(4, 1.0f, 0.0f);
-  EXPECT_EQ(f5(r.eps[0].re), "1.00000");
-  r = at632(7, 0.0f, 0.0f);
-  EXPECT_EQ(f5(r.n.re), "2.02876");
-  EXPECT_EQ(r.n.im, 0.0f);
-  r = at632(7, 1.0f, 0.0f);
-  EXPECT_EQ(f5(r.eps[0].re), "1.00000");
 }
 
 TEST(Ceps, StressedSilicaGivesTwoPolarisationsWithVoids) {
@@ -82,26 +51,22 @@ TEST(Ceps, StressedSilicaGivesTwoPolarisationsWithVoids) {
   EXPECT_EQ(f5(r.eps[1].re), "1.98831");
 }
 
-// Each mixture at both ends of fr(2) and at one figure inside; a stress fitted for
-// silica must not leak into any mixture.
+// Each mixture at both ends of fr(2) and inside; a stress fitted for silica must not
+// leak into any mixture.
 class Mixtures : public ::testing::TestWithParam<float> {};
 
 TEST_P(Mixtures, FollowTheirRecipes) {
   ASSERT_TRUE(bir_fit(GetParam()).converged);
   // Sub-oxide: x = 0 is amorphous silicon, x = 2 silica whatever the voids, x = 1 between.
-  result r = at632(5, 0.0f, 0.0f);
-  expect_same_results(r);
-  EXPECT_EQ(f5(r.n.re), "4.51453");
-  EXPECT_EQ(f5(r.n.im), "-0.23588");
+  EXPECT_EQ(f5(at632(5, 0.0f, 0.0f).n.re), "4.51453");
   for (float f1 : {0.0f, 0.5f, 0.9f}) EXPECT_EQ(f5(at632(5, f1, 1.0f).n.re), "1.45702") << f1;
-  r = at632(5, 0.0f, 0.6078431f);
+  result r = at632(5, 0.0f, 0.6078431f);
   EXPECT_EQ(f5(r.eps[0].re), "6.17235");
   EXPECT_EQ(f5(r.eps[0].im), "-0.35347");
   EXPECT_EQ(f5(r.n.re), "2.48544");
   EXPECT_EQ(f5(r.n.im), "-0.07111");
   // Nitride with silica.
   r = at632(7, 0.0f, 0.5f);
-  expect_same_results(r);
   EXPECT_EQ(f5(r.eps[0].re), "3.01075");
   EXPECT_EQ(r.eps[0].im, 0.0f);
   // Polycrystalline: fr(2) = 0 is amorphous with voids, fr(2) = 1 crystalline.
@@ -117,7 +82,6 @@ TEST_P(Mixtures, FollowTheirRecipes) {
   EXPECT_EQ(f5(r.eps[0].re), "5.40785");
   EXPECT_EQ(f5(r.eps[0].im), "-0.04114");
   r = at632(9, 0.5f, 0.5f);
-  expect_same_results(r);
   EXPECT_EQ(f5(r.eps[0].re), "3.51552");
   EXPECT_EQ(f5(r.eps[0].im), "-0.01550");
 }

@@ -13,55 +13,32 @@
 namespace optconst {
 namespace {
 
+using console::cplx;
 using optconst_test::f5;
 
-TEST(Vdot, RoundsAfterEveryAddition) {
-  // Each quarter-ulp addition to 1 is lost on its own; summed in double first it would
-  // round up to 1 + 2^-23.
+TEST(Vdot, RoundsAfterEveryAdditionAndHonoursTheStride) {
+  // Each quarter-ulp addition to 1 is lost on its own; summed in double first the three
+  // would round up to 1 + 2^-23.
   const float tiny = std::ldexp(1.0f, -25);
-  const float x[4] = {1.0f, tiny, tiny, tiny};
-  const float ones[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  const float x[6] = {1.0f, 99.0f, tiny, 99.0f, tiny, 99.0f};
+  const float ones[6] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
   float r = -7.0f;
-  vdot(r, x, ones, 4, 1);
+  vdot(r, x, ones, 3, 2);
   EXPECT_EQ(r, 1.0f);
 }
 
-TEST(Vdot, TakesEveryIncthElement) {
-  const float x[6] = {1, 100, 2, 100, 3, 100};
-  const float y[6] = {4, 100, 5, 100, 6, 100};
-  float r = 0.0f;
-  vdot(r, x, y, 3, 2);
-  EXPECT_EQ(r, 32.0f);
-  vdot(r, x, y, 0, 1);
-  EXPECT_EQ(r, 0.0f);
-}
-
-TEST(Fcub, ReturnsTheNodeValuesAtTheNodes) {
+TEST(Fcub, NodesMidpointAndTheSingleFinalRounding) {
   const std::array<float, 4> y{1.1f, -2.7f, 13.488f, 0.038f};
   EXPECT_EQ(fcub(-1.5f, y), y[0]);
   EXPECT_EQ(fcub(-0.5f, y), y[1]);
   EXPECT_EQ(fcub(0.5f, y), y[2]);
   EXPECT_EQ(fcub(1.5f, y), y[3]);
-}
-
-TEST(Fcub, ReproducesACubic) {
-  // y = t^3 - 2t + 1 sampled at the nodes; the midpoint and t = 1 lie on the same curve.
-  const auto p = [](double t) { return t * t * t - 2 * t + 1; };
-  const std::array<float, 4> y{float(p(-1.5)), float(p(-0.5)), float(p(0.5)), float(p(1.5))};
-  EXPECT_FLOAT_EQ(fcub(0.0f, y), 1.0f);
-  EXPECT_FLOAT_EQ(fcub(1.0f, y), 0.0f);
-  EXPECT_FLOAT_EQ(fcub(-1.0f, y), 2.0f);
   EXPECT_EQ(fcub(0.0f, {1, 2, 3, 4}), 2.5f);
-}
-
-TEST(Fcub, RoundsTheWeightedSumOnlyOnce) {
   // 48 * 49.475 rounded to single precision lands on a tie that would print 49.47499.
   const float v = 49.475f;
   EXPECT_EQ(fcub(-0.5f, {v, v, v, v}), v);
-  EXPECT_EQ(f5(fcub(-0.5f, {v, v, v, v})), "49.47500");
 }
 
-// Every table read at its own grid energies gives its entries.
 TEST(Lookup, GridEnergiesGiveTheEntries) {
   for (const table* tb : {&si_crystal, &si_amorphous, &aluminium, &nitride}) {
     for (std::size_t i = 0; i < tb->e1.size(); ++i) {
@@ -76,11 +53,8 @@ TEST(Lookup, GridEnergiesGiveTheEntries) {
   }
 }
 
-TEST(Lookup, CrystallineSiliconAtAndNearTheEnds) {
-  console::cplx e{};
-  sec(1.5f, e);
-  EXPECT_EQ(e.re, 13.488f);
-  EXPECT_EQ(e.im, -0.038f);
+TEST(Lookup, CrystallineSiliconAtAndBeyondBothEnds) {
+  cplx e{};
   sec(6.05f, e);  // blend of entries 57 and 58
   EXPECT_EQ(f5(e.re), "-7.42562");
   EXPECT_EQ(f5(e.im), "-5.84056");
@@ -94,14 +68,14 @@ TEST(Lookup, CrystallineSiliconAtAndNearTheEnds) {
     EXPECT_EQ(e.re, 11.731f) << en;
     EXPECT_EQ(e.im, 0.0f) << en;
   }
-  for (float en : {0.25f, 0.15f}) {  // the nodes 1, 1, 1, 2: slightly above entry 1
+  for (float en : {0.25f, 0.15f}) {  // nodes 1, 1, 1, 2: slightly above entry 1
     sec(en, e);
     EXPECT_EQ(f5(e.re), "11.73356") << en;
   }
 }
 
 TEST(Lookup, AluminiumBelowItsGrid) {
-  console::cplx e{};
+  cplx e{};
   for (float en : {0.5f, 0.45f, 0.4f, 0.2f, 0.1f, 0.0f}) {
     al(en, e);
     EXPECT_EQ(f5(e.re), "-197.45000") << en;
@@ -118,46 +92,45 @@ TEST(Lookup, AluminiumBelowItsGrid) {
 }
 
 TEST(Lookup, AmorphousSiliconKeepsEntry99) {
-  const std::array<float, 2> dense{0.0f, 0.0f};
-  console::cplx e{};
-  sea(5.85f, e, dense);
+  cplx e{};
+  sea(5.85f, e, {0.0f, 0.0f});
   EXPECT_EQ(f5(e.im), "-6.50000");
-  sea(5.9f, e, dense);
+  sea(5.9f, e, {0.0f, 0.0f});
   EXPECT_EQ(f5(e.im), "-8.32000");
-  sea(5.95f, e, dense);
+  sea(5.95f, e, {0.0f, 0.0f});
   EXPECT_EQ(f5(e.im), "-6.09000");
 }
 
 TEST(Lookup, NitrideIsLosslessUpTo4p5eV) {
-  const std::array<float, 2> dense{0.0f, 0.0f};
-  console::cplx e{};
-  for (int i = 0; i <= 600; ++i) {
-    const float en = static_cast<float>(0.5 + i * 0.0066666);
-    if (en > 4.5f) break;
-    si3n4(en, e, dense);
+  cplx e{};
+  for (float en = 0.5f; en <= 4.5f; en += 0.007f) {
+    si3n4(en, e, {0.0f, 0.0f});
     EXPECT_EQ(e.im, 0.0f) << en;
   }
-  si3n4(4.55f, e, dense);  // entry 33 already weighs in
+  si3n4(4.5f, e, {0.0f, 0.0f});
+  EXPECT_EQ(e.im, 0.0f);
+  si3n4(4.55f, e, {0.0f, 0.0f});  // entry 33 already weighs in
   EXPECT_NE(e.im, 0.0f);
 }
 
-TEST(Lookup, NonFiniteEnergiesStayDefined) {
+TEST(Lookup, NonFiniteAndHugeEnergiesStayDefined) {
   const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
   for (const table* tb : {&si_crystal, &si_amorphous, &aluminium, &nitride}) {
     float e1 = 0.0f;
     float e2 = 0.0f;
-    for (float en : {nan, inf, -inf}) {
+    for (float en : {std::numeric_limits<float>::quiet_NaN(), inf, -inf}) {
       lookup(*tb, en, e1, e2);
       EXPECT_TRUE(std::isnan(e1)) << en;
     }
-    // Huge but finite energies are plain clamping: the end entries.
-    lookup(*tb, -1e36f, e1, e2);
-    EXPECT_EQ(e1, tb->e1.front());
-    lookup(*tb, 3e36f, e1, e2);
-    EXPECT_EQ(e1, tb->e1.back());
-    lookup(*tb, 2.5e9f, e1, e2);
-    EXPECT_EQ(e1, tb->e1.back());
+    // Finite energies far outside the grid, beyond the integer range: plain clamping.
+    for (float en : {-1e36f, -2.5e9f}) {
+      lookup(*tb, en, e1, e2);
+      EXPECT_EQ(e1, tb->e1.front()) << en;
+    }
+    for (float en : {3e36f, 2.5e9f}) {
+      lookup(*tb, en, e1, e2);
+      EXPECT_EQ(e1, tb->e1.back()) << en;
+    }
   }
 }
 
