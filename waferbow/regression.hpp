@@ -31,7 +31,8 @@ struct regression_result {
 // xs is the caller's solution array, which persists from step to step and from call to
 // call: a step that gaus3 cannot solve takes the components it did not reach from there.
 // gaus3's messages appear on standard output in the middle of the search.
-//   first state of the default wafer, h1 = 525 um, h2 = 1 um, m = 0 -> n = 1, x = c1
+//   default wafer, thicknesses unchanged (525 um, 1 um), m = 0
+//     -> n = 1; x, y, z equal c1, r1, r2 to the printed digits (0.1249997E+03 ...)
 void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
                 std::int32_t& n, regression_result& res);
 
