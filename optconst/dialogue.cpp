@@ -19,10 +19,10 @@ using console::fmt_write;
 using console::list_read;
 
 // Kept values, for the life of the process.
-std::int32_t nat = 2;              // material number, also an out-of-range answer
-float w = 632.8f;                  // wavelength, nm (an answer in eV is stored converted)
+std::int32_t nat = 2;                 // material number, also an out-of-range answer
+float w = 632.8f;                     // wavelength, nm (an answer in eV is stored converted)
 std::array<float, 2> fr{0.0f, 0.0f};  // void fraction; fraction of the second component
-float s = 0.0f;                    // stress of silica, MPa
+float s = 0.0f;                       // stress of silica, MPa
 
 constexpr double hc = 1239.854;  // nm eV
 

@@ -39,12 +39,12 @@ bool fit_one(const std::array<float, 2>& target, float& uu, float& vv, int& coun
     const double l2sq = double{l2} * double{l2};
     for (int j = 0; j < 2; ++j) {
       const double lj = lref[j];
-      const float s = static_cast<float>(b1 * lj / (lj - l1sq) + b2 * lj / (lj - l2sq) + b3 * lj / (lj - c3sq));
-      f[j] = static_cast<float>(double{s} * (1.0 + double{vv}) + 1.0 - double{target[j]});
+      const float sj = static_cast<float>(b1 * lj / (lj - l1sq) + b2 * lj / (lj - l2sq) + b3 * lj / (lj - c3sq));
+      f[j] = static_cast<float>(double{sj} * (1.0 + double{vv}) + 1.0 - double{target[j]});
       g[j][0] = static_cast<float>(-2.0 * (1.0 + double{vv}) *
                                    (b1 * double{l1} * l1sq / q / ((lj - l1sq) * (lj - l1sq)) +
                                     b2 * double{l2} * l2sq / q / ((lj - l2sq) * (lj - l2sq))));
-      g[j][1] = s;
+      g[j][1] = sj;
     }
     ++count;
     if (std::fabs(double{f[0]}) < tolerance && std::fabs(double{f[1]}) < tolerance) return true;
