@@ -1,6 +1,7 @@
 #include "console/format_writer.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -92,7 +93,7 @@ class scalar_cursor {
 // An integer field given a real value shows its integer part; a real field given an
 // integer shows it as a real. The programs never mix them.
 std::int32_t integer_part(double v) {
-  if (!(v > -2147483649.0 && v < 2147483648.0)) return v < 0 ? INT32_MIN : INT32_MAX;
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return v < 0 ? INT32_MIN : INT32_MAX;  // finite here
   return static_cast<std::int32_t>(v);
 }
 
@@ -155,8 +156,13 @@ void execute_format(std::string_view text, const format_program& program, std::s
       case op::exponent: {
         if (items.done()) goto end_of_statement;
         if (in.kind == op::integer) {
-          const std::int32_t v = items.next_is_integer() ? items.take_integer() : integer_part(items.take_real());
-          render_integer(field, v, in.width);
+          if (items.next_is_integer()) {
+            render_integer(field, items.take_integer(), in.width);
+          } else if (const double v = items.take_real(); std::isfinite(v)) {
+            render_integer(field, integer_part(v), in.width);
+          } else {
+            render_fixed(field, v, in.width, 0);  // the text of a value that is not finite
+          }
         } else if (in.kind == op::fixed) {
           render_fixed(field, items.take_real(), in.width, in.decimals);
         } else {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,7 @@ TEST(FormatWrite, QuotesAndBlanks) {
 TEST(FormatWrite, MixedKindsAreConverted) {
   EXPECT_EQ(write("(F5.1,I3)", {std::int32_t{2}, 7.9}), "  2.0  7\n");
   EXPECT_EQ(write("(I3)", {1e30}), "***\n");
+  EXPECT_EQ(write("(I4,I2)", {std::nan(""), -std::numeric_limits<double>::infinity()}), " NaN**\n");
 }
 
 TEST(FormatParse, RejectsWhatItDoesNotKnow) {
