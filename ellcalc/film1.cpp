@@ -4,6 +4,7 @@
 
 #include "console/console.hpp"
 #include "ellcalc/cres.hpp"
+#include "ellcalc/media.hpp"
 #include "ellcalc/psd.hpp"
 #include "ellcalc/real.hpp"
 
@@ -34,13 +35,9 @@ cplx phase_factor(const float& xi, const float& s2, const cplx& a0, const cplx& 
 void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_t& kind, const float& ps,
            const float& de, float& an, float& ep, float& psa, float& dea, float& per) {
   // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
-  const float rad = stored(phi * deg);
-  const float s2 = stored(std::sin(double{rad}) * std::sin(double{rad}));
-  const cplx a0{stored(std::cos(double{rad})), 0.0f};
-  const cplx b0 = narrow(1.0 / cplx_d(a0));
-  const cplx_d n2sq = cplx_d(cn2) * cplx_d(cn2);
-  const cplx a2 = console::csqrt(n2sq - double{s2});
-  const cplx b2 = narrow(n2sq / cplx_d(a2));
+  const media m = ambient_and_substrate(phi, cn2);
+  const float& s2 = m.s2;
+  const cplx &a0 = m.a0, &b0 = m.b0, &a2 = m.a2, &b2 = m.b2;
   float xi1 = stored(std::sqrt(double{an} * an - s2));
 
   if (kind != 1) {

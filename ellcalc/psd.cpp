@@ -11,8 +11,8 @@ using console::cplx;
 using console::cplx_d;
 using console::narrow;
 
-void psd(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
-         const cplx& b0, const cplx& b2, const float& s2, float& psi, float& delta) {
+void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
+                const cplx& b0, const cplx& b2, const float& s2, cplx& rp, cplx& rs) {
   const cplx n1{an, ak};
   const cplx_d n1sq = cplx_d(n1) * cplx_d(n1);
   const cplx a1 = console::csqrt(n1sq - double{s2});
@@ -27,14 +27,21 @@ void psd(const float& an, const float& ak, const float& ep, const float& ol, con
   cf(rs01, a0, a1);
   cf(rp12, b2, b1);
   cf(rs12, a1, a2);
-
-  cplx rp, rs;
   cg(rp, rp01, narrow(cplx_d(rp12) * cplx_d(e)));
   cg(rs, rs01, narrow(cplx_d(rs12) * cplx_d(e)));
+}
 
+void psi_delta(const cplx& rp, const cplx& rs, float& psi, float& delta) {
   const cplx rho = narrow(cplx_d(rp) / cplx_d(rs));
   psi = stored(std::atan(console::modulus(rho)) / deg);
   delta = stored(std::atan2(double{rho.im}, double{rho.re}) / deg);
+}
+
+void psd(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
+         const cplx& b0, const cplx& b2, const float& s2, float& psi, float& delta) {
+  cplx rp, rs;
+  film_stack(an, ak, ep, ol, a0, a2, b0, b2, s2, rp, rs);
+  psi_delta(rp, rs, psi, delta);
 }
 
 }  // namespace ellcalc

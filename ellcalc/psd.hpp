@@ -10,6 +10,14 @@
 
 namespace ellcalc {
 
+// The film stack's reflection coefficients rp and rs for the same film and media as psd.
+void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
+                const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2,
+                console::cplx& rp, console::cplx& rs);
+
+// Psi and Delta (degrees) of the ratio rp / rs.
+void psi_delta(const console::cplx& rp, const console::cplx& rs, float& psi, float& delta);
+
 void psd(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
          const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2, float& psi,
          float& delta);
