@@ -121,12 +121,16 @@ class parser {
     return close_group(begin);
   }
 
+  // A literal between quotes. One without a doubled quote is plain text, written as it
+  // stands; the others keep their quote so that writing it can halve the doubles.
   format_error quoted(char quote) {
     const auto at = static_cast<std::uint32_t>(++pos_);
+    bool doubled = false;
     for (;;) {
       if (pos_ >= text_.size()) return format_error::syntax;
       if (text_[pos_] == quote) {
         if (pos_ + 1 < text_.size() && text_[pos_ + 1] == quote) {
+          doubled = true;
           pos_ += 2;
           continue;
         }
@@ -136,6 +140,7 @@ class parser {
     }
     const auto length = static_cast<std::uint32_t>(pos_ - at);
     ++pos_;
+    if (!doubled) return emit({.kind = op::text, .offset = at, .length = length});
     return emit({.kind = op::quoted_text, .quote = quote, .offset = at, .length = length});
   }
 

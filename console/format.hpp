@@ -14,7 +14,7 @@ namespace console {
 
 enum class op : std::uint8_t {
   text,         // literal: `length` characters at `offset` of the format text
-  quoted_text,  // literal between `quote`s: a doubled quote stands for one
+  quoted_text,  // literal with doubled `quote`s, each written once
   integer,      // Iw
   fixed,        // Fw.d
   exponent,     // Ew.d
