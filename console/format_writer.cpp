@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -37,7 +38,7 @@ class line_builder {
 
   // Movements beyond any real line are held at a bound, so no count can overflow.
   void skip(int n) { pending_ = std::min(pending_ + n, max_pending); }
-  void tab(int column) { pending_ = static_cast<long>(column - 1) - static_cast<long>(pos_); }
+  void tab(int column) { pending_ = static_cast<std::int64_t>(column - 1) - static_cast<std::int64_t>(pos_); }
 
   // Hands the line to the sink and starts an empty one.
   void finish(line_sink& sink, bool with_line_end) {
@@ -50,7 +51,7 @@ class line_builder {
   }
 
  private:
-  static constexpr long max_pending = 1L << 40;
+  static constexpr std::int64_t max_pending = std::int64_t{1} << 40;
 
   void reserve(std::size_t n) {
     if (buf_.size() < n) buf_.resize(std::max(n, 2 * buf_.size()));
@@ -59,7 +60,7 @@ class line_builder {
   std::vector<char>& buf_;  // its size is the capacity; size_ is the line's length
   std::size_t size_ = 0;
   std::size_t pos_ = 0;
-  long pending_ = 0;
+  std::int64_t pending_ = 0;
 };
 
 // The values as a flat sequence of scalars: a complex value is its real then imaginary part.

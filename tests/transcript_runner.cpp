@@ -1,6 +1,12 @@
 // Runs one recorded session of a calculator and compares what it wrote.
 //
-//   transcript_runner <program> <stem>
+//   transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... <program> <stem>
+//
+// --launcher      runs "<command> <program>" instead of the program itself (a Windows build
+//                 under Wine: wine writes the program's bytes and passes on its exit status)
+// --skip-signal   a session whose <stem>.signal reads <signal> (e.g. "TERM", "INT ignored")
+//                 is not run: the reason is printed and the runner exits with status 77,
+//                 which CTest counts as skipped
 //
 // <stem>.in       the bytes given on standard input
 // <stem>.out      the exact standard output expected
@@ -31,6 +37,8 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,8 +97,16 @@ struct outcome {
   std::string status;
 };
 
-outcome run(const char* program, const std::string& input, int signo, bool ignored, std::size_t signal_after,
-            bool combined) {
+// The exit status that CTest reads as "skipped" (SKIP_RETURN_CODE).
+constexpr int skipped_status = 77;
+
+std::string trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+outcome run(const char* launcher, const char* program, const std::string& input, int signo, bool ignored,
+            std::size_t signal_after, bool combined) {
   int in_pipe[2];
   int out_pipe[2];
   int err_pipe[2];
@@ -109,7 +125,11 @@ outcome run(const char* program, const std::string& input, int signo, bool ignor
     signal(SIGQUIT, SIG_DFL);
     signal(SIGPIPE, SIG_DFL);
     if (ignored) signal(signo, SIG_IGN);
-    execl(program, program, static_cast<char*>(nullptr));
+    if (launcher != nullptr) {
+      execlp(launcher, launcher, program, static_cast<char*>(nullptr));
+    } else {
+      execl(program, program, static_cast<char*>(nullptr));
+    }
     std::perror("exec");
     _exit(127);
   }
@@ -125,7 +145,9 @@ outcome run(const char* program, const std::string& input, int signo, bool ignor
   int from_out = out_pipe[0];
   int from_err = err_pipe[0];
   bool signalled = signo < 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  auto close_after = std::chrono::steady_clock::now();
+  // A launcher (Wine) may need a while to start.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(launcher != nullptr ? 120 : 30);
 
   while (from_out >= 0 || from_err >= 0) {
     if (std::chrono::steady_clock::now() > deadline) {
@@ -133,7 +155,12 @@ outcome run(const char* program, const std::string& input, int signo, bool ignor
       kill(pid, SIGKILL);
       break;
     }
-    if (to_child >= 0 && written == input.size() && signalled) {
+    // The input closes when all of it is written and no signal is to come. After a signal the
+    // program should end on it, with its input still open; only a signal it ignores leaves it
+    // to end at the end of its input (under a launcher, once the signal had time to arrive:
+    // Wine hands it on from another thread).
+    if (to_child >= 0 && written == input.size() &&
+        (signo < 0 || (signalled && ignored && std::chrono::steady_clock::now() >= close_after))) {
       close(to_child);
       to_child = -1;
     }
@@ -166,6 +193,7 @@ outcome run(const char* program, const std::string& input, int signo, bool ignor
       usleep(100 * 1000);
       kill(pid, signo);
       signalled = true;
+      close_after = std::chrono::steady_clock::now() + std::chrono::milliseconds(launcher != nullptr ? 1000 : 0);
     }
   }
   if (to_child >= 0) close(to_child);
@@ -182,11 +210,28 @@ outcome run(const char* program, const std::string& input, int signo, bool ignor
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: transcript_runner <program> <stem>\n");
+  const char* launcher = nullptr;
+  std::vector<std::pair<std::string, std::string>> skipped_signals;  // signal, reason
+  int arg = 1;
+  for (; arg + 1 < argc && std::strncmp(argv[arg], "--", 2) == 0; arg += 2) {
+    const std::string option = argv[arg];
+    const std::string operand = argv[arg + 1];
+    if (option == "--launcher") {
+      launcher = argv[arg + 1];
+    } else if (const auto eq = operand.find('='); option == "--skip-signal" && eq != std::string::npos) {
+      skipped_signals.emplace_back(operand.substr(0, eq), operand.substr(eq + 1));
+    } else {
+      break;
+    }
+  }
+  if (argc - arg != 2) {
+    std::fprintf(stderr,
+                 "usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
+                 "<program> <stem>\n");
     return 2;
   }
-  const std::string stem = argv[2];
+  const char* program = argv[arg];
+  const std::string stem = argv[arg + 1];
   const auto input = read_file(stem + ".in");
   if (!input) {
     std::fprintf(stderr, "no %s.in\n", stem.c_str());
@@ -199,6 +244,12 @@ int main(int argc, char** argv) {
   int signo = -1;
   bool ignored = false;
   if (const auto name = read_file(stem + ".signal")) {
+    for (const auto& [skipped, reason] : skipped_signals) {
+      if (trimmed(*name) == skipped) {
+        std::printf("skipped: signal %s: %s\n", skipped.c_str(), reason.c_str());
+        return skipped_status;
+      }
+    }
     signo = signal_number(*name);
     ignored = name->find("ignored") != std::string::npos;
     if (signo < 0) {
@@ -207,7 +258,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const outcome got = run(argv[1], *input, signo, ignored, expected_out.size(), expected_combined.has_value());
+  const outcome got = run(launcher, program, *input, signo, ignored, expected_out.size(), expected_combined.has_value());
 
   if (const char* update = std::getenv("TRANSCRIPT_UPDATE"); update && std::strcmp(update, "1") == 0) {
     if (expected_combined) {

@@ -1,0 +1,162 @@
+// The operating-system calls of the console layer on Windows (a MinGW-w64 console program).
+//
+// The standard streams are read and written as raw bytes with ReadFile and WriteFile: no
+// CR LF translation in either direction, so a session writes exactly the bytes it writes on
+// Linux (LF line ends), and an answer typed with CR LF line ends reads as on Linux (the
+// reader takes the CR for a blank).
+//
+// Windows has no signals in the POSIX sense. Ctrl-C (and a console closed under the program)
+// arrive as console control events, which the system hands to a handler in a new thread while
+// the program's own thread runs on. To keep the reactions as they are on Linux, the event
+// thread waits until standard output is not being written (hold_signals), suspends the
+// program's thread, and then runs the handler, which writes its line and ends the process.
+// Abort, arithmetic trap and termination raised inside the program go through the C runtime's
+// signal(), whose handlers run on the program's thread like POSIX ones.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include "console/os.hpp"
+
+namespace console::os {
+
+namespace {
+
+// Handlers of the signals delivered by console control events, by signal number.
+constexpr int max_signal = 32;
+std::atomic<signal_handler> event_handlers[max_signal];
+
+// Held while standard output is written; a control event waits for it.
+SRWLOCK output_lock = SRWLOCK_INIT;
+
+// The program's thread, suspended while an event handler ends the process.
+std::atomic<HANDLE> program_thread{nullptr};
+
+// Raw bytes on all three streams, also for anything the C runtime might write itself.
+[[maybe_unused]] const bool binary_streams = [] {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  return true;
+}();
+
+bool is_console(HANDLE h) {
+  DWORD mode = 0;
+  return GetFileType(h) == FILE_TYPE_CHAR && GetConsoleMode(h, &mode);
+}
+
+BOOL WINAPI on_console_event(DWORD event) {
+  int signo = 0;
+  switch (event) {
+    case CTRL_C_EVENT:
+      // Not delivered at all when the process was started with Ctrl-C ignored (the flag
+      // that SetConsoleCtrlHandler(nullptr, TRUE) sets is inherited): "unless ignored at
+      // start" needs nothing more.
+      signo = SIGINT;
+      break;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      signo = SIGTERM;
+      break;
+    default:
+      return FALSE;  // Ctrl-Break keeps its default: the process ends
+  }
+  const signal_handler handler = event_handlers[signo].load();
+  if (handler == nullptr) return FALSE;
+  // Never released: the handler ends the process, and a second event waits here for good.
+  AcquireSRWLockExclusive(&output_lock);
+  if (const HANDLE thread = program_thread.load()) SuspendThread(thread);
+  handler(signo);
+  return TRUE;
+}
+
+}  // namespace
+
+std::size_t read_input(char* buffer, std::size_t size) {
+  const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  const bool console = is_console(in);
+  const DWORD want = size < 0x40000000 ? static_cast<DWORD>(size) : 0x40000000;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(in, buffer, want, &got, nullptr)) {
+      // A console read cut short by Ctrl-C: the event thread is about to end the process.
+      if (console && GetLastError() == ERROR_OPERATION_ABORTED) {
+        Sleep(100);
+        continue;
+      }
+      return 0;  // a closed pipe, or an error: the end of the input
+    }
+    if (!console) return got;
+    // At a console, Ctrl-Z starts the end of the input, as Ctrl-D does on a terminal.
+    for (DWORD i = 0; i < got; ++i) {
+      if (buffer[i] == '\x1a') {
+        got = i;
+        break;
+      }
+    }
+    // An empty console read may also be a Ctrl-C: leave its event the time to arrive.
+    if (got == 0) Sleep(100);
+    return got;
+  }
+}
+
+bool input_ready() {
+  const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  switch (GetFileType(in)) {
+    case FILE_TYPE_DISK:
+      return true;
+    case FILE_TYPE_PIPE: {
+      DWORD waiting = 0;
+      if (PeekNamedPipe(in, nullptr, 0, nullptr, &waiting, nullptr)) return waiting > 0;
+      return GetLastError() == ERROR_BROKEN_PIPE;  // the end is waiting
+    }
+    default:
+      // A console (whose pending events need not be keystrokes) or another device: say
+      // "would block", so that the prompt is shown before the read.
+      return false;
+  }
+}
+
+void write_all(stream to, const char* data, std::size_t size) {
+  const HANDLE out = GetStdHandle(to == stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  while (size > 0) {
+    const DWORD chunk = size < 0x40000000 ? static_cast<DWORD>(size) : 0x40000000;
+    DWORD written = 0;
+    if (!WriteFile(out, data, chunk, &written, nullptr) || written == 0) return;
+    data += written;
+    size -= written;
+  }
+}
+
+void install_handler(int signo, signal_handler handler, bool unless_ignored) {
+  if (signo <= 0 || signo >= max_signal) return;
+  if (signo == SIGINT || signo == SIGTERM) {
+    if (program_thread.load() == nullptr) {
+      program_thread.store(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetCurrentThreadId()));
+    }
+    event_handlers[signo].store(handler);
+    static const bool registered = SetConsoleCtrlHandler(on_console_event, TRUE) != 0;
+    (void)registered;
+  }
+  if (signo == SIGINT) return;  // the C runtime's SIGINT is the same console event
+  const auto previous = std::signal(signo, handler);
+  if (unless_ignored && previous == SIG_IGN) std::signal(signo, SIG_IGN);
+}
+
+void hold_signals() { AcquireSRWLockExclusive(&output_lock); }
+
+void release_signals() { ReleaseSRWLockExclusive(&output_lock); }
+
+void exit_now(int status) {
+  const UINT code = static_cast<UINT>(status);
+  // Ends every thread at once, without the clean-up of ExitProcess, like _exit.
+  TerminateProcess(GetCurrentProcess(), code);
+  ExitProcess(code);
+}
+
+}  // namespace console::os
