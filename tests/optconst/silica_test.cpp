@@ -1,15 +1,18 @@
+// The stress fit of silica and the silica it leaves to the mixtures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 
-#include "figures.hpp"
+#include "optconst/ceps.hpp"
 #include "optconst/silica.hpp"
 #include "optconst/stress_fit.hpp"
 
 namespace optconst {
 namespace {
 
-using optconst_test::f5;
+using console::cplx;
 
 const float en6328 = static_cast<float>(1239.854 / double{632.8f});  // 632.8 nm
 
@@ -17,50 +20,47 @@ float stressed(int pol, float en) {
   return sellmeier(wavelength_squared(en), stressed_pairs[pol], stressed_squares[pol]);
 }
 
-TEST(StressFit, ZeroStressKeepsTheCoefficients) {
-  const stress_fit r = bir_fit(0.0f);
-  ASSERT_TRUE(r.converged);
-  EXPECT_EQ(f5(silica(en6328)), "2.12290");
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(r.evaluations[i], 1);
-    EXPECT_EQ(r.u[i], 0.0f);
-    EXPECT_EQ(r.v[i], 0.0f);
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(sio2[stressed_pairs[i] + k], sio2[k]) << "word " << k + 1;
-    EXPECT_EQ(f5(stressed(i, en6328)), "2.12290");
-  }
-}
-
-TEST(StressFit, Compression300MPa) {
-  ASSERT_TRUE(bir_fit(-300.0f).converged);
-  const float n0 = std::sqrt(silica(en6328));
-  // The index changes follow the stress-optic coefficients near 643.8 nm.
-  EXPECT_NEAR(std::sqrt(stressed(0, en6328)) - n0, 2 * 4.19e-06 * 300, 2e-5);
-  EXPECT_NEAR(std::sqrt(stressed(1, en6328)) - n0, (6.8e-07 + 4.19e-06) * 300, 2e-5);
-  // C3 is not shifted; its square is recomputed from it.
-  EXPECT_EQ(sio2[stressed_pairs[0] + 5], sio2[5]);
-  EXPECT_EQ(sio2[stressed_squares[1] + 2], sio2[5] * sio2[5]);
-}
-
-TEST(StressFit, ConvergesForUsualStressesOfBothSigns) {
-  for (float s : {-450.0f, -150.0f, -1.0f, 1.0f, 150.0f, 450.0f, 3000.0f}) {
+TEST(StressFit, ConvergesForUsualStressesOfEitherSign) {
+  for (float s : {-450.0f, -150.0f, -1.0f, 0.0f, 1.0f, 150.0f, 450.0f, 3000.0f}) {
     const stress_fit r = bir_fit(s);
     EXPECT_TRUE(r.converged) << s;
+    EXPECT_EQ(r.evaluations[0] == 1 && r.evaluations[1] == 1, s == 0.0f) << s;  // nothing to fit at 0
     EXPECT_LT(r.evaluations[0], 100) << s;
     EXPECT_LT(r.evaluations[1], 100) << s;
     // Compression raises the index, tension lowers it.
     EXPECT_EQ(stressed(0, en6328) > silica(en6328), s < 0.0f) << s;
+    EXPECT_EQ(stressed(1, en6328) > silica(en6328), s < 0.0f) << s;
   }
 }
 
-TEST(StressFit, GivesUpAfter500Steps) {
+TEST(StressFit, GivesUpAfter500StepsKeepingTheLastFit) {
   ASSERT_TRUE(bir_fit(-300.0f).converged);
-  const float before = sio2[stressed_pairs[0]];
+  const std::array<float, 27> before = sio2;
   for (float s : {1e30f, 1e5f, INFINITY}) {
     const stress_fit r = bir_fit(s);
     EXPECT_FALSE(r.converged) << s;
     EXPECT_TRUE(r.evaluations[0] == 501 || r.evaluations[1] == 501) << s;
   }
-  EXPECT_EQ(sio2[stressed_pairs[0]], before);
+  EXPECT_EQ(sio2, before);
+}
+
+// Only silica itself (material 3) is stressed; the mixtures hold unstressed silica.
+TEST(Ceps, StressDoesNotLeakIntoTheMixtures) {
+  const std::array<float, 2> fr{0.2f, 0.5f};
+  std::array<std::array<cplx, 2>, 10> unstressed{};
+  ASSERT_TRUE(bir_fit(0.0f).converged);
+  for (std::int32_t nat = 1; nat <= 9; ++nat) ceps(fr, en6328, nat, unstressed[nat]);
+  for (float s : {-300.0f, 450.0f}) {
+    ASSERT_TRUE(bir_fit(s).converged);
+    for (std::int32_t nat = 1; nat <= 9; ++nat) {
+      std::array<cplx, 2> eps{};
+      ceps(fr, en6328, nat, eps);
+      for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(eps[i].re == unstressed[nat][i].re && eps[i].im == unstressed[nat][i].im, nat != 3)
+            << nat << ' ' << s << ' ' << i;
+      }
+    }
+  }
 }
 
 }  // namespace

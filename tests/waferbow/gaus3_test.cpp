@@ -28,24 +28,23 @@ std::string solve(const matrix3& a, const vector3& b, vector3& x) {
 }
 
 TEST(Gaus3, SolvesRegularSystemsSilently) {
-  vector3 x{};
-  EXPECT_EQ(solve(rows(1, 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, x), "");
-  EXPECT_EQ(x, (vector3{1, 2, 3}));
-
-  // Small integers, so every product is exact: x = (1, -2, 3).
-  EXPECT_EQ(solve(rows(2, 1, 1, 1, 3, 2, 1, 0, 4), {3, 1, 13}, x), "");
-  EXPECT_EQ(x, (vector3{1, -2, 3}));
-
-  // Third row (0, 0, 1 | 5): the last variable is B(3) whatever the others are.
-  EXPECT_EQ(solve(rows(2, 1, 7, 1, 3, -4, 0, 0, 1), {39, -13, 5}, x), "");
-  EXPECT_EQ(x, (vector3{1, 2, 5}));
-}
-
-TEST(Gaus3, SecondVariableFromFirstRowWhenAA22IsZero) {
-  // AA(2,2) = 1*1 - 1*1 = 0, AA(1,2) = 2*1 - 1*1 = 1: x = (1, 2, 3).
-  vector3 x{};
-  EXPECT_EQ(solve(rows(1, 2, 1, 1, 1, 1, 2, 1, 1), {8, 6, 7}, x), "");
-  EXPECT_EQ(x, (vector3{1, 2, 3}));
+  // Small integers, so every product is exact.
+  const struct {
+    matrix3 a;
+    vector3 b, x;
+  } cases[] = {
+      {rows(1, 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, {1, 2, 3}},
+      {rows(2, 1, 1, 1, 3, 2, 1, 0, 4), {3, 1, 13}, {1, -2, 3}},
+      // Third row (0, 0, 1 | 5): the last variable is B(3) whatever the others are.
+      {rows(2, 1, 7, 1, 3, -4, 0, 0, 1), {39, -13, 5}, {1, 2, 5}},
+      // AA(2,2) = 1*1 - 1*1 = 0: the second variable comes from the first row.
+      {rows(1, 2, 1, 1, 1, 1, 2, 1, 1), {8, 6, 7}, {1, 2, 3}},
+  };
+  for (const auto& c : cases) {
+    vector3 x{};
+    EXPECT_EQ(solve(c.a, c.b, x), "");
+    EXPECT_EQ(x, c.x);
+  }
 }
 
 TEST(Gaus3, ZeroDeterminantLeavesXUntouched) {
@@ -81,9 +80,7 @@ TEST(Gaus3, LaterFailuresKeepTheUnreachedComponents) {
 TEST(Gaus3, NaNEntriesSpreadWithoutMessage) {
   vector3 x{7, 8, 9};
   EXPECT_EQ(solve(rows(std::nan(""), 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, x), "");
-  EXPECT_TRUE(std::isnan(x[0]));
-  EXPECT_TRUE(std::isnan(x[1]));
-  EXPECT_TRUE(std::isnan(x[2]));
+  for (double v : x) EXPECT_TRUE(std::isnan(v));
 }
 
 }  // namespace
