@@ -1,12 +1,15 @@
 // Runs one recorded session of a calculator and compares what it wrote.
 //
-//   transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... <program> <stem>
+//   transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... [--crlf-file]
+//                     <program> <stem>
 //
 // --launcher      runs "<command> <program>" instead of the program itself (a Windows build
 //                 under Wine: wine writes the program's bytes and passes on its exit status)
 // --skip-signal   a session whose <stem>.signal reads <signal> (e.g. "TERM", "INT ignored")
 //                 is not run: the reason is printed and the runner exits with status 77,
 //                 which CTest counts as skipped
+// --crlf-file     the input is given with CR LF line ends, from a regular file rather than a
+//                 pipe (a file written on Windows); what the program writes must not change
 //
 // <stem>.in       the bytes given on standard input
 // <stem>.out      the exact standard output expected
@@ -105,8 +108,29 @@ std::string trimmed(std::string s) {
   return s;
 }
 
-outcome run(const char* launcher, const char* program, const std::string& input, int signo, bool ignored,
-            std::size_t signal_after, bool combined) {
+// An unnamed temporary file holding `data`, open for reading from its start.
+int temporary_file(const std::string& data) {
+  char name[] = "/tmp/transcript_inputXXXXXX";
+  const int fd = mkstemp(name);
+  if (fd < 0) {
+    std::perror("mkstemp");
+    std::exit(2);
+  }
+  unlink(name);
+  for (std::size_t done = 0; done < data.size();) {
+    const ssize_t w = write(fd, data.data() + done, data.size() - done);
+    if (w <= 0) {
+      std::perror("write");
+      std::exit(2);
+    }
+    done += static_cast<std::size_t>(w);
+  }
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+outcome run(const char* launcher, const char* program, const std::string& input, int input_file, int signo,
+            bool ignored, std::size_t signal_after, bool combined) {
   int in_pipe[2];
   int out_pipe[2];
   int err_pipe[2];
@@ -116,7 +140,8 @@ outcome run(const char* launcher, const char* program, const std::string& input,
   }
   const pid_t pid = fork();
   if (pid == 0) {
-    dup2(in_pipe[0], 0);
+    dup2(input_file >= 0 ? input_file : in_pipe[0], 0);
+    if (input_file >= 0) close(input_file);
     dup2(out_pipe[1], 1);
     dup2(combined ? out_pipe[1] : err_pipe[1], 2);
     for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
@@ -140,7 +165,8 @@ outcome run(const char* launcher, const char* program, const std::string& input,
   fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
 
   outcome result;
-  std::size_t written = 0;
+  std::size_t written = input_file >= 0 ? input.size() : 0;  // a file: all there from the start
+  if (input_file >= 0) close(input_file);
   int to_child = in_pipe[1];
   int from_out = out_pipe[0];
   int from_err = err_pipe[0];
@@ -211,9 +237,15 @@ outcome run(const char* launcher, const char* program, const std::string& input,
 
 int main(int argc, char** argv) {
   const char* launcher = nullptr;
+  bool crlf_file = false;
   std::vector<std::pair<std::string, std::string>> skipped_signals;  // signal, reason
   int arg = 1;
   for (; arg + 1 < argc && std::strncmp(argv[arg], "--", 2) == 0; arg += 2) {
+    if (std::strcmp(argv[arg], "--crlf-file") == 0) {
+      crlf_file = true;
+      --arg;
+      continue;
+    }
     const std::string option = argv[arg];
     const std::string operand = argv[arg + 1];
     if (option == "--launcher") {
@@ -227,7 +259,7 @@ int main(int argc, char** argv) {
   if (argc - arg != 2) {
     std::fprintf(stderr,
                  "usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
-                 "<program> <stem>\n");
+                 "[--crlf-file] <program> <stem>\n");
     return 2;
   }
   const char* program = argv[arg];
@@ -258,7 +290,20 @@ int main(int argc, char** argv) {
     }
   }
 
-  const outcome got = run(launcher, program, *input, signo, ignored, expected_out.size(), expected_combined.has_value());
+  int input_file = -1;
+  if (crlf_file) {
+    if (signo >= 0) {
+      std::fprintf(stderr, "--crlf-file takes no signal session\n");
+      return 2;
+    }
+    std::string crlf;
+    for (const char c : *input) {
+      if (c == '\n') crlf += '\r';
+      crlf += c;
+    }
+    input_file = temporary_file(crlf);
+  }
+  const outcome got = run(launcher, program, *input, input_file, signo, ignored, expected_out.size(), expected_combined.has_value());
 
   if (const char* update = std::getenv("TRANSCRIPT_UPDATE"); update && std::strcmp(update, "1") == 0) {
     if (expected_combined) {
