@@ -18,7 +18,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 
 #include "console/os.hpp"
 
@@ -26,9 +25,11 @@ namespace console::os {
 
 namespace {
 
-// Handlers of the signals delivered by console control events, by signal number.
+// Handlers by signal number: of the signals delivered by console control events, and of
+// those the C runtime raises.
 constexpr int max_signal = 32;
 std::atomic<signal_handler> event_handlers[max_signal];
+std::atomic<signal_handler> runtime_handlers[max_signal];
 
 // Held while standard output is written; a control event waits for it.
 SRWLOCK output_lock = SRWLOCK_INIT;
@@ -36,11 +37,15 @@ SRWLOCK output_lock = SRWLOCK_INIT;
 // The program's thread, suspended while an event handler ends the process.
 std::atomic<HANDLE> program_thread{nullptr};
 
-// Raw bytes on all three streams, also for anything the C runtime might write itself.
+bool usable(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
+// Raw bytes on all three streams, also for anything the C runtime might write itself. A
+// stream the process was started without is left alone (the runtime would reject it).
 [[maybe_unused]] const bool binary_streams = [] {
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
+  const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  for (int fd = 0; fd < 3; ++fd) {
+    if (usable(GetStdHandle(handles[fd]))) _setmode(fd, _O_BINARY);
+  }
   return true;
 }();
 
@@ -73,6 +78,14 @@ BOOL WINAPI on_console_event(DWORD event) {
   if (const HANDLE thread = program_thread.load()) SuspendThread(thread);
   handler(signo);
   return TRUE;
+}
+
+// Runs on the program's thread. Taking the lock keeps a console event from starting its own
+// reaction meanwhile; it fails only if this thread is writing standard output (a trap inside
+// the write) or an event got there first (it is about to suspend this thread).
+void on_runtime_signal(int signo) {
+  TryAcquireSRWLockExclusive(&output_lock);
+  if (const signal_handler handler = runtime_handlers[signo].load()) handler(signo);
 }
 
 }  // namespace
@@ -124,8 +137,10 @@ bool input_ready() {
 
 void write_all(stream to, const char* data, std::size_t size) {
   const HANDLE out = GetStdHandle(to == stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  // Older consoles refuse a single write near 64 KiB; pipes and files take any size.
+  const std::size_t most = is_console(out) ? 0x8000 : 0x40000000;
   while (size > 0) {
-    const DWORD chunk = size < 0x40000000 ? static_cast<DWORD>(size) : 0x40000000;
+    const DWORD chunk = static_cast<DWORD>(size < most ? size : most);
     DWORD written = 0;
     if (!WriteFile(out, data, chunk, &written, nullptr) || written == 0) return;
     data += written;
@@ -144,7 +159,8 @@ void install_handler(int signo, signal_handler handler, bool unless_ignored) {
     (void)registered;
   }
   if (signo == SIGINT) return;  // the C runtime's SIGINT is the same console event
-  const auto previous = std::signal(signo, handler);
+  runtime_handlers[signo].store(handler);
+  const auto previous = std::signal(signo, on_runtime_signal);
   if (unless_ignored && previous == SIG_IGN) std::signal(signo, SIG_IGN);
 }
 
