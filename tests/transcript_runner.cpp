@@ -240,13 +240,14 @@ int main(int argc, char** argv) {
   bool crlf_file = false;
   std::vector<std::pair<std::string, std::string>> skipped_signals;  // signal, reason
   int arg = 1;
-  for (; arg + 1 < argc && std::strncmp(argv[arg], "--", 2) == 0; arg += 2) {
-    if (std::strcmp(argv[arg], "--crlf-file") == 0) {
+  while (arg < argc && std::strncmp(argv[arg], "--", 2) == 0) {
+    const std::string option = argv[arg];
+    if (option == "--crlf-file") {
       crlf_file = true;
-      --arg;
+      ++arg;
       continue;
     }
-    const std::string option = argv[arg];
+    if (arg + 1 == argc) break;
     const std::string operand = argv[arg + 1];
     if (option == "--launcher") {
       launcher = argv[arg + 1];
@@ -255,6 +256,7 @@ int main(int argc, char** argv) {
     } else {
       break;
     }
+    arg += 2;
   }
   if (argc - arg != 2) {
     std::fprintf(stderr,
