@@ -118,6 +118,16 @@ bool has_field(const format_program& program, int from) {
   return false;
 }
 
+// Renders the next value (or part of a complex value) in the field of `in` (w characters).
+void render_field(const instruction& in, scalar_cursor& items, char* field) {
+  if (in.kind == op::fixed) return render_fixed(field, items.take_real(), in.width, in.decimals);
+  if (in.kind == op::exponent) return render_exponent(field, items.take_real(), in.width, in.decimals);
+  if (items.next_is_integer()) return render_integer(field, items.take_integer(), in.width);
+  const double v = items.take_real();
+  if (std::isfinite(v)) return render_integer(field, integer_part(v), in.width);
+  render_fixed(field, v, in.width, 0);  // the text of a value that is not finite
+}
+
 }  // namespace
 
 void execute_format(std::string_view text, const format_program& program, std::span<const value> values,
@@ -137,7 +147,7 @@ void execute_format(std::string_view text, const format_program& program, std::s
 
   const int size = static_cast<int>(program.code.size());
   int pc = 0;
-  for (;;) {
+  for (bool writing = true; writing;) {
     if (pc == size) {
       if (items.done() || !has_field(program, program.reversion)) break;
       line.finish(sink, true);  // more values than fields: start over on a new line
@@ -154,24 +164,14 @@ void execute_format(std::string_view text, const format_program& program, std::s
         break;
       case op::integer:
       case op::fixed:
-      case op::exponent: {
-        if (items.done()) goto end_of_statement;
-        if (in.kind == op::integer) {
-          if (items.next_is_integer()) {
-            render_integer(field, items.take_integer(), in.width);
-          } else if (const double v = items.take_real(); std::isfinite(v)) {
-            render_integer(field, integer_part(v), in.width);
-          } else {
-            render_fixed(field, v, in.width, 0);  // the text of a value that is not finite
-          }
-        } else if (in.kind == op::fixed) {
-          render_fixed(field, items.take_real(), in.width, in.decimals);
-        } else {
-          render_exponent(field, items.take_real(), in.width, in.decimals);
+      case op::exponent:
+        if (items.done()) {  // the first field without a value ends the statement
+          writing = false;
+          continue;
         }
+        render_field(in, items, field);
         line.place(field, in.width);
         break;
-      }
       case op::skip:
         line.skip(in.width);
         break;
@@ -197,7 +197,6 @@ void execute_format(std::string_view text, const format_program& program, std::s
     }
     ++pc;
   }
-end_of_statement:
   line.finish(sink, !no_line_end);
 }
 
