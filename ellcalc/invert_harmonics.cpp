@@ -64,7 +64,7 @@ void invert_harmonics(const float& h2p, const float& h2d, const float& h4p, cons
 
   const double m2 = std::fabs(std::sqrt(double{h2s} * h2s + double{h2c} * h2c) * s / e / k);
   const double q2 = std::fabs(s2t) < 0.05 ? (s * double{h2s} / e / k) / c2t : (s * double{h2c} / e / k) / s2t;
-  const float sine = stored(q2 >= 0.0 ? m2 : -m2);
+  const float sine = signed_like(m2, q2);
   const float cosine = stored((c4t * h4s + s4t * h4c) * s / g / k);
 
   de = stored(std::atan2(double{sine}, double{cosine}) / deg);

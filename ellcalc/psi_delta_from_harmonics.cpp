@@ -8,13 +8,6 @@
 
 namespace ellcalc {
 
-namespace {
-
-// m with the sign of q; negative when q is negative or not a number.
-float signed_like(double m, double q) { return stored(q >= 0.0 ? m : -m); }
-
-}  // namespace
-
 void psi_delta_from_harmonics(const float& H2C, const float& H2S, const float& H4C, const float& H4S,
                               const float& Rs, const float& pol, const float& bir, const float& rot,
                               const float& ref, const float& ana, float& psa, float& dea) {

@@ -14,4 +14,7 @@ inline constexpr double four_pi = 12.566371;
 // Rounds a double-precision result to the single-precision quantity that receives it.
 constexpr float stored(double x) { return static_cast<float>(x); }
 
+// m with the sign of q, stored; negative when q is negative or not a number.
+constexpr float signed_like(double m, double q) { return stored(q >= 0.0 ? m : -m); }
+
 }  // namespace ellcalc
