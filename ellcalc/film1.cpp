@@ -41,7 +41,7 @@ void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_
   float xi1 = stored(std::sqrt(double{an} * an - s2));
 
   if (kind != 1) {
-    const cplx rho = narrow(std::tan(ps * deg) * console::cexp(cplx_d(0.0, de * deg)));
+    const cplx rho = ratio_of_psi_delta(ps, de);
     cplx z1, z2;
     if (kind == 3) {
       z1 = phase_factor(xi1, s2, a0, a2, b0, b2, rho);

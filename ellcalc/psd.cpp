@@ -37,6 +37,10 @@ void psi_delta(const cplx& rp, const cplx& rs, float& psi, float& delta) {
   delta = stored(std::atan2(double{rho.im}, double{rho.re}) / deg);
 }
 
+cplx ratio_of_psi_delta(const float& ps, const float& de) {
+  return narrow(std::tan(ps * deg) * console::cexp(cplx_d(0.0, de * deg)));
+}
+
 void psd(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
          const cplx& b0, const cplx& b2, const float& s2, float& psi, float& delta) {
   cplx rp, rs;

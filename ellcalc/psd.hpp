@@ -18,6 +18,9 @@ void film_stack(const float& an, const float& ak, const float& ep, const float& 
 // Psi and Delta (degrees) of the ratio rp / rs.
 void psi_delta(const console::cplx& rp, const console::cplx& rs, float& psi, float& delta);
 
+// The reverse: the ratio rho = tan(Psi) exp(i Delta) of measured Psi and Delta (degrees).
+console::cplx ratio_of_psi_delta(const float& ps, const float& de);
+
 void psd(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
          const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2, float& psi,
          float& delta);
