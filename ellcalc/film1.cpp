@@ -67,8 +67,7 @@ void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_
     ep = stored(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * four_pi));
   }
 
-  per = stored(ol / (double{xi1} + xi1));
-  if (ep < 0.0f) ep = stored(double{ep} + per);
+  thickness_period(ol, xi1, ep, per);
 
   const float ak = 0.0f;
   psd(an, ak, ep, ol, a0, a2, b0, b2, s2, psa, dea);

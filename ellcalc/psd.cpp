@@ -11,6 +11,11 @@ using console::cplx;
 using console::cplx_d;
 using console::narrow;
 
+void thickness_period(const float& ol, const float& xi1, float& ep, float& per) {
+  per = stored(ol / (double{xi1} + xi1));
+  if (ep < 0.0f) ep = stored(double{ep} + per);
+}
+
 void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
                 const cplx& b0, const cplx& b2, const float& s2, cplx& rp, cplx& rs) {
   const cplx n1{an, ak};

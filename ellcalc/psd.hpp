@@ -10,6 +10,11 @@
 
 namespace ellcalc {
 
+// Thickness period per = ol / (2 xi1) of a film whose normal wave-vector component is xi1;
+// a negative thickness ep is replaced, once, by ep + per.
+//   632.8, 1.16918, ep -100 -> per 270.617, ep 170.617
+void thickness_period(const float& ol, const float& xi1, float& ep, float& per);
+
 // The film stack's reflection coefficients rp and rs for the same film and media as psd.
 void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
                 const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2,

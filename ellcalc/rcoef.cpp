@@ -18,8 +18,7 @@ void rcoef(const float& ol, const float& phi, const cplx& cn2, const float& an, 
 
   // Period, and a negative thickness folded once.
   const float xi1 = stored(std::sqrt(double{an} * an - s2));
-  per = stored(ol / (double{xi1} + xi1));
-  if (ep < 0.0f) ep = stored(double{ep} + per);
+  thickness_period(ol, xi1, ep, per);
 
   // The film stack, as in psd with a non-absorbing film.
   const float ak = 0.0f;
