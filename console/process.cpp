@@ -14,11 +14,6 @@ namespace {
 
 void write_error(std::string_view text) { os::write_all(os::stream::error, text.data(), text.size()); }
 
-[[noreturn]] void end_process(int status) {
-  output_flush();
-  os::exit_now(status);
-}
-
 struct signal_reaction {
   int signo;
   const char* line;  // with its line end
@@ -60,7 +55,7 @@ void fatal_read(const read_error& error) {
       "last format: list io\n"
       "lately reading sequential formatted external IO\n");
   write_error(text);
-  end_process(abnormal_status);
+  os::exit_now(abnormal_status);
 }
 
 void fatal_format(format_error error, std::string_view format) {
@@ -68,7 +63,7 @@ void fatal_format(format_error error, std::string_view format) {
   std::string text(error == format_error::too_complicated ? "format too complicated:\n" : "format error:\n");
   text.append(format).append("\n");
   write_error(text);
-  end_process(abnormal_status);
+  os::exit_now(abnormal_status);
 }
 
 void stop_run(std::string_view text) {
