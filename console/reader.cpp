@@ -223,22 +223,27 @@ std::optional<read_error> skip_inside(input_source& in) {
   return std::nullopt;
 }
 
+// One part of a complex value with the blanks and line ends around it; `missing` is the
+// error when no number stands there.
+std::optional<read_error> scan_part(input_source& in, const read_error& missing, double& out) {
+  if (auto e = skip_inside(in)) return e;
+  const int c = in.peek();
+  if (!is_digit(c) && c != '+' && c != '-' && c != '.') return missing;
+  scanned part;
+  if (auto e = scan_number(in, number_kind::complex_part, part)) return *e == invalid_number ? missing : *e;
+  out = part.real;
+  return skip_inside(in);
+}
+
 // "(re, im)" at the current '(' (already checked).
 std::optional<read_error> scan_complex_value(input_source& in, cplx& out) {
   in.advance();
-  scanned part;
-  if (auto e = skip_inside(in)) return e;
-  if (!is_digit(in.peek()) && in.peek() != '+' && in.peek() != '-' && in.peek() != '.') return no_real_part;
-  if (auto e = scan_number(in, number_kind::complex_part, part)) return *e == invalid_number ? no_real_part : *e;
-  const double re = part.real;
-  if (auto e = skip_inside(in)) return e;
+  double re = 0.0;
+  double im = 0.0;
+  if (auto e = scan_part(in, no_real_part, re)) return e;
   if (in.peek() != ',') return no_comma;
   in.advance();
-  if (auto e = skip_inside(in)) return e;
-  if (!is_digit(in.peek()) && in.peek() != '+' && in.peek() != '-' && in.peek() != '.') return no_imaginary_part;
-  if (auto e = scan_number(in, number_kind::complex_part, part)) return *e == invalid_number ? no_imaginary_part : *e;
-  const double im = part.real;
-  if (auto e = skip_inside(in)) return e;
+  if (auto e = scan_part(in, no_imaginary_part, im)) return e;
   if (in.peek() != ')') return no_close;
   in.advance();
   out = {static_cast<float>(re), static_cast<float>(im)};
