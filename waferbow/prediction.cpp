@@ -32,7 +32,7 @@ void predicted_state(const first_state& s, const double& h1, const double& h2, c
   const double e1i = (ci - y) / y;
   const double e1s = ((ci - h1) - y) / y;
   const double e2i = (ci - z) / z;
-  const double e2s = ((h2 / 2 + c4) - z) / z;
+  const double e2s = (rad - z) / z;
 
   const double w1 = a / (y * y) * ((x - y) * (x - y) + h1 * h1 / 12) * mega;
   const double w2 = b / (z * z) * ((c4 - z) * (c4 - z) + h2 * h2 / 12) * mega;

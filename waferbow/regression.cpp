@@ -56,7 +56,7 @@ void regression(const first_state& s, const double& h1, const double& h2, const 
     z = xs[2];
 
     c4 = hh + x;
-    wx = a / (y * y) * ((x - y) * (x - y) + h1 * h1 / 12) + b / (z * z) * ((c4 - z) * (c4 - z) + h2 * h2 / 12);
+    wx = a / (y * y) * ((x - y) * (x - y) + h1sq12) + b / (z * z) * ((c4 - z) * (c4 - z) + h2sq12);
 
     // A NaN energy never passes the first test, so such a search runs to the limit.
     if (std::fabs(w - wx) < w / 10000 || n == max_regressions) break;
