@@ -35,8 +35,6 @@ double t = 0.0;                            // external bending moment, MN; set o
 first_state state{};          // first state of the last first pass
 double cd1 = 0.0;             // continue-pass silicon thickness, um
 double cd2 = 0.0;             // continue-pass silica thickness, um
-float moment_n = 0.0f;        // continue-pass moment, N
-std::int32_t answer = 0;      // continue answer, then the count of regression steps
 // Solution array of the regression's 3x3 steps. It is never cleared: a step that gaus3
 // cannot solve keeps whatever the previous step, pass or run left in it. Before the first
 // solve of the process it holds zeros, so a first step that fails outright leads to a
@@ -72,7 +70,7 @@ void write_stress_report(const stress_report& r) {
 
 // Shows the continue prompt with 0 and reads the answer: true for a restart (1).
 bool restart_asked() {
-  answer = 0;
+  std::int32_t answer = 0;
   fmt_write("(' Continue ou recommence (0/1) : ',I2,' ? ',$)", {answer});
   list_read({answer});
   return answer == 1;
@@ -103,15 +101,16 @@ void continue_pass() {
   ask_silica_thickness(cd2);
   // The moment is shown and read in N as a single-precision value and kept in MN. The
   // shown value cannot leave the float range: t was a float times a factor below 1E-6.
-  moment_n = static_cast<float>(t * mega);
+  float moment_n = static_cast<float>(t * mega);
   fmt_write("(' Moment flechissant : ',E14.7,' N ? ',$)", {moment_n});
   list_read({moment_n});
   t = static_cast<double>(moment_n) * static_cast<double>(um);
 
   const double h1 = cd1 * um;
   const double h2 = cd2 * um;
+  std::int32_t regressions = 0;
   regression_result g{};
-  regression(state, h1, h2, t, xs, answer, g);
+  regression(state, h1, h2, t, xs, regressions, g);
   fmt_write("(' C1,C2,R1,R2 :',4(1X,E14.7),/,' C3,C4,R3,R4 :',4(1X,E14.7),/,' W,WX :',2(1X,E14.7),/)",
             {state.c1, state.c2, state.r1, state.r2, g.x, g.c4, g.y, g.z, g.w, g.wx});
 
@@ -120,7 +119,7 @@ void continue_pass() {
   predicted_state(state, h1, h2, t, d, g, bow, r);
   fmt_write("(' Fleche : ',F9.3,' um ; diametre : ',F9.4,' m',/,"
             "' Epaisseur de silicium : ',F9.3,' um, de silice : ',F9.3,' um',/,1X,I5,' regressions')",
-            {bow, d, cd1, cd2, answer});
+            {bow, d, cd1, cd2, regressions});
   write_stress_report(r);
 }
 
