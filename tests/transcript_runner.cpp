@@ -56,8 +56,14 @@ void write_file(const std::string& path, const std::string& data) {
   out << data;
 }
 
-int signal_number(std::string name) {
-  while (!name.empty() && (name.back() == '\n' || name.back() == ' ')) name.pop_back();
+std::string trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+// The signal that a .signal file names by its first word; -1 if none.
+int signal_number(const std::string& text) {
+  std::string name = trimmed(text);
   if (const auto blank = name.find(' '); blank != std::string::npos) name.resize(blank);
   if (name == "INT") return SIGINT;
   if (name == "TERM") return SIGTERM;
@@ -102,11 +108,6 @@ struct outcome {
 
 // The exit status that CTest reads as "skipped" (SKIP_RETURN_CODE).
 constexpr int skipped_status = 77;
-
-std::string trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-  return s;
-}
 
 // An unnamed temporary file holding `data`, open for reading from its start.
 int temporary_file(const std::string& data) {
