@@ -49,7 +49,7 @@ TEST(FixedField, RoundsTheExactBinaryValueTiesToEven) {
   EXPECT_EQ(fixed(0.375, 5, 2), " 0.38");
   EXPECT_EQ(fixed(2.5, 3, 0), " 2.");
   EXPECT_EQ(fixed(3.5, 3, 0), " 4.");
-  // 0.1f is 0.100000001490116..., above the tie of F.9 rounding of 0.1000000015
+  // 0.1f is 0.100000001490116..., just below the tie 0.1000000015 of 9 decimals: rounds down
   EXPECT_EQ(fixed(0.1f, 12, 9), " 0.100000001");
   EXPECT_EQ(fixed(1.0005f, 6, 3), " 1.000");  // 1.0005f is just below 1.0005
   EXPECT_EQ(fixed(9.9996, 6, 3), "10.000");
