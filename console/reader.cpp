@@ -88,7 +88,9 @@ class digit_string {
     const std::int64_t e = exp10_ + shift;
     if (e > 400) return sign * std::numeric_limits<double>::infinity();
     if (e < -400) return sign * 0.0;
-    char text[kept + 32] = "0.";
+    char text[kept + 32];  // not cleared: only the first n characters are used
+    text[0] = '0';
+    text[1] = '.';
     int n = 2;
     std::memcpy(text + n, digits_, static_cast<std::size_t>(count_));
     n += count_;
