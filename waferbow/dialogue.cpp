@@ -6,11 +6,10 @@
 #include <cstdint>
 
 #include "console/console.hpp"
+#include "waferbow/continue_pass.hpp"
 #include "waferbow/dialogue.hpp"
 #include "waferbow/first_calculation.hpp"
 #include "waferbow/gaus3.hpp"
-#include "waferbow/prediction.hpp"
-#include "waferbow/regression.hpp"
 #include "waferbow/stress_report.hpp"
 #include "waferbow/units.hpp"
 
@@ -96,31 +95,41 @@ void first_pass() {
   write_stress_report(r);
 }
 
+// The message of a solver step that could not be finished; the pass goes on.
+void write_solver_event(const solver_event& e) {
+  switch (e.status) {
+    case gaus3_status::solved:
+      break;
+    case gaus3_status::singular:
+      fmt_write("(' GAUS3 ne peut pas resoudre.')");
+      break;
+    case gaus3_status::no_x2:
+      fmt_write("(' GAUS3 ne peut pas resoudre: X(1) = ',E14.7)", {e.x1});
+      break;
+    case gaus3_status::no_x3:
+      fmt_write("(' GAUS3 ne peut pas resoudre:',/,' X(1-2) = ',2(1X,E14.7))", {e.x1, e.x2});
+      break;
+  }
+}
+
 void continue_pass() {
   ask_silicon_thickness(cd1);
   ask_silica_thickness(cd2);
-  // The moment is shown and read in N as a single-precision value and kept in MN. The
-  // shown value cannot leave the float range: t was a float times a factor below 1E-6.
-  float moment_n = static_cast<float>(t * mega);
+  // The moment is shown and read in N as a single-precision value and kept in MN.
+  float moment_n = newtons_of_moment(t);
   fmt_write("(' Moment flechissant : ',E14.7,' N ? ',$)", {moment_n});
   list_read({moment_n});
-  t = static_cast<double>(moment_n) * static_cast<double>(um);
+  t = moment_of_newtons(moment_n);
 
-  const double h1 = cd1 * um;
-  const double h2 = cd2 * um;
-  std::int32_t regressions = 0;
-  regression_result g{};
-  regression(state, h1, h2, t, xs, regressions, g);
+  // Nothing else is written during the search, so its messages all come before the trace.
+  const continue_prediction p = predict_continue_pass(state, metres_of_um(cd1), metres_of_um(cd2), t, d, xs);
+  for (const solver_event& e : p.events) write_solver_event(e);
   fmt_write("(' C1,C2,R1,R2 :',4(1X,E14.7),/,' C3,C4,R3,R4 :',4(1X,E14.7),/,' W,WX :',2(1X,E14.7),/)",
-            {state.c1, state.c2, state.r1, state.r2, g.x, g.c4, g.y, g.z, g.w, g.wx});
-
-  double bow = 0.0;
-  stress_report r{};
-  predicted_state(state, h1, h2, t, d, g, bow, r);
+            {state.c1, state.c2, state.r1, state.r2, p.g.x, p.g.c4, p.g.y, p.g.z, p.g.w, p.g.wx});
   fmt_write("(' Fleche : ',F9.3,' um ; diametre : ',F9.4,' m',/,"
             "' Epaisseur de silicium : ',F9.3,' um, de silice : ',F9.3,' um',/,1X,I5,' regressions')",
-            {bow, d, cd1, cd2, regressions});
-  write_stress_report(r);
+            {p.bow, d, cd1, cd2, p.regressions});
+  write_stress_report(p.report);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "waferbow/gaus3.hpp"
 
-#include "console/console.hpp"
-
 namespace waferbow {
 
-void gaus3(const matrix3& a, const vector3& b, vector3& x) {
+gaus3_status gaus3(const matrix3& a, const vector3& b, vector3& x) {
   const auto A = [&a](int i, int j) { return a[at(i, j)]; };
 
   // Elimination with the third row, done even when A(3,3) is 0.
@@ -16,17 +14,13 @@ void gaus3(const matrix3& a, const vector3& b, vector3& x) {
   }
 
   const double det = aa[0][0] * aa[1][1] - aa[1][0] * aa[0][1];
-  if (det == 0.0) {
-    console::fmt_write("(' GAUS3 ne peut pas resoudre.')");
-    return;
-  }
+  if (det == 0.0) return gaus3_status::singular;
   x[0] = (bb[0] * aa[1][1] - bb[1] * aa[0][1]) / det;
 
   if (aa[1][1] != 0.0) {
     x[1] = (bb[1] - aa[1][0] * x[0]) / aa[1][1];
   } else if (aa[0][1] == 0.0) {
-    console::fmt_write("(' GAUS3 ne peut pas resoudre: X(1) = ',E14.7)", {x[0]});
-    return;
+    return gaus3_status::no_x2;
   } else {
     x[1] = (bb[0] - aa[0][0] * x[0]) / aa[0][1];
   }
@@ -36,10 +30,11 @@ void gaus3(const matrix3& a, const vector3& b, vector3& x) {
   } else if (A(2, 3) != 0.0) {
     x[2] = ((b[1] - A(2, 1) * x[0]) - A(2, 2) * x[1]) / A(2, 3);
   } else if (A(1, 3) == 0.0) {
-    console::fmt_write("(' GAUS3 ne peut pas resoudre:',/,' X(1-2) = ',2(1X,E14.7))", {x[0], x[1]});
+    return gaus3_status::no_x3;
   } else {
     x[2] = ((b[0] - A(1, 1) * x[0]) - A(1, 2) * x[1]) / A(1, 3);
   }
+  return gaus3_status::solved;
 }
 
 }  // namespace waferbow

@@ -4,8 +4,9 @@
 
 namespace waferbow {
 
-void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
-                std::int32_t& n, regression_result& res) {
+void regression_from(const first_state& s, const double& h1, const double& h2, const double& m, const double& x0,
+                     const double& y0, const double& z0, const std::int32_t& limit, vector3& xs, std::int32_t& n,
+                     regression_result& res, std::vector<solver_event>& events) {
   const double a = s.e1 * h1;
   const double b = s.e2 * h2;
   const double hh = (h1 + h2) / 2;
@@ -16,9 +17,9 @@ void regression(const first_state& s, const double& h1, const double& h2, const 
   const double w = a / (s.r1 * s.r1) * ((s.c1 - s.r1) * (s.c1 - s.r1) + h1sq12) +
                    b / (s.r2 * s.r2) * ((s.c2 - s.r2) * (s.c2 - s.r2) + h2sq12);
 
-  double x = s.c1;
-  double y = s.r1;
-  double z = s.r2;
+  double x = x0;
+  double y = y0;
+  double z = z0;
   double c4 = 0.0;
   double wx = 0.0;
   n = 0;
@@ -50,7 +51,10 @@ void regression(const first_state& s, const double& h1, const double& h2, const 
       rhs[static_cast<std::size_t>(k - 1)] =
           mat[at(k, 1)] * x + mat[at(k, 2)] * y + mat[at(k, 3)] * z - f[k - 1];
 
-    gaus3(mat, rhs, xs);
+    const gaus3_status status = gaus3(mat, rhs, xs);
+    if (status != gaus3_status::solved)
+      events.push_back({status, status == gaus3_status::singular ? 0.0 : xs[0],
+                        status == gaus3_status::no_x3 ? xs[1] : 0.0});
     x = xs[0];
     y = xs[1];
     z = xs[2];
@@ -59,10 +63,16 @@ void regression(const first_state& s, const double& h1, const double& h2, const 
     wx = a / (y * y) * ((x - y) * (x - y) + h1sq12) + b / (z * z) * ((c4 - z) * (c4 - z) + h2sq12);
 
     // A NaN energy never passes the first test, so such a search runs to the limit.
-    if (std::fabs(w - wx) < w / 10000 || n == max_regressions) break;
+    if (std::fabs(w - wx) < w / 10000 || n >= limit) break;
   }
 
   res = {x, c4, y, z, w, wx};
+}
+
+void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
+                std::int32_t& n, regression_result& res, std::vector<solver_event>& events) {
+  events.clear();
+  regression_from(s, h1, h2, m, s.c1, s.r1, s.r2, max_regressions, xs, n, res, events);
 }
 
 }  // namespace waferbow

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "waferbow/first_calculation.hpp"
 #include "waferbow/gaus3.hpp"
@@ -30,10 +31,18 @@ struct regression_result {
 //
 // xs is the caller's solution array, which persists from step to step and from call to
 // call: a step that gaus3 cannot solve takes the components it did not reach from there.
-// gaus3's messages appear on standard output in the middle of the search.
+// events receives, in order, every step that gaus3 could not finish (it is cleared
+// first); the search goes on after each.
 //   default wafer, thicknesses unchanged (525 um, 1 um), m = 0
 //     -> n = 1; x, y, z equal c1, r1, r2 to the printed digits (0.1249997E+03 ...)
 void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
-                std::int32_t& n, regression_result& res);
+                std::int32_t& n, regression_result& res, std::vector<solver_event>& events);
+
+// The same Newton steps started at (x0, y0, z0) instead of the first state, at most
+// limit of them; n counts the steps and events the unfinished ones, appended.
+// regression() is regression_from(c1, r1, r2, max_regressions) with events cleared.
+void regression_from(const first_state& s, const double& h1, const double& h2, const double& m, const double& x0,
+                     const double& y0, const double& z0, const std::int32_t& limit, vector3& xs, std::int32_t& n,
+                     regression_result& res, std::vector<solver_event>& events);
 
 }  // namespace waferbow
