@@ -8,6 +8,9 @@
 // The arithmetic is the plain textbook one, with no recovery rules for infinities: a
 // product or quotient that meets an infinity or a zero divisor gives what the formulas
 // give (often a NaN), and nothing traps.
+//
+// Header-only: the numerical libraries of the programs use it without the rest of the
+// console layer.
 #pragma once
 
 #include <cmath>
@@ -65,14 +68,38 @@ constexpr cplx_d operator/(double x, cplx_d a) { return cplx_d(x, 0.0) / a; }
 // Modulus in double precision: the larger part times sqrt(1 + (smaller/larger)^2), or the
 // larger part alone when adding the smaller one to it changes nothing.
 //   modulus({3, 4}) -> 5,  modulus({1e30, 1}) -> 1e30,  modulus({0, 0}) -> 0
-double modulus(cplx_d z);
+inline double modulus(cplx_d z) {
+  double big = std::fabs(z.re);
+  double small = std::fabs(z.im);
+  if (small > big) {
+    const double t = big;
+    big = small;
+    small = t;
+  }
+  if (big + small == big) return big;
+  const double q = small / big;
+  return big * std::sqrt(1.0 + q * q);
+}
 
 // Principal square root, both parts rounded to single precision: the real part is never
 // negative, and on the negative real axis the imaginary part is positive.
 //   csqrt({-4, 0}) -> (0, 2),  csqrt({-4, -0.0}) -> (0, 2),  csqrt({0, 0}) -> (0, 0)
-cplx csqrt(cplx_d z);
+inline cplx csqrt(cplx_d z) {
+  const double m = modulus(z);
+  if (m == 0.0) return {0.0f, 0.0f};
+  if (z.re > 0.0) {
+    const double re = std::sqrt((m + z.re) / 2.0);
+    return narrow({re, z.im / (2.0 * re)});
+  }
+  double t = std::sqrt((m - z.re) / 2.0);
+  if (z.im < 0.0) t = -t;
+  return narrow({z.im / (2.0 * t), t});
+}
 
 // exp(a + ib) = e^a (cos b, sin b), in double precision.
-cplx_d cexp(cplx_d z);
+inline cplx_d cexp(cplx_d z) {
+  const double e = std::exp(z.re);
+  return {e * std::cos(z.im), e * std::sin(z.im)};
+}
 
 }  // namespace console

@@ -6,10 +6,7 @@
 #include "console/console.hpp"
 #include "ellcalc/dialogue.hpp"
 #include "ellcalc/film1.hpp"
-#include "ellcalc/harmonics.hpp"
-#include "ellcalc/invert_harmonics.hpp"
-#include "ellcalc/psi_delta_from_harmonics.hpp"
-#include "ellcalc/rcoef.hpp"
+#include "ellcalc/modes.hpp"
 #include "ellcalc/substrate_index.hpp"
 
 namespace ellcalc {
@@ -127,7 +124,8 @@ void mode_film_fit() {
   ask_film_index();
   ask_psi();
   ask_delta();
-  film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  const film1_outcome search = film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  if (!search.converged) fmt_write("(' Conv. lente ! ',/,' S = ',F7.3,' DSS = ',F7.4)", {search.s, search.dss});
   fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F8.2,' nm',/,"
             "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
             {ol, an, ep, per, ps, de, psa, dea});
@@ -140,13 +138,15 @@ void mode_reflection() {
   ask_substrate();
   ask_film_index();
   ask_thickness();
-  cplx rp, rs;
-  float Rp, Rs;
-  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, ps, de);
+  const reflection_result r = reflection(ol, phi, cn2, an, ep);
+  ep = r.ep;
+  per = r.per;
+  ps = r.psi;
+  de = r.delta;
   fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F9.3,' nm',/,"
             "' Psi, Delta : ',F9.3,1X,F9.3,' degres',/,' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,"
             "' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/)",
-            {ol, an, ep, per, ps, de, rp, Rp, rs, Rs});
+            {ol, an, ep, per, ps, de, r.rp, r.Rp, r.rs, r.Rs});
 }
 
 // Mode 6: harmonics of the rotating-compensator instrument for the film model, and Psi,
@@ -158,18 +158,22 @@ void mode_harmonics() {
   ask_film_index();
   ask_thickness();
   ask_instrument();
-  cplx rp, rs;
-  float Rp, Rs;
-  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, ps, de);
-  float H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P;
-  harmonics(ps, de, Rs, pol, bir, rot, ref, ana, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P);
-  psi_delta_from_harmonics(H2C, H2S, H4C, H4S, Rs, pol, bir, rot, ref, ana, psa, dea);
+  const harmonics_result r = harmonics_of_film(ol, phi, cn2, an, ep, pol, bir, rot, ref, ana);
+  const reflection_result& m = r.model;
+  const harmonics_set& h = r.h;
+  ep = m.ep;
+  per = m.per;
+  ps = m.psi;
+  de = m.delta;
+  psa = r.psa;
+  dea = r.dea;
   fmt_write("(1H+,' POL,BIR,ROT,REF,ANA =',5(1X,F8.3),' degres')", {pol, bir, rot, ref, ana});
   fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F8.2,' nm',/,"
             "' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/,' H0 : ',F8.6,/,"
             "' H2 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,' H4 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,"
             "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
-            {ol, an, ep, per, rp, Rp, rs, Rs, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P, ps, de, psa, dea});
+            {ol, an, ep, per, m.rp, m.Rp, m.rs, m.Rs, h.H0, h.H2C, h.H2S, h.H2A, h.H2P, h.H4C, h.H4S, h.H4A, h.H4P, ps,
+             de, psa, dea});
 }
 
 // Mode 7: Psi and Delta from measured harmonics, the thickness at the kept film index, and
@@ -182,24 +186,25 @@ void mode_measured_harmonics() {
   fmt_write("(1H+,' H0,HA2,HP2,HA4,HP4 : ',F8.6,2(1X,F8.6,1X,F8.3),' degres ? ')", {h0p, h2p, h2d, h4p, h4d});
   list_read({h0p, h2p, h2d, h4p, h4d});
 
-  float disc;
-  invert_harmonics(h2p, h2d, h4p, h4d, pol, bir, rot, ref, ana, ps, de, disc);
-  if (disc < 0.0f) fmt_write("(1H+,' Discriminant negatif: ',E14.7)", {disc});
-
-  const std::int32_t thickness_at_fixed_index = 3;
-  film1(ol, phi, cn2, thickness_at_fixed_index, ps, de, an, ep, psa, dea, per);
-  cplx rp, rs;
-  float Rp, Rs, model_ps, model_de;
-  rcoef(ol, phi, cn2, an, ep, per, rp, rs, Rp, Rs, model_ps, model_de);
-  float H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P;
-  harmonics(model_ps, model_de, Rs, pol, bir, rot, ref, ana, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P);
+  const measured_result r =
+      from_measured_harmonics(ol, phi, cn2, pol, bir, rot, ref, ana, h2p, h2d, h4p, h4d, ps, de, an, ep);
+  if (r.disc < 0.0f) fmt_write("(1H+,' Discriminant negatif: ',E14.7)", {r.disc});
+  const reflection_result& m = r.model;
+  const harmonics_set& h = r.h;
+  ps = r.ps;
+  de = r.de;
+  an = r.an;
+  ep = m.ep;
+  per = m.per;
+  psa = r.psa;
+  dea = r.dea;
   fmt_write("(1H+,' H0 : ',F8.6,' H2 A, P :',1X,F8.6,1X,F8.3,' H4 A, P :',1X,F8.6,1X,F8.3,/,"
             "' Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',' Periode : ',F9.3,' nm',/,"
             "' rp : ',E14.7,1X,E14.7,'; Rp : ',F8.6,/,' rs : ',E14.7,1X,E14.7,'; Rs : ',F8.6,/,' H0 : ',F8.6,/,"
             "' H2 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,' H4 C, S, A, P :',3(1X,F8.6),1X,F8.3,/,"
             "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",
-            {h0p, h2p, h2d, h4p, h4d, an, ep, per, rp, Rp, rs, Rs, H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P, ps,
-             de, psa, dea});
+            {h0p, h2p, h2d, h4p, h4d, an, ep, per, m.rp, m.Rp, m.rs, m.Rs, h.H0, h.H2C, h.H2S, h.H2A, h.H2P, h.H4C,
+             h.H4S, h.H4A, h.H4P, ps, de, psa, dea});
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "console/console.hpp"
 #include "ellcalc/cres.hpp"
 #include "ellcalc/media.hpp"
 #include "ellcalc/psd.hpp"
@@ -32,8 +31,9 @@ cplx phase_factor(const float& xi, const float& s2, const cplx& a0, const cplx& 
 
 }  // namespace
 
-void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_t& kind, const float& ps,
-           const float& de, float& an, float& ep, float& psa, float& dea, float& per) {
+film1_outcome film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_t& kind, const float& ps,
+                    const float& de, float& an, float& ep, float& psa, float& dea, float& per) {
+  film1_outcome outcome;
   // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
   const media m = ambient_and_substrate(phi, cn2);
   const float& s2 = m.s2;
@@ -60,7 +60,7 @@ void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_
         xi1 = stored(double{xi1} + dss);
         converged = std::fabs(double{dss} / xi1) < tolerance;
       }
-      if (!converged) console::fmt_write("(' Conv. lente ! ',/,' S = ',F7.3,' DSS = ',F7.4)", {xi1, dss});
+      outcome = {converged, xi1, dss};
     }
     an = stored(std::sqrt(double{xi1} * xi1 + s2));
     const cplx w = narrow((cplx_d(z1) + cplx_d(z2)) / 2.0);
@@ -71,6 +71,7 @@ void film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_
 
   const float ak = 0.0f;
   psd(an, ak, ep, ol, a0, a2, b0, b2, s2, psa, dea);
+  return outcome;
 }
 
 }  // namespace ellcalc

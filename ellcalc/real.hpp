@@ -5,14 +5,15 @@
 //   const float s2 = stored(std::sin(double{rad}) * std::sin(double{rad}));
 #pragma once
 
+#include "console/stored.hpp"
+
 namespace ellcalc {
 
 // Degrees to radians, and 4 pi, as the calculator has always written them.
 inline constexpr double deg = 0.017453292;
 inline constexpr double four_pi = 12.566371;
 
-// Rounds a double-precision result to the single-precision quantity that receives it.
-constexpr float stored(double x) { return static_cast<float>(x); }
+using console::stored;
 
 // m with the sign of q, stored; negative when q is negative or not a number.
 constexpr float signed_like(double m, double q) { return stored(q >= 0.0 ? m : -m); }

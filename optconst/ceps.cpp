@@ -2,7 +2,6 @@
 
 #include "optconst/effective_medium.hpp"
 #include "optconst/materials.hpp"
-#include "optconst/silica.hpp"
 
 namespace optconst {
 
@@ -15,7 +14,8 @@ cplx silica_component(const float& en) { return {silica(en), 0.0f}; }
 
 }  // namespace
 
-void ceps(const std::array<float, 2>& fr, const float& en, const std::int32_t& nat, std::array<cplx, 2>& eps) {
+void ceps(const std::array<float, 2>& fr, const float& en, const std::int32_t& nat, const silica_coefficients& sio2,
+          std::array<cplx, 2>& eps) {
   cplx ea{1.0f, 0.0f};
   switch (nat) {
     case 2:
@@ -24,7 +24,7 @@ void ceps(const std::array<float, 2>& fr, const float& en, const std::int32_t& n
     case 3: {
       const float lsq = wavelength_squared(en);
       for (int i = 0; i < 2; ++i) {
-        const float es = sellmeier(lsq, stressed_pairs[i], stressed_squares[i]);
+        const float es = sellmeier(sio2, lsq, stressed_pairs[i], stressed_squares[i]);
         eps[i] = {silica_voids(es, fr[0]), 0.0f};
       }
       return;

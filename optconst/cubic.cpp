@@ -1,6 +1,10 @@
 #include "optconst/cubic.hpp"
 
+#include "console/stored.hpp"
+
 namespace optconst {
+
+using console::stored;
 
 namespace {
 
@@ -17,19 +21,19 @@ constexpr float u[4][4] = {
 
 void vdot(float& r, const float* x, const float* y, const int& n, const int& inc) {
   r = 0.0f;
-  for (int i = 0, k = 0; i < n; ++i, k += inc) r = static_cast<float>(double{r} + double{x[k]} * double{y[k]});
+  for (int i = 0, k = 0; i < n; ++i, k += inc) r = stored(double{r} + double{x[k]} * double{y[k]});
 }
 
 float fcub(const float& t, const std::array<float, 4>& y) {
-  const float tt = static_cast<float>(double{t} * double{t});
-  const float p[4] = {1.0f, t, tt, static_cast<float>(double{t} * double{tt})};
+  const float tt = stored(double{t} * double{t});
+  const float p[4] = {1.0f, t, tt, stored(double{t} * double{tt})};
   float w[4];
   for (int i = 0; i < 4; ++i) vdot(w[i], u[i], p, 4, 1);
   // The weighted sum is carried in double and rounded once, after the division: at a
   // node (one weight 48, the others 0) this returns the entry itself, exactly.
   const double sum = double{y[0]} * double{w[0]} + double{y[1]} * double{w[1]} + double{y[2]} * double{w[2]} +
                      double{y[3]} * double{w[3]};
-  return static_cast<float>(sum / 48.0);
+  return stored(sum / 48.0);
 }
 
 }  // namespace optconst

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "console/console.hpp"
-#include "optconst/ceps.hpp"
+#include "optconst/constants.hpp"
 #include "optconst/dialogue.hpp"
 #include "optconst/silica.hpp"
 #include "optconst/stress_fit.hpp"
@@ -14,7 +14,6 @@ namespace optconst {
 
 namespace {
 
-using console::cplx;
 using console::fmt_write;
 using console::list_read;
 
@@ -23,8 +22,7 @@ std::int32_t nat = 2;                 // material number, also an out-of-range a
 float w = 632.8f;                     // wavelength, nm (an answer in eV is stored converted)
 std::array<float, 2> fr{0.0f, 0.0f};  // void fraction; fraction of the second component
 float s = 0.0f;                       // stress of silica, MPa
-
-constexpr double hc = 1239.854;  // nm eV
+silica_coefficients sio2 = unstressed_silica;  // silica block of the stress last fitted
 
 // Compacity (void fraction): asked again while above 1; no lower bound.
 void cmp(float& v) {
@@ -45,19 +43,21 @@ void tsc(float& v) {
 // Oxygen content x of SiOx, asked for the silica fraction v it stands for.
 //   v = 0.6078431 shows x = 1.0000; x = 0 gives v = 0, x = 2 gives v = 1.
 void siox(float& v) {
-  float x = static_cast<float>(2.0 * double{v} / (1.55 - 0.55 * double{v}));
+  float x = x_of_silica_fraction(v);
   fmt_write("(' x(SiOx [0.,2.] : ',F7.4,' ? ',$)", {x});
   list_read({x});
-  v = static_cast<float>(1.55 * double{x} / (0.55 * double{x} + 2.0));
+  v = silica_fraction_of_x(x);
 }
 
 // Silica under stress: the stress question, the fit of both polarisations and the table
-// of the unstressed and the two stressed coefficient sets. A fit that does not converge
-// ends the program.
+// of the unstressed and the two stressed coefficient sets; the block fitted is kept for
+// the results. A fit that does not converge ends the program.
 void bir() {
   fmt_write("(' Contrainte SiO2 (MPa)(1MPa=10bar=1.E7dyn/cm2)',/,' [-150.,-450.]:',F7.2,'MPa ? ',$)", {s});
   list_read({s});
-  if (!bir_fit(s).converged) console::stop_run("7");
+  const stress_fit fit = bir_fit(s);
+  if (!fit.converged) console::stop_run("7");
+  sio2 = fit.sio2;
   const int p1 = stressed_pairs[0];
   const int p2 = stressed_pairs[1];
   fmt_write("(' CO =',/,6(I2,2X,F9.7,2X,F9.7,2X,F9.7,/))",
@@ -85,22 +85,15 @@ void cycle() {
   fmt_write("(' LONGUEUR D''ONDE (nm ou eV, -1:arret)',/,F9.3,' ? ',$)", {w});
   list_read({w});
   if (w == -1.0f) console::stop_run("");
-  // Below 30 the answer is a photon energy in eV; the wavelength is kept in nm.
-  float en = 0.0f;
-  if (w < 30.0f) {
-    en = w;
-    w = static_cast<float>(hc / double{en});
-  } else {
-    en = static_cast<float>(hc / double{w});
-  }
+  // An answer in eV is kept as the wavelength in nm.
+  const wavelength_energy we = wavelength_answer(w);
+  w = we.w;
+  const float en = we.en;
 
-  std::array<cplx, 2> eps{};
-  ceps(fr, en, nat, eps);
-  const cplx n1 = console::csqrt(eps[0]);
-  const cplx n2 = console::csqrt(eps[1]);
+  const optical_constants c = constants_at(fr, en, nat, sio2);
   fmt_write("(' Lambda(nm)= ',F7.2,5X,' n = ',F10.5,2X,'k = ',F10.5,/,'     E(ev)= ',F7.4,15X,F10.5,2X,F10.5,/,"
             "T19,' Epsilon r = ',F10.5,2X,' Epsilon i =',F10.5,/,T32,F10.5,2X,F10.5)",
-            {w, n1, en, n2, eps[0], eps[1]});
+            {w, c.index[0], en, c.index[1], c.eps[0], c.eps[1]});
 }
 
 }  // namespace

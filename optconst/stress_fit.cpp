@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "optconst/silica.hpp"
-
 namespace optconst {
 
 namespace {
@@ -21,37 +19,38 @@ constexpr int max_evaluations = 500;
 // reference wavelengths. Returns false when the residuals stay above the tolerance after
 // more than max_evaluations evaluations.
 bool fit_one(const std::array<float, 2>& target, float& uu, float& vv, int& count) {
-  const double b1 = sio2[0];
-  const double cc1 = sio2[1];
-  const double b2 = sio2[2];
-  const double cc2 = sio2[3];
-  const double b3 = sio2[4];
-  const double c3sq = sio2[8];
+  const silica_coefficients& c = unstressed_silica;
+  const double b1 = c[0];
+  const double cc1 = c[1];
+  const double b2 = c[2];
+  const double cc2 = c[3];
+  const double b3 = c[4];
+  const double c3sq = c[8];
   uu = 0.0f;
   vv = 0.0f;
   count = 0;
   for (;;) {
     float f[2];
     float g[2][2];
-    const float l1 = static_cast<float>(q / (q / cc1 + double{uu}));
-    const float l2 = static_cast<float>(q / (q / cc2 + double{uu}));
+    const float l1 = stored(q / (q / cc1 + double{uu}));
+    const float l2 = stored(q / (q / cc2 + double{uu}));
     const double l1sq = double{l1} * double{l1};
     const double l2sq = double{l2} * double{l2};
     for (int j = 0; j < 2; ++j) {
       const double lj = lref[j];
-      const float sj = static_cast<float>(b1 * lj / (lj - l1sq) + b2 * lj / (lj - l2sq) + b3 * lj / (lj - c3sq));
-      f[j] = static_cast<float>(double{sj} * (1.0 + double{vv}) + 1.0 - double{target[j]});
-      g[j][0] = static_cast<float>(-2.0 * (1.0 + double{vv}) *
-                                   (b1 * double{l1} * l1sq / q / ((lj - l1sq) * (lj - l1sq)) +
-                                    b2 * double{l2} * l2sq / q / ((lj - l2sq) * (lj - l2sq))));
+      const float sj = stored(b1 * lj / (lj - l1sq) + b2 * lj / (lj - l2sq) + b3 * lj / (lj - c3sq));
+      f[j] = stored(double{sj} * (1.0 + double{vv}) + 1.0 - double{target[j]});
+      g[j][0] = stored(-2.0 * (1.0 + double{vv}) *
+                       (b1 * double{l1} * l1sq / q / ((lj - l1sq) * (lj - l1sq)) +
+                        b2 * double{l2} * l2sq / q / ((lj - l2sq) * (lj - l2sq))));
       g[j][1] = sj;
     }
     ++count;
     if (std::fabs(double{f[0]}) < tolerance && std::fabs(double{f[1]}) < tolerance) return true;
     if (count > max_evaluations) return false;
-    const float det = static_cast<float>(double{g[0][0]} * g[1][1] - double{g[0][1]} * g[1][0]);
-    uu = static_cast<float>(double{uu} - (double{g[1][1]} * f[0] - double{g[0][1]} * f[1]) / det);
-    vv = static_cast<float>(double{vv} - (double{g[0][0]} * f[1] - double{g[1][0]} * f[0]) / det);
+    const float det = stored(double{g[0][0]} * g[1][1] - double{g[0][1]} * g[1][0]);
+    uu = stored(double{uu} - (double{g[1][1]} * f[0] - double{g[0][1]} * f[1]) / det);
+    vv = stored(double{vv} - (double{g[0][0]} * f[1] - double{g[1][0]} * f[0]) / det);
   }
 }
 
@@ -63,27 +62,28 @@ stress_fit bir_fit(const float& s) {
   // its plane, from the unstressed index at each reference wavelength.
   std::array<std::array<float, 2>, 2> target{};
   for (int j = 0; j < 2; ++j) {
-    const float e0 = sellmeier(lref[j], unstressed_pairs, unstressed_squares);
-    const float nr = static_cast<float>(std::sqrt(double{e0}));
+    const float e0 = sellmeier(unstressed_silica, lref[j], unstressed_pairs, unstressed_squares);
+    const float nr = stored(std::sqrt(double{e0}));
     const double dn1 = 2.0 * c2[j] * double{s};
     const double dn2 = (c1[j] + c2[j]) * double{s};
-    target[0][j] = static_cast<float>((double{nr} + dn1) * (double{nr} + dn1));
-    target[1][j] = static_cast<float>((double{nr} + dn2) * (double{nr} + dn2));
+    target[0][j] = stored((double{nr} + dn1) * (double{nr} + dn1));
+    target[1][j] = stored((double{nr} + dn2) * (double{nr} + dn2));
   }
   for (int i = 0; i < 2; ++i) {
     if (!fit_one(target[i], out.u[i], out.v[i], out.evaluations[i])) return out;
   }
+  silica_coefficients& sio2 = out.sio2;
   for (int i = 0; i < 2; ++i) {
     const int p = stressed_pairs[i];
     const int sq = stressed_squares[i];
     const double scale = 1.0 + double{out.v[i]};
-    for (int k = 0; k < 3; ++k) sio2[p + 2 * k] = static_cast<float>(scale * double{sio2[2 * k]});
+    for (int k = 0; k < 3; ++k) sio2[p + 2 * k] = stored(scale * double{sio2[2 * k]});
     for (int k = 0; k < 2; ++k) {
-      sio2[p + 2 * k + 1] = static_cast<float>(q / (q / double{sio2[2 * k + 1]} + double{out.u[i]}));
+      sio2[p + 2 * k + 1] = stored(q / (q / double{sio2[2 * k + 1]} + double{out.u[i]}));
     }
     sio2[p + 5] = sio2[5];
     for (int k = 0; k < 3; ++k) {
-      sio2[sq + k] = static_cast<float>(double{sio2[p + 2 * k + 1]} * double{sio2[p + 2 * k + 1]});
+      sio2[sq + k] = stored(double{sio2[p + 2 * k + 1]} * double{sio2[p + 2 * k + 1]});
     }
   }
   out.converged = true;

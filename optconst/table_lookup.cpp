@@ -4,17 +4,20 @@
 #include <cmath>
 #include <cstddef>
 
+#include "console/stored.hpp"
 #include "optconst/cubic.hpp"
 
 namespace optconst {
 
+using console::stored;
+
 void lookup(const table& tb, const float& en, float& e1, float& e2) {
   const int n = static_cast<int>(tb.e1.size());
-  const float x = static_cast<float>((double{en} - tb.ei) / tb.ps);
+  const float x = stored((double{en} - tb.ei) / tb.ps);
   // a = x truncated toward zero, kept in floating point: every float is exact in double,
   // so this is the integer truncation wherever that exists, with no conversion at all.
   const double a = std::trunc(double{x});
-  const float t = static_cast<float>((double{x} - 0.5) - a);
+  const float t = stored((double{x} - 0.5) - a);
   // j = x + 1 truncated; it only selects the nodes j-1 .. j+2, which are clamped to 1..n,
   // so clamping j to -1..n+1 first changes nothing and keeps the conversion in range.
   // fmax maps a NaN to -1 (nodes all entry 1; t is NaN anyway).

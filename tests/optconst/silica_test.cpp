@@ -16,8 +16,8 @@ using console::cplx;
 
 const float en6328 = static_cast<float>(1239.854 / double{632.8f});  // 632.8 nm
 
-float stressed(int pol, float en) {
-  return sellmeier(wavelength_squared(en), stressed_pairs[pol], stressed_squares[pol]);
+float stressed(const silica_coefficients& sio2, int pol, float en) {
+  return sellmeier(sio2, wavelength_squared(en), stressed_pairs[pol], stressed_squares[pol]);
 }
 
 TEST(StressFit, ConvergesForUsualStressesOfEitherSign) {
@@ -28,33 +28,33 @@ TEST(StressFit, ConvergesForUsualStressesOfEitherSign) {
     EXPECT_LT(r.evaluations[0], 100) << s;
     EXPECT_LT(r.evaluations[1], 100) << s;
     // Compression raises the index, tension lowers it.
-    EXPECT_EQ(stressed(0, en6328) > silica(en6328), s < 0.0f) << s;
-    EXPECT_EQ(stressed(1, en6328) > silica(en6328), s < 0.0f) << s;
+    EXPECT_EQ(stressed(r.sio2, 0, en6328) > silica(en6328), s < 0.0f) << s;
+    EXPECT_EQ(stressed(r.sio2, 1, en6328) > silica(en6328), s < 0.0f) << s;
   }
 }
 
-TEST(StressFit, GivesUpAfter500StepsKeepingTheLastFit) {
-  ASSERT_TRUE(bir_fit(-300.0f).converged);
-  const std::array<float, 27> before = sio2;
+TEST(StressFit, GivesUpAfter500Steps) {
   for (float s : {1e30f, 1e5f, INFINITY}) {
     const stress_fit r = bir_fit(s);
     EXPECT_FALSE(r.converged) << s;
     EXPECT_TRUE(r.evaluations[0] == 501 || r.evaluations[1] == 501) << s;
+    EXPECT_EQ(r.sio2, unstressed_silica) << s;
   }
-  EXPECT_EQ(sio2, before);
 }
 
 // Only silica itself (material 3) is stressed; the mixtures hold unstressed silica.
 TEST(Ceps, StressDoesNotLeakIntoTheMixtures) {
   const std::array<float, 2> fr{0.2f, 0.5f};
   std::array<std::array<cplx, 2>, 10> unstressed{};
-  ASSERT_TRUE(bir_fit(0.0f).converged);
-  for (std::int32_t nat = 1; nat <= 9; ++nat) ceps(fr, en6328, nat, unstressed[nat]);
+  const stress_fit none = bir_fit(0.0f);
+  ASSERT_TRUE(none.converged);
+  for (std::int32_t nat = 1; nat <= 9; ++nat) ceps(fr, en6328, nat, none.sio2, unstressed[nat]);
   for (float s : {-300.0f, 450.0f}) {
-    ASSERT_TRUE(bir_fit(s).converged);
+    const stress_fit r = bir_fit(s);
+    ASSERT_TRUE(r.converged);
     for (std::int32_t nat = 1; nat <= 9; ++nat) {
       std::array<cplx, 2> eps{};
-      ceps(fr, en6328, nat, eps);
+      ceps(fr, en6328, nat, r.sio2, eps);
       for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(eps[i].re == unstressed[nat][i].re && eps[i].im == unstressed[nat][i].im, nat != 3)
             << nat << ' ' << s << ' ' << i;
