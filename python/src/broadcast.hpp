@@ -1,0 +1,225 @@
+// Broadcasting and threading for the bindings.
+//
+// Every computation of the package maps one point of its arguments to one point of its
+// results. The arguments are numpy arrays of any shape that broadcast together; they are
+// read where they lie, through strides (0 along a broadcast dimension), so no broadcast
+// copy is ever made. The results are fresh C-contiguous arrays of the broadcast shape.
+// The points are split into contiguous ranges over std::thread workers; each point is
+// computed alone, so the results do not depend on the number of workers.
+#pragma once
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <array>
+#include <complex>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/complex.hpp"
+
+namespace thinfilm_py {
+
+namespace py = pybind11;
+
+using shape_t = std::vector<py::ssize_t>;
+
+// How an argument's elements are stored. The Python layer hands over arrays of these
+// element types only (it converts anything else once).
+enum class element { f32, f64, c64, c128, i64 };
+
+// One argument seen with the broadcast shape: its data and a byte stride per dimension
+// (0 where the argument is broadcast).
+struct operand {
+  py::array keep;  // holds the array while the workers read it
+  const char* data = nullptr;
+  element kind = element::f64;
+  shape_t strides;
+};
+
+inline element element_of(const py::array& a) {
+  const py::dtype dt = a.dtype();
+  const char k = dt.kind();
+  const auto size = dt.itemsize();
+  if (k == 'f' && size == 4) return element::f32;
+  if (k == 'f' && size == 8) return element::f64;
+  if (k == 'c' && size == 8) return element::c64;
+  if (k == 'c' && size == 16) return element::c128;
+  if (k == 'i' && size == 8) return element::i64;
+  throw py::type_error("unsupported array element type " + dt.attr("str").cast<std::string>());
+}
+
+// Views `a` with the broadcast shape `shape`: dimensions are matched from the right, and a
+// dimension of size 1 (or a missing one) gets stride 0.
+inline operand view(const py::array& a, const shape_t& shape) {
+  operand op;
+  op.keep = a;
+  op.data = static_cast<const char*>(a.data());
+  op.kind = element_of(a);
+  const auto nd = static_cast<py::ssize_t>(shape.size());
+  const py::ssize_t and_ = a.ndim();
+  if (and_ > nd) throw py::value_error("argument has more dimensions than the broadcast shape");
+  op.strides.assign(shape.size(), 0);
+  for (py::ssize_t i = 0; i < and_; ++i) {
+    const py::ssize_t d = nd - and_ + i;
+    const py::ssize_t n = a.shape(i);
+    if (n == shape[static_cast<std::size_t>(d)]) {
+      op.strides[static_cast<std::size_t>(d)] = n == 1 ? 0 : a.strides(i);
+    } else if (n != 1) {
+      throw py::value_error("argument shape does not broadcast to the result shape");
+    }
+  }
+  return op;
+}
+
+inline shape_t shape_of(const py::iterable& s) {
+  shape_t out;
+  for (const py::handle h : s) {
+    const auto n = h.cast<py::ssize_t>();
+    if (n < 0) throw py::value_error("negative dimension");
+    out.push_back(n);
+  }
+  return out;
+}
+
+inline py::ssize_t count_of(const shape_t& shape) {
+  py::ssize_t n = 1;
+  for (const py::ssize_t d : shape) n *= d;
+  return n;
+}
+
+// Element readers: a real argument read as float (the programs' single-precision answers,
+// rounded to nearest as a read does) or as double; a complex one as a pair of floats.
+inline float as_float(const operand& op, const char* p) {
+  switch (op.kind) {
+    case element::f32: return *reinterpret_cast<const float*>(p);
+    case element::f64: return static_cast<float>(*reinterpret_cast<const double*>(p));
+    case element::i64: return static_cast<float>(*reinterpret_cast<const std::int64_t*>(p));
+    default: return static_cast<float>(reinterpret_cast<const float*>(p)[0]);
+  }
+}
+
+inline double as_double(const operand& op, const char* p) {
+  switch (op.kind) {
+    case element::f32: return static_cast<double>(*reinterpret_cast<const float*>(p));
+    case element::f64: return *reinterpret_cast<const double*>(p);
+    case element::i64: return static_cast<double>(*reinterpret_cast<const std::int64_t*>(p));
+    default: return reinterpret_cast<const double*>(p)[0];
+  }
+}
+
+inline console::cplx as_cplx(const operand& op, const char* p) {
+  switch (op.kind) {
+    case element::c64: {
+      const auto* f = reinterpret_cast<const float*>(p);
+      return {f[0], f[1]};
+    }
+    case element::c128: {
+      const auto* d = reinterpret_cast<const double*>(p);
+      return {static_cast<float>(d[0]), static_cast<float>(d[1])};
+    }
+    default: return {as_float(op, p), 0.0f};
+  }
+}
+
+inline std::int64_t as_int(const operand& op, const char* p) {
+  if (op.kind == element::i64) return *reinterpret_cast<const std::int64_t*>(p);
+  return 0;
+}
+
+// Walks the points begin..end-1 of the broadcast shape in C order, keeping the address of
+// the current element of every argument.
+template <std::size_t N>
+class walker {
+ public:
+  walker(const shape_t& shape, const std::array<const operand*, N>& ops, py::ssize_t begin)
+      : shape_(shape), ops_(ops), index_(shape.size(), 0) {
+    py::ssize_t rest = begin;
+    for (std::size_t d = shape.size(); d-- > 0;) {
+      const py::ssize_t n = shape[d];
+      index_[d] = n == 0 ? 0 : rest % n;
+      rest = n == 0 ? 0 : rest / n;
+    }
+    for (std::size_t k = 0; k < N; ++k) {
+      const char* p = ops[k]->data;
+      for (std::size_t d = 0; d < shape.size(); ++d) p += index_[d] * ops[k]->strides[d];
+      at_[k] = p;
+    }
+  }
+
+  const char* operator[](std::size_t k) const { return at_[k]; }
+
+  void next() {
+    for (std::size_t d = shape_.size(); d-- > 0;) {
+      if (++index_[d] < shape_[d]) {
+        for (std::size_t k = 0; k < N; ++k) at_[k] += ops_[k]->strides[d];
+        return;
+      }
+      // Back to the start of this dimension, then carry into the one before.
+      for (std::size_t k = 0; k < N; ++k) at_[k] -= (shape_[d] - 1) * ops_[k]->strides[d];
+      index_[d] = 0;
+    }
+  }
+
+ private:
+  const shape_t& shape_;
+  std::array<const operand*, N> ops_;
+  shape_t index_;
+  std::array<const char*, N> at_{};
+};
+
+// The number of workers for n points: at most `threads`, and no more than one per
+// `min_points` points, so that small arrays stay on the calling thread.
+inline int workers_for(py::ssize_t n, int threads, py::ssize_t min_points) {
+  if (threads < 1) threads = 1;
+  const py::ssize_t by_size = std::max<py::ssize_t>(1, n / std::max<py::ssize_t>(1, min_points));
+  return static_cast<int>(std::min<py::ssize_t>(threads, by_size));
+}
+
+// Runs body(begin, end) over n points split into contiguous ranges, one per worker, with
+// the interpreter lock released. The first exception of a worker is rethrown here.
+template <class Body>
+void run_split(py::ssize_t n, int threads, py::ssize_t min_points, Body body) {
+  const int w = workers_for(n, threads, min_points);
+  py::gil_scoped_release release;
+  if (w <= 1) {
+    body(py::ssize_t{0}, n);
+    return;
+  }
+  std::vector<std::exception_ptr> errors(static_cast<std::size_t>(w));
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(w - 1));
+  auto range = [&](int k) {
+    const py::ssize_t b = n * k / w;
+    const py::ssize_t e = n * (k + 1) / w;
+    try {
+      body(b, e);
+    } catch (...) {
+      errors[static_cast<std::size_t>(k)] = std::current_exception();
+    }
+  };
+  for (int k = 1; k < w; ++k) pool.emplace_back(range, k);
+  range(0);
+  for (std::thread& t : pool) t.join();
+  for (const std::exception_ptr& e : errors)
+    if (e) std::rethrow_exception(e);
+}
+
+// A fresh C-contiguous result array of the broadcast shape.
+template <class T>
+py::array_t<T> result(const shape_t& shape) {
+  return py::array_t<T>(std::vector<py::ssize_t>(shape.begin(), shape.end()));
+}
+
+template <class T>
+T* out_ptr(py::array_t<T>& a) {
+  return a.mutable_data();
+}
+
+}  // namespace thinfilm_py

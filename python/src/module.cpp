@@ -1,0 +1,15 @@
+// The extension module behind the thinfilm package: the calculations of the three programs
+// over numpy arrays. The package's Python modules check the arguments, broadcast the
+// shapes and name the results; this module only loops.
+#include <pybind11/pybind11.h>
+
+#include "python/src/bindings.hpp"
+
+PYBIND11_MODULE(_core, m) {
+  m.doc() = "Array loops over the calculators' numerical routines (internal to thinfilm).";
+  thinfilm_py::bind_ellcalc(m);
+#ifndef THINFILM_NO_OPTCONST
+  thinfilm_py::bind_optconst(m);
+#endif
+  thinfilm_py::bind_waferbow(m);
+}

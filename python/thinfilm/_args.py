@@ -1,0 +1,91 @@
+"""Argument checking, broadcasting and results shared by the calculation modules.
+
+Numbers are handed to the extension module as numpy arrays whose elements it reads in
+place: single or double precision reals, single or double precision complex numbers,
+64-bit integers. An array of another numeric type is converted once; nothing is ever
+broadcast into a copy: the extension reads every argument through its strides.
+"""
+
+import numbers
+
+import numpy as np
+
+_REAL_KINDS = "fiub"
+
+
+def threads():
+    """The package's ``threads`` setting, checked."""
+    import thinfilm
+
+    n = thinfilm.threads
+    if isinstance(n, bool) or not isinstance(n, numbers.Integral) or n < 1:
+        raise ValueError(f"thinfilm.threads must be a positive integer, not {n!r}")
+    return int(n)
+
+
+def _array(name, value):
+    if isinstance(value, (str, bytes)):
+        raise TypeError(f"{name} must be a number or an array of numbers, not {value!r}")
+    try:
+        a = np.asarray(value)
+    except (TypeError, ValueError) as e:
+        raise TypeError(f"{name} must be a number or an array of numbers: {e}") from None
+    return a
+
+
+def real(name, value):
+    """``value`` as an array of reals the extension reads (float32 or float64 kept)."""
+    a = _array(name, value)
+    if a.dtype == np.float32 or a.dtype == np.float64:
+        return a
+    if a.dtype.kind in _REAL_KINDS:
+        return a.astype(np.float64)
+    if a.dtype.kind == "c":
+        raise TypeError(f"{name} must be real, not complex")
+    raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
+
+
+def complex_(name, value):
+    """``value`` as an array of complex numbers (complex64 or complex128 kept)."""
+    a = _array(name, value)
+    if a.dtype == np.complex64 or a.dtype == np.complex128:
+        return a
+    if a.dtype.kind in _REAL_KINDS or a.dtype.kind == "c":
+        return a.astype(np.complex128)
+    raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
+
+
+def integer(name, value):
+    """``value`` as an array of 64-bit integers; reals must be whole numbers."""
+    a = _array(name, value)
+    if a.dtype.kind in "iub":
+        return a.astype(np.int64)
+    if a.dtype.kind == "f" and np.all(np.isfinite(a)) and np.all(a == np.round(a)):
+        return a.astype(np.int64)
+    raise TypeError(f"{name} must be an integer or an array of integers")
+
+
+def shape(named):
+    """The broadcast shape of the arrays in ``named`` (a dict name -> array)."""
+    try:
+        return np.broadcast_shapes(*(a.shape for a in named.values()))
+    except ValueError:
+        shapes = ", ".join(f"{k} {a.shape}" for k, a in named.items() if a.ndim)
+        raise ValueError(f"arguments do not broadcast together: {shapes}") from None
+
+
+def all_scalar(named):
+    """True when every argument was a scalar (a 0-d array)."""
+    return all(a.ndim == 0 for a in named.values())
+
+
+def plain(a):
+    """A 0-d result as a plain Python number."""
+    return a.item()
+
+
+def finish(cls, arrays, scalar):
+    """The result tuple ``cls`` of ``arrays``, with plain numbers for scalar arguments."""
+    if scalar:
+        return cls(*(plain(a) for a in arrays))
+    return cls(*arrays)

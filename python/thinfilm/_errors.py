@@ -1,0 +1,30 @@
+"""Warnings and exceptions of the package.
+
+The console programs write a few numerical messages and go on (or, for the silica stress
+fit, stop). Here they become warnings, with the affected values in the results as the
+programs print them, or an exception that leaves the interpreter running.
+"""
+
+
+class NumericalWarning(RuntimeWarning):
+    """A calculation met the numerical trouble that the console program reports."""
+
+
+class DiscriminantWarning(NumericalWarning):
+    """``ellcalc.from_harmonics``: the quadratic of the inversion has a negative
+    discriminant (the program's " Discriminant negatif: "); Psi and Delta stay as given."""
+
+
+class SolverWarning(NumericalWarning):
+    """``waferbow.continue_pass``: the 3x3 solver could not finish a Newton step (the
+    program's " GAUS3 ne peut pas resoudre" messages); the pass went on, as the program's
+    does."""
+
+
+class StressFitError(ArithmeticError):
+    """``optconst.constants``: the stressed silica coefficients could not be fitted for
+    this stress (the program ends with "STOP 7"). ``stress`` is the stress in MPa."""
+
+    def __init__(self, stress):
+        self.stress = stress
+        super().__init__(f"the silica stress fit does not converge for a stress of {stress!r} MPa")

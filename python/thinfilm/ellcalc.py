@@ -1,0 +1,528 @@
+"""Ellipsometry of one transparent film on a substrate, seen from air.
+
+The calculations of the console program ``ellcalc``, one function per menu mode, on numpy
+arrays. Every value is computed by the program's own routines, in its single precision:
+a result rendered with the field the program prints it in gives the program's digits.
+
+Conventions, as in the program:
+
+- wavelengths and thicknesses in nm, angles in degrees;
+- complex refractive indices written n - ik (an absorbing substrate has a negative
+  imaginary part), given and returned as Python complex numbers;
+- Delta is the argument of rp/rs, between -180 and 180 degrees;
+- a negative thickness is replaced by itself plus one period;
+- the defaults of the arguments are the program's initial values.
+
+Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
+arrays (single precision), or of plain Python numbers when every argument is a scalar.
+NaN and infinities go through as the program lets them through.
+"""
+
+import typing
+import warnings
+
+import numpy as np
+
+from thinfilm import _args
+from thinfilm import _core
+from thinfilm._errors import DiscriminantWarning
+
+__all__ = [
+    "psi_delta",
+    "substrate_index",
+    "thickness",
+    "thickness_and_index",
+    "reflection",
+    "harmonics",
+    "from_harmonics",
+    "PsiDelta",
+    "Thickness",
+    "ThicknessAndIndex",
+    "Reflection",
+    "Harmonics",
+    "FromHarmonics",
+]
+
+# The program's initial values.
+WAVELENGTH = 632.8
+ANGLE = 70.0
+SUBSTRATE = 3.866 - 0.028j
+FILM_INDEX = 1.5
+THICKNESS = 100.0
+PSI = 39.44
+DELTA = 78.24
+POLARISER = 90.0
+RETARDANCE = 90.0
+ROTATION = 0.0
+ZERO = 0.0
+ANALYSER = -45.0
+H2 = 2.266
+H2_PHASE = 92.776
+H4 = 0.417
+H4_PHASE = 45.034
+
+_FORWARD, _THICKNESS, _THICKNESS_AND_INDEX = 1, 3, 4
+
+
+class PsiDelta(typing.NamedTuple):
+    """Psi and Delta of a film (degrees) and its thickness period (nm)."""
+
+    psi: typing.Any
+    delta: typing.Any
+    period: typing.Any
+
+
+class Thickness(typing.NamedTuple):
+    """The film thickness found (nm, from 0 to one period), the period (nm), and Psi and
+    Delta of the model for the film found (degrees)."""
+
+    thickness: typing.Any
+    period: typing.Any
+    psi: typing.Any
+    delta: typing.Any
+
+
+class ThicknessAndIndex(typing.NamedTuple):
+    """The film index and thickness found (nm), the period (nm), Psi and Delta of the model
+    for the film found (degrees), and whether the index search converged."""
+
+    film_index: typing.Any
+    thickness: typing.Any
+    period: typing.Any
+    psi: typing.Any
+    delta: typing.Any
+    converged: typing.Any
+
+
+class Reflection(typing.NamedTuple):
+    """Complex reflection coefficients rp, rs of the film stack, reflectances Rp = |rp|^2
+    and Rs = |rs|^2, the thickness period (nm), Psi and Delta (degrees)."""
+
+    rp: typing.Any
+    rs: typing.Any
+    Rp: typing.Any
+    Rs: typing.Any
+    period: typing.Any
+    psi: typing.Any
+    delta: typing.Any
+
+
+class Harmonics(typing.NamedTuple):
+    """Harmonics of the rotating-compensator ellipsometer: H0, the amplitudes h2, h4 and
+    phases h2_phase, h4_phase (degrees) of the second and fourth harmonics, and Psi and
+    Delta (degrees) computed back from them."""
+
+    h0: typing.Any
+    h2: typing.Any
+    h2_phase: typing.Any
+    h4: typing.Any
+    h4_phase: typing.Any
+    psi: typing.Any
+    delta: typing.Any
+
+
+class FromHarmonics(typing.NamedTuple):
+    """Everything mode 7 prints, named; see :func:`from_harmonics`."""
+
+    psi: typing.Any
+    delta: typing.Any
+    model_psi: typing.Any
+    model_delta: typing.Any
+    film_index: typing.Any
+    thickness: typing.Any
+    period: typing.Any
+    rp: typing.Any
+    rs: typing.Any
+    Rp: typing.Any
+    Rs: typing.Any
+    h0: typing.Any
+    h2_cos: typing.Any
+    h2_sin: typing.Any
+    h2: typing.Any
+    h2_phase: typing.Any
+    h4_cos: typing.Any
+    h4_sin: typing.Any
+    h4: typing.Any
+    h4_phase: typing.Any
+    discriminant: typing.Any
+
+
+def _prepare(**kwargs):
+    named = {}
+    for name, value in kwargs.items():
+        if name == "substrate":
+            named[name] = _args.complex_(name, value)
+        else:
+            named[name] = _args.real(name, value)
+    return named, _args.shape(named), _args.all_scalar(named)
+
+
+def _film(kind, wavelength, angle, substrate, film_index, thickness, psi, delta):
+    named, shape, scalar = _prepare(
+        wavelength=wavelength,
+        angle=angle,
+        substrate=substrate,
+        film_index=film_index,
+        thickness=thickness,
+        psi=psi,
+        delta=delta,
+    )
+    out = _core.ellcalc_film(shape, _args.threads(), kind, *named.values())
+    return out, scalar
+
+
+def psi_delta(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, thickness=THICKNESS):
+    """Psi and Delta of a film on a substrate (``ellcalc`` mode 1, "Psi et Delta").
+
+    One non-absorbing film of index ``film_index`` and thickness ``thickness`` on a
+    substrate of complex index ``substrate``, seen from air at the angle of incidence
+    ``angle``. A negative thickness counts as itself plus one period.
+
+    Parameters
+    ----------
+    wavelength : float or array_like
+        Wavelength of the light, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex or array_like
+        Substrate index n - ik (an absorbing substrate has a negative imaginary part).
+        Default 3.866 - 0.028j.
+    film_index : float or array_like
+        Film index (real). Default 1.5.
+    thickness : float or array_like
+        Film thickness, nm. Default 100.
+
+    Returns
+    -------
+    PsiDelta
+        ``psi`` and ``delta`` (degrees; Delta between -180 and 180) and ``period``, the
+        thickness step (nm) that leaves them unchanged: what mode 1 prints after
+        " Psi, Delta : " and " Periode : ".
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.psi_delta(thickness=100.0)
+    >>> round(r.psi, 3), round(r.delta, 3), round(r.period, 2)
+    (43.613, 75.973, 270.62)
+    >>> import numpy as np
+    >>> ellcalc.psi_delta(thickness=np.array([0.0, 100.0])).psi.round(3)
+    array([10.457, 43.613], dtype=float32)
+    """
+    out, scalar = _film(_FORWARD, wavelength, angle, substrate, film_index, thickness, 0.0, 0.0)
+    return _args.finish(PsiDelta, (out[3], out[4], out[2]), scalar)
+
+
+def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
+    """Index of a bare substrate from Psi and Delta (``ellcalc`` mode 2).
+
+    The exact inverse of the film-free reflection model: the substrate index n - ik that
+    gives ``psi`` and ``delta`` at the angle of incidence ``angle``. (Mode 2 also asks
+    for the wavelength, which takes no part.)
+
+    Parameters
+    ----------
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    psi, delta : float or array_like
+        Psi and Delta, degrees. Defaults 39.44 and 78.24.
+
+    Returns
+    -------
+    complex or numpy.ndarray of complex64
+        The substrate index n - ik (real part not negative), what mode 2 prints after
+        " Indice du substrat : ".
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> n = ellcalc.substrate_index()
+    >>> round(n.real, 5), round(n.imag, 5)
+    (0.46301, -1.85226)
+    """
+    named = {"angle": _args.real("angle", angle), "psi": _args.real("psi", psi), "delta": _args.real("delta", delta)}
+    shape = _args.shape(named)
+    out = _core.ellcalc_substrate_index(shape, _args.threads(), *named.values())
+    return _args.plain(out) if _args.all_scalar(named) else out
+
+
+def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, psi=PSI, delta=DELTA):
+    """Film thickness at a known film index, from Psi and Delta (``ellcalc`` mode 3).
+
+    The thickness of a film of index ``film_index`` that matches the measured Psi and
+    Delta, folded into one period, and Psi and Delta that the model gives for it (they
+    differ from the measured ones as far as the index does not fit the measurement).
+
+    Parameters
+    ----------
+    wavelength : float or array_like
+        Wavelength, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex or array_like
+        Substrate index n - ik. Default 3.866 - 0.028j.
+    film_index : float or array_like
+        Film index. Default 1.5.
+    psi, delta : float or array_like
+        Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+
+    Returns
+    -------
+    Thickness
+        ``thickness`` (nm, from 0 to one period), ``period`` (nm), and the model's
+        ``psi`` and ``delta`` (degrees): what mode 3 prints after " Epaisseur : ",
+        " Periode : " and " Psi, Delta apres : ".
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.thickness(psi=39.44, delta=78.24)
+    >>> round(r.thickness, 3), round(r.psi, 3), round(r.delta, 3)
+    (92.872, 39.384, 76.285)
+    """
+    out, scalar = _film(_THICKNESS, wavelength, angle, substrate, film_index, 0.0, psi, delta)
+    return _args.finish(Thickness, (out[1], out[2], out[3], out[4]), scalar)
+
+
+def thickness_and_index(
+    wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, psi=PSI, delta=DELTA
+):
+    """Film thickness and index together, from Psi and Delta (``ellcalc`` mode 4).
+
+    A Newton search of the film index (at most 15 passes, from ``film_index``) and the
+    thickness that reproduce the measured Psi and Delta. When the search does not settle
+    (the program then writes " Conv. lente ! "), ``converged`` is False and the film is
+    the one of the last pass, as the program prints it.
+
+    Parameters
+    ----------
+    wavelength : float or array_like
+        Wavelength, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex or array_like
+        Substrate index n - ik. Default 3.866 - 0.028j.
+    film_index : float or array_like
+        Start of the index search. Default 1.5.
+    psi, delta : float or array_like
+        Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+
+    Returns
+    -------
+    ThicknessAndIndex
+        ``film_index``, ``thickness`` (nm), ``period`` (nm), the model's ``psi`` and
+        ``delta`` (degrees) for the film found, and ``converged`` (bool).
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.thickness_and_index(film_index=1.5, psi=39.44, delta=78.24)
+    >>> round(r.film_index, 5), round(r.thickness, 3), round(r.period, 2), r.converged
+    (1.47352, 95.274, 278.77, True)
+    """
+    out, scalar = _film(_THICKNESS_AND_INDEX, wavelength, angle, substrate, film_index, 0.0, psi, delta)
+    return _args.finish(ThicknessAndIndex, (out[0], out[1], out[2], out[3], out[4], out[5]), scalar)
+
+
+def reflection(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, thickness=THICKNESS):
+    """Reflection coefficients and reflectances of a film stack (``ellcalc`` mode 5).
+
+    Parameters
+    ----------
+    wavelength : float or array_like
+        Wavelength, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex or array_like
+        Substrate index n - ik. Default 3.866 - 0.028j.
+    film_index : float or array_like
+        Film index. Default 1.5.
+    thickness : float or array_like
+        Film thickness, nm; a negative one counts as itself plus one period. Default 100.
+
+    Returns
+    -------
+    Reflection
+        ``rp``, ``rs`` (complex), ``Rp`` = |rp|^2, ``Rs`` = |rs|^2, ``period`` (nm),
+        ``psi`` and ``delta`` (degrees): what mode 5 prints.
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.reflection()
+    >>> round(r.Rp, 5), round(r.Rs, 5), round(r.rp.real, 5), round(r.rs.imag, 5)
+    (0.23832, 0.26256, -0.43614, 0.38833)
+    """
+    named, shape, scalar = _prepare(
+        wavelength=wavelength, angle=angle, substrate=substrate, film_index=film_index, thickness=thickness
+    )
+    out = _core.ellcalc_reflection(shape, _args.threads(), *named.values())
+    return _args.finish(Reflection, out, scalar)
+
+
+def harmonics(
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    film_index=FILM_INDEX,
+    thickness=THICKNESS,
+    polariser=POLARISER,
+    retardance=RETARDANCE,
+    rotation=ROTATION,
+    zero=ZERO,
+    analyser=ANALYSER,
+):
+    """Harmonics of a rotating-compensator ellipsometer for a film (``ellcalc`` mode 6).
+
+    The instrument: a fixed polariser, a compensator Q turning about the beam, the sample
+    and a fixed analyser. The detected intensity is H0 + H2C cos 2t + H2S sin 2t +
+    H4C cos 4t + H4S sin 4t over the rotation t of Q counted from its zero mark; the
+    harmonics are proportional to the sample's s-reflectance. Psi and Delta are then
+    computed back from the harmonics (the program's " Psi, Delta apres : ").
+
+    Parameters
+    ----------
+    wavelength, angle, substrate, film_index, thickness
+        The film and the light, as for :func:`reflection`.
+    polariser : float or array_like
+        Polariser azimuth, degrees. Default 90.
+    retardance : float or array_like
+        Retardance of the compensator Q ("Birefringence de Q"), degrees. Default 90.
+    rotation : float or array_like
+        Optical rotation of Q ("Pouvoir rotatoire de Q"), degrees. Default 0.
+    zero : float or array_like
+        Azimuth of Q at its zero mark ("Angle du top zero"), degrees. Default 0.
+    analyser : float or array_like
+        Analyser azimuth, degrees. Default -45.
+
+    Returns
+    -------
+    Harmonics
+        ``h0``, ``h2`` and ``h2_phase``, ``h4`` and ``h4_phase`` (phases in degrees,
+        -180 to 180), and ``psi``, ``delta`` (degrees) computed back from them.
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.harmonics()
+    >>> round(r.h0, 4), round(r.h2, 4), round(r.h4, 5), round(r.h4_phase, 2)
+    (0.2565, 0.2427, 0.03092, 78.7)
+    >>> round(r.psi, 3), round(r.delta, 3)
+    (43.613, 75.973)
+    """
+    named, shape, scalar = _prepare(
+        wavelength=wavelength,
+        angle=angle,
+        substrate=substrate,
+        film_index=film_index,
+        thickness=thickness,
+        polariser=polariser,
+        retardance=retardance,
+        rotation=rotation,
+        zero=zero,
+        analyser=analyser,
+    )
+    out = _core.ellcalc_harmonics(shape, _args.threads(), *named.values())
+    return _args.finish(Harmonics, out, scalar)
+
+
+def from_harmonics(
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    polariser=POLARISER,
+    retardance=RETARDANCE,
+    rotation=ROTATION,
+    zero=ZERO,
+    analyser=ANALYSER,
+    h2=H2,
+    h2_phase=H2_PHASE,
+    h4=H4,
+    h4_phase=H4_PHASE,
+    film_index=FILM_INDEX,
+    psi=PSI,
+    delta=DELTA,
+):
+    """Psi and Delta from measured harmonics, and the film they give (``ellcalc`` mode 7).
+
+    Psi and Delta are found from the amplitudes and phases of the second and fourth
+    harmonics alone (no absolute scale is needed; H0 takes no part), then the thickness
+    of a film of index ``film_index`` that matches them (as :func:`thickness`), and the
+    reflection and harmonics of that film.
+
+    When the quadratic of the inversion has a negative discriminant (the program writes
+    " Discriminant negatif: "), Psi and Delta are not found: the program keeps its
+    previous values, here ``psi`` and ``delta``, and a :class:`thinfilm.DiscriminantWarning`
+    is issued; ``discriminant`` holds the value.
+
+    Parameters
+    ----------
+    wavelength, angle, substrate
+        The light and the substrate, as for :func:`thickness`.
+    polariser, retardance, rotation, zero, analyser
+        The instrument angles, degrees, as for :func:`harmonics`.
+    h2, h2_phase : float or array_like
+        Measured amplitude and phase (degrees) of the second harmonic. Defaults 2.266 and
+        92.776.
+    h4, h4_phase : float or array_like
+        Measured amplitude and phase (degrees) of the fourth harmonic. Defaults 0.417 and
+        45.034.
+    film_index : float or array_like
+        Index of the film whose thickness is sought. Default 1.5.
+    psi, delta : float or array_like
+        Psi and Delta kept where the discriminant is negative, degrees. Defaults 39.44 and
+        78.24 (the program's initial values).
+
+    Returns
+    -------
+    FromHarmonics
+        ``psi``, ``delta``: from the harmonics (" Psi, Delta avant : ");
+        ``model_psi``, ``model_delta``: of the film found (" Psi, Delta apres : ");
+        ``film_index``, ``thickness`` (nm), ``period`` (nm) of the film found;
+        ``rp``, ``rs``, ``Rp``, ``Rs``: its reflection;
+        ``h0``, ``h2_cos``, ``h2_sin``, ``h2``, ``h2_phase``, ``h4_cos``, ``h4_sin``,
+        ``h4``, ``h4_phase``: its harmonics (" H0 : ", " H2 C, S, A, P :",
+        " H4 C, S, A, P :"), in the scale of its own s-reflectance;
+        ``discriminant``: of the inversion's quadratic.
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.from_harmonics()
+    >>> round(r.psi, 2), round(r.delta, 2), round(r.discriminant, 2)
+    (37.94, 75.4, 16.78)
+    """
+    named = {
+        "wavelength": _args.real("wavelength", wavelength),
+        "angle": _args.real("angle", angle),
+        "substrate": _args.complex_("substrate", substrate),
+    }
+    for name, value in (
+        ("polariser", polariser),
+        ("retardance", retardance),
+        ("rotation", rotation),
+        ("zero", zero),
+        ("analyser", analyser),
+        ("h2", h2),
+        ("h2_phase", h2_phase),
+        ("h4", h4),
+        ("h4_phase", h4_phase),
+        ("film_index", film_index),
+        ("psi", psi),
+        ("delta", delta),
+    ):
+        named[name] = _args.real(name, value)
+    shape = _args.shape(named)
+    out = _core.ellcalc_from_harmonics(shape, _args.threads(), *named.values())
+    disc = out[-1]
+    negative = np.count_nonzero(disc < 0)
+    if negative:
+        first = np.flatnonzero(disc < 0)[0]
+        warnings.warn(
+            DiscriminantWarning(
+                f"negative discriminant ({disc.flat[first]:.7E} at flat index {first}; {negative} point(s)):"
+                " Psi and Delta kept at the given psi and delta there"
+            ),
+            stacklevel=2,
+        )
+    return _args.finish(FromHarmonics, out, _args.all_scalar(named))

@@ -1,0 +1,159 @@
+"""Dielectric function and complex index of silicon-technology materials.
+
+The calculation of the console program ``optconst`` on numpy arrays, by the program's own
+routines in its single precision: a result rendered with the field the program prints it
+in gives the program's digits.
+
+Sign conventions, as in the program: the dielectric function is eps1 - i eps2 and the
+complex index n - ik, so an absorbing material has negative imaginary parts; both are
+returned as Python complex numbers. The wavelength is in nm, the photon energy in eV
+(hc = 1239.854 nm eV).
+
+Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
+arrays (complex64), or of plain Python complex numbers when every argument is a scalar.
+"""
+
+import numbers
+import typing
+
+import numpy as np
+
+from thinfilm import _args
+from thinfilm import _core
+from thinfilm._errors import StressFitError
+
+__all__ = ["constants", "Constants", "MATERIALS"]
+
+#: The menu of the program: number -> label.
+MATERIALS = {
+    1: "vide",
+    2: "Si",
+    3: "SiO2",
+    4: "Si-a",
+    5: "SiOx",
+    6: "Al",
+    7: "Si3N4",
+    8: "Si polycristallin",
+    9: "Si poreux",
+}
+_NUMBERS = {label.lower(): number for number, label in MATERIALS.items()}
+
+# Materials for which the program asks the void fraction (compacity), and the Si-c rate.
+_ASK_VOIDS = (3, 4, 5, 7, 8, 9)
+_ASK_RATE = (7, 8, 9)
+_SILICA = 3
+
+
+class Constants(typing.NamedTuple):
+    """Dielectric function and complex index of a material.
+
+    ``epsilon`` (eps1 - i eps2) and ``index`` (n - ik); ``epsilon_2`` and ``index_2`` are
+    those of the second polarisation of stressed silica (light polarised in the plane of
+    the layer; the first is normal to it), the same as the first for the other materials.
+    """
+
+    epsilon: typing.Any
+    index: typing.Any
+    epsilon_2: typing.Any
+    index_2: typing.Any
+
+
+def _material_number(material):
+    if isinstance(material, str):
+        number = _NUMBERS.get(material.strip().lower())
+        if number is None:
+            known = ", ".join(repr(label) for label in MATERIALS.values())
+            raise ValueError(f"unknown material {material!r}; the materials are {known} (or 1 to 9)")
+        return np.asarray(number, dtype=np.int64)
+    if isinstance(material, bool):
+        raise TypeError("material must be a menu number (1 to 9) or a menu label")
+    if isinstance(material, numbers.Integral):
+        numbers_ = np.asarray(int(material), dtype=np.int64)
+    else:
+        try:
+            numbers_ = _args.integer("material", material)
+        except TypeError:
+            raise TypeError("material must be a menu number (1 to 9), a menu label, or an array of numbers") from None
+    if numbers_.size and (numbers_.min() < 1 or numbers_.max() > 9):
+        bad = numbers_[(numbers_ < 1) | (numbers_ > 9)].flat[0]
+        raise ValueError(f"unknown material {bad}; the menu numbers are 1 to 9")
+    return numbers_
+
+
+def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rate=0.0, stress=0.0):
+    """Dielectric function and complex index of a material (``optconst``).
+
+    Parameters
+    ----------
+    material : int, str or array_like of int
+        The program's menu number or label: 1 "vide", 2 "Si" (crystalline silicon),
+        3 "SiO2" (silica under stress, with voids), 4 "Si-a" (amorphous silicon, with
+        voids), 5 "SiOx" (sub-oxide), 6 "Al", 7 "Si3N4" (nitride with voids, mixed with
+        silica), 8 "Si polycristallin" (amorphous silicon with voids, mixed with
+        crystalline silicon), 9 "Si poreux" (crystalline silicon with voids, mixed with
+        silica). Labels are matched without regard to case.
+    wavelength : float or array_like, optional
+        Wavelength, nm. Give exactly one of ``wavelength`` and ``energy`` (the program
+        takes an answer below 30 for an energy; here the keyword says which it is).
+    energy : float or array_like, optional
+        Photon energy, eV.
+    voids : float or array_like
+        Void fraction ("Compacite") mixed into the first component, for materials 3, 4,
+        5, 7, 8 and 9; at most 1 (the program asks again above 1). Default 0.
+    x : float or array_like
+        Oxygen content of the sub-oxide SiOx, 0 (silicon) to 2 (silica); material 5 only.
+        Default 0.
+    si_c_rate : float or array_like
+        Fraction of the second component ("Taux de Si-c", 0 to 1) for materials 7, 8
+        and 9. Default 0.
+    stress : float or array_like
+        In-plane stress of silica, MPa; material 3 only. Default 0.
+
+    Returns
+    -------
+    Constants
+        ``epsilon``, ``index``, ``epsilon_2``, ``index_2`` (complex, eps1 - i eps2 and
+        n - ik): the four result lines of the program.
+
+    Raises
+    ------
+    thinfilm.StressFitError
+        When the stressed silica coefficients cannot be fitted for a stress (the program
+        stops with "STOP 7"); the exception names the stress.
+
+    Examples
+    --------
+    >>> from thinfilm import optconst
+    >>> r = optconst.constants("Si", wavelength=632.8)
+    >>> round(r.index.real, 5), round(r.index.imag, 5)
+    (3.88092, -0.01946)
+    >>> round(r.epsilon.real, 5), round(r.epsilon.imag, 5)
+    (15.06118, -0.15106)
+    >>> r = optconst.constants("SiO2", wavelength=632.8, stress=-300.0)
+    >>> round(r.index.real, 5), round(r.index_2.real, 5)
+    (1.45953, 1.45848)
+    """
+    if (wavelength is None) == (energy is None):
+        raise TypeError("give exactly one of wavelength (nm) and energy (eV)")
+    by_energy = energy is not None
+    nat = _material_number(material)
+    named = {
+        "material": nat,
+        "light": _args.real("energy" if by_energy else "wavelength", energy if by_energy else wavelength),
+        "voids": _args.real("voids", voids),
+        "x": _args.real("x", x),
+        "si_c_rate": _args.real("si_c_rate", si_c_rate),
+        "stress": _args.real("stress", stress),
+    }
+    present = np.unique(nat)
+    if np.isin(present, _ASK_VOIDS).any() and np.any(named["voids"] > 1):
+        raise ValueError("voids must be at most 1 (the volume fraction of voids)")
+    rate = named["si_c_rate"]
+    if np.isin(present, _ASK_RATE).any() and (np.any(rate > 1) or np.any(rate < 0)):
+        raise ValueError("si_c_rate must lie between 0 and 1")
+    shape = _args.shape(named)
+    out = _core.optconst_constants(shape, _args.threads(), by_energy, *named.values())
+    failed_at, failed_stress = out[4], out[5]
+    if failed_at >= 0:
+        raise StressFitError(float(failed_stress))
+    return _args.finish(Constants, out[:4], _args.all_scalar(named))
