@@ -8,8 +8,6 @@
 PYBIND11_MODULE(_core, m) {
   m.doc() = "Array loops over the calculators' numerical routines (internal to thinfilm).";
   thinfilm_py::bind_ellcalc(m);
-#ifndef THINFILM_NO_OPTCONST
   thinfilm_py::bind_optconst(m);
-#endif
   thinfilm_py::bind_waferbow(m);
 }
