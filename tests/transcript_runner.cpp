@@ -1,7 +1,7 @@
 // Runs one recorded session of a calculator and compares what it wrote.
 //
 //   transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... [--crlf-file]
-//                     <program> <stem>
+//                     [--update] <program> <stem>
 //
 // --launcher      runs "<command> <program>" instead of the program itself (a Windows build
 //                 under Wine: wine writes the program's bytes and passes on its exit status)
@@ -10,21 +10,25 @@
 //                 which CTest counts as skipped
 // --crlf-file     the input is given with CR LF line ends, from a regular file rather than a
 //                 pipe (a file written on Windows); what the program writes must not change
+// --update        writes what the program wrote to the expected files (creating those that
+//                 are missing) instead of comparing: a draft to check by hand, never a verdict
 //
 // <stem>.in       the bytes given on standard input
 // <stem>.out      the exact standard output expected
-// <stem>.err      the exact standard error expected (absent: empty)
-// <stem>.status   the exit status expected, in decimal
+// <stem>.err      the exact standard error expected (a session that expects none has an
+//                 empty file)
+// <stem>.status   the exit status expected, in decimal ("signal <n>" for a death by a signal)
 // <stem>.signal   optional: a signal name (INT, TERM, QUIT, FPE, TRAP, ABRT) sent once the
 //                 program has written all of <stem>.out; standard input stays open until then,
 //                 so the program is waiting at its prompt. "INT ignored" starts the program
 //                 with the signal ignored (it should stay so), and closes the input after it.
 // <stem>.combined optional: standard output and error go to one pipe, and their mixture must
 //                 equal this file (it replaces <stem>.out and <stem>.err in the comparison, and
-//                 the signal, if any, is sent once the mixture holds all of <stem>.out)
+//                 the signal, if any, is sent once the mixture holds all of <stem>.out); such a
+//                 session has no <stem>.err
 //
-// With TRANSCRIPT_UPDATE=1 in the environment the actual outputs are written to the expected
-// files instead (a draft to check by hand, never a verdict).
+// A session whose .in, .out, .status, or .err (.combined) is missing fails without being run,
+// so that a lost file can never pass as "nothing expected".
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -239,12 +243,13 @@ outcome run(const char* launcher, const char* program, const std::string& input,
 int main(int argc, char** argv) {
   const char* launcher = nullptr;
   bool crlf_file = false;
+  bool update = false;
   std::vector<std::pair<std::string, std::string>> skipped_signals;  // signal, reason
   int arg = 1;
   while (arg < argc && std::strncmp(argv[arg], "--", 2) == 0) {
     const std::string option = argv[arg];
-    if (option == "--crlf-file") {
-      crlf_file = true;
+    if (option == "--crlf-file" || option == "--update") {
+      (option == "--update" ? update : crlf_file) = true;
       ++arg;
       continue;
     }
@@ -262,7 +267,7 @@ int main(int argc, char** argv) {
   if (argc - arg != 2) {
     std::fprintf(stderr,
                  "usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
-                 "[--crlf-file] <program> <stem>\n");
+                 "[--crlf-file] [--update] <program> <stem>\n");
     return 2;
   }
   const char* program = argv[arg];
@@ -272,10 +277,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no %s.in\n", stem.c_str());
     return 2;
   }
-  const std::string expected_out = read_file(stem + ".out").value_or("");
+  const auto expected_out = read_file(stem + ".out");
   const auto expected_combined = read_file(stem + ".combined");
-  const std::string expected_err = read_file(stem + ".err").value_or("");
-  const std::string expected_status = read_file(stem + ".status").value_or("0\n");
+  const auto expected_err = read_file(stem + ".err");
+  const auto expected_status = read_file(stem + ".status");
+  if (expected_combined && expected_err) {
+    std::fprintf(stderr, "%s.combined and %s.err: a session has one or the other\n", stem.c_str(), stem.c_str());
+    return 2;
+  }
+  if (!update) {
+    std::vector<std::string> missing;
+    if (!expected_out) missing.push_back(".out");
+    if (!expected_err && !expected_combined) missing.push_back(".err");
+    if (!expected_status) missing.push_back(".status");
+    for (const auto& suffix : missing) {
+      std::fprintf(stderr, "no %s%s (a stream expected to stay empty has an empty file)\n", stem.c_str(),
+                   suffix.c_str());
+    }
+    if (!missing.empty()) return 1;
+  }
   int signo = -1;
   bool ignored = false;
   if (const auto name = read_file(stem + ".signal")) {
@@ -306,9 +326,10 @@ int main(int argc, char** argv) {
     }
     input_file = temporary_file(crlf);
   }
-  const outcome got = run(launcher, program, *input, input_file, signo, ignored, expected_out.size(), expected_combined.has_value());
+  const outcome got = run(launcher, program, *input, input_file, signo, ignored, expected_out.value_or("").size(),
+                          expected_combined.has_value());
 
-  if (const char* update = std::getenv("TRANSCRIPT_UPDATE"); update && std::strcmp(update, "1") == 0) {
+  if (update) {
     if (expected_combined) {
       write_file(stem + ".combined", got.out);
     } else {
@@ -324,9 +345,9 @@ int main(int argc, char** argv) {
   if (expected_combined) {
     ok &= same("combined output", *expected_combined, got.out);
   } else {
-    ok &= same("standard output", expected_out, got.out);
-    ok &= same("standard error", expected_err, got.err);
+    ok &= same("standard output", *expected_out, got.out);
+    ok &= same("standard error", *expected_err, got.err);
   }
-  ok &= same("exit status", expected_status, got.status);
+  ok &= same("exit status", *expected_status, got.status);
   return ok ? 0 : 1;
 }
