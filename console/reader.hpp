@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "console/console.hpp"
 
@@ -53,10 +55,23 @@ class input_source {
   bool ended_ = false;
 };
 
-// An input source over a fixed text, for tests and the fuzzer.
-class text_source final : public input_source {
+namespace detail {
+// The text a text_source reads, held in a base so that it exists before input_source
+// points into it.
+struct owned_text {
+  std::string owned;
+};
+}  // namespace detail
+
+// An input source over a fixed text, for tests and the fuzzer. It keeps its own copy of the
+// text, so that a temporary string can be given; it is neither copied nor moved, which would
+// leave the copy reading the original's characters.
+class text_source final : private detail::owned_text, public input_source {
  public:
-  explicit text_source(std::string_view text) : input_source(text.data(), text.size()) {}
+  explicit text_source(std::string_view text)
+      : detail::owned_text{std::string(text)}, input_source(owned.data(), owned.size()) {}
+  text_source(const text_source&) = delete;
+  text_source& operator=(const text_source&) = delete;
 };
 
 // What stopped a read: the context word and the message of the first diagnostic line.

@@ -91,6 +91,23 @@ TEST(FormatWrite, ExtraValuesRestartAtTheLastOutermostGroup) {
   EXPECT_EQ(write("(I1,2(' z'))", {std::int32_t{1}, std::int32_t{2}}), "1 z z\n");
 }
 
+std::vector<value> integers(int count) {
+  std::vector<value> v;
+  for (int k = 1; k <= count; ++k) v.emplace_back(std::int32_t{k % 10});
+  return v;
+}
+
+TEST(FormatWrite, ReversionTakesTheLastOutermostParenthesisWithItsCount) {
+  // Not the first outermost group, not the group nested in the last one, and all its
+  // repetitions on each new pass; a pass that runs out of values stops before its field.
+  EXPECT_EQ(write("(I1,2(' a',I1),' m',2(' b',I1,2(' c',I1)),' e')", integers(18)),
+            "1 a2 a3 m b4 c5 c6 b7 c8 c9 e\n"
+            " b0 c1 c2 b3 c4 c5 e\n"
+            " b6 c7 c8 b\n");
+  // A repeat count on a descriptor makes no parenthesis: the group before it is resumed.
+  EXPECT_EQ(write("(2(' a',I1),' m',2I1)", integers(6)), " a1 a2 m34\n a5 a6 m\n");
+}
+
 TEST(FormatWrite, QuotesAndBlanks) {
   EXPECT_EQ(write("(' LONGUEUR D''ONDE (nm ou eV, -1:arret)',/,F9.3,' ? ',$)", {632.8f}),
             " LONGUEUR D'ONDE (nm ou eV, -1:arret)\n  632.800 ? ");

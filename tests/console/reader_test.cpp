@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace console {
@@ -207,6 +208,17 @@ TEST(ReadList, CarriageReturnsCountAsBlanks) {
   cplx c{};
   EXPECT_EQ(read("(1,\r\n2)\r\n", {c}), "");
   EXPECT_EQ(c.im, 2.0f);
+}
+
+TEST(TextSource, KeepsItsOwnCopyOfTheText) {
+  static_assert(!std::is_copy_constructible_v<text_source> && !std::is_move_constructible_v<text_source>);
+  // The string is gone by the time of the reads (the sanitizer build would see a stale read).
+  text_source in(std::string("1.25\n") + std::string(40, ' ') + "2.5\n");
+  float a = 0;
+  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
+  EXPECT_EQ(a, 1.25f);
+  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
+  EXPECT_EQ(a, 2.5f);
 }
 
 }  // namespace
