@@ -1,0 +1,127 @@
+"""Predicted wafer bow against the silica thickness left after etching or growth."""
+
+import numpy as np
+
+from . import ChartError
+from .table import Table
+
+# The stress report of a continue pass, in the order of the program's report.
+REPORT = ("radius", "bending_moment", "neutral_line_si", "neutral_line_sio2",
+          "stress_si_interface", "stress_si_surface", "stress_sio2_interface",
+          "stress_sio2_surface", "strain_si_interface", "strain_si_surface",
+          "strain_sio2_interface", "strain_sio2_surface", "energy_si", "energy_sio2")
+# The step count at which the regression gives up.
+REGRESSION_LIMIT = 10000
+
+
+class BowChart:
+    """Everything the bow chart draws; see `bow_data`.
+
+    Attributes
+    ----------
+    bow, silicon, silica : float
+        The first state: measured bow (µm), silicon and silica thickness (µm).
+    new_silicon, moment : float
+        Silicon thickness (µm) and external moment (N) of the predictions.
+    new_silica : numpy.ndarray
+        The silica thicknesses predicted for (µm).
+    prediction : result of ``waferbow.continue_pass``
+        Bow (µm), step count and stress report at each new silica thickness.
+    thin_film_bow : numpy.ndarray
+        The first bow scaled as for a thin film of unchanged stress.
+    """
+
+    def __init__(self, bow, silicon, silica, new_silicon, moment, new_silica, prediction,
+                 thin_film_bow):
+        self.bow, self.silicon, self.silica = bow, silicon, silica
+        self.new_silicon, self.moment, self.new_silica = new_silicon, moment, new_silica
+        self.prediction, self.thin_film_bow = prediction, thin_film_bow
+
+    def table(self):
+        """One row per new silica thickness: the prediction and its stress report."""
+        count = len(self.new_silica)
+        columns = [("silicon", np.full(count, self.new_silicon)), ("silica", self.new_silica),
+                   ("moment", np.full(count, self.moment)),
+                   ("bow", self.prediction.bow), ("thin_film_bow", self.thin_film_bow),
+                   ("regressions", self.prediction.regressions)]
+        columns += [(name, getattr(self.prediction, name)) for name in REPORT]
+        return Table(columns)
+
+
+def bow_data(to_silica, bow=10.0, silicon=525.0, silica=1.0, to_silicon=None, moment=0.0,
+             points=60, **first_state):
+    """Predict the bow over a range of new silica thickness.
+
+    Parameters
+    ----------
+    to_silica : (float, float)
+        The range of the new silica thickness (µm), ends included.
+    bow, silicon, silica : float
+        The measured first state: bow, silicon and silica thickness (µm).
+    to_silicon : float, optional
+        The new silicon thickness (µm); the first one by default.
+    moment : float
+        External bending moment of the predictions (N).
+    points : int
+        Number of new silica thicknesses, evenly spaced.
+    **first_state
+        Further arguments of ``waferbow.first_state`` (diameter, moduli).
+
+    Returns
+    -------
+    BowChart
+
+    Raises
+    ------
+    ChartError
+        When the first state has no finite radius of curvature (a bow of 0).
+
+    Examples
+    --------
+    >>> chart = bow_data((0.5, 2.0), points=4)
+    >>> print(" ".join("%.1f" % b for b in chart.prediction.bow))
+    5.0 10.0 15.0 20.0
+    """
+    from thinfilm import waferbow
+
+    first = waferbow.first_state(bow=bow, silicon=silicon, silica=silica, **first_state)
+    if not np.isfinite(first.radius):
+        raise ChartError("the first state has no finite radius of curvature (bow %g um)" % bow)
+    new_silicon = silicon if to_silicon is None else to_silicon
+    new_silica = np.linspace(to_silica[0], to_silica[1], points)
+    prediction = waferbow.continue_pass(first, silicon=new_silicon, silica=new_silica,
+                                        moment=moment)
+    # The comparison line only, not a model of the package: for a thin film of
+    # unchanged stress the bow goes as the film thickness over the square of
+    # the substrate thickness.
+    thin_film_bow = bow * (new_silica / silica) * (silicon / new_silicon) ** 2
+    return BowChart(bow, silicon, silica, new_silicon, moment, new_silica, prediction,
+                    thin_film_bow)
+
+
+def draw_bow(chart):
+    """Draw a `BowChart` and return the matplotlib figure."""
+    from matplotlib.figure import Figure
+
+    figure = Figure(figsize=(7.0, 5.0), layout="constrained")
+    ax = figure.subplots()
+    ax.plot(chart.new_silica, chart.prediction.bow, linewidth=1.6,
+            label="predicted (continue pass)")
+    ax.plot(chart.new_silica, chart.thin_film_bow, "--", linewidth=1.0, color="grey",
+            label="thin-film scaling (bow \N{PROPORTIONAL TO} silica / silicon\N{SUPERSCRIPT TWO})")
+    stalled = np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT
+    if stalled.any():
+        ax.plot(chart.new_silica[stalled], np.asarray(chart.prediction.bow)[stalled], "x",
+                color="red", label="regression did not settle")
+    ax.plot(chart.silica, chart.bow, "o", color="black", markersize=7,
+            label="first state: %g \N{MICRO SIGN}m bow, %g \N{MICRO SIGN}m silica on %g "
+                  "\N{MICRO SIGN}m silicon" % (chart.bow, chart.silica, chart.silicon))
+    ax.set_xlabel("New silica thickness (\N{MICRO SIGN}m)")
+    ax.set_ylabel("Bow (\N{MICRO SIGN}m)")
+    title = "Predicted bow on %g \N{MICRO SIGN}m of silicon" % chart.new_silicon
+    if chart.moment:
+        title += ", external moment %g N" % chart.moment
+    ax.set_title(title, fontsize=10)
+    ax.grid(True, linewidth=0.3)
+    ax.legend(fontsize=8)
+    return figure

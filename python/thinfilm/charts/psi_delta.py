@@ -1,0 +1,225 @@
+"""Psi-Delta trajectories of growing films, with measured points and their fits."""
+
+import math
+
+import numpy as np
+
+from . import ChartError
+from .table import Table
+
+# Thickness step of the drawn curves (nm): fine enough for the sharp turns of
+# high-index films; the thickness marks fall every 40 steps, the labels every 200.
+_STEP = 0.25
+_MAX_STEPS = 4000
+
+
+class Trajectory:
+    """Psi and Delta of one film index over one thickness period.
+
+    Attributes
+    ----------
+    film_index, period : float
+        The film index and its thickness period (nm).
+    thickness, psi, delta : numpy.ndarray
+        Thickness from 0 to the period (nm), Psi and Delta (degrees).
+    mark_every, label_every : int
+        Every how many points of the curve a thickness mark, and a label,
+        is drawn (10 nm and 50 nm on curves of 0.25 nm steps).
+    step : float
+        The thickness step of the curve (nm).
+    """
+
+    def __init__(self, film_index, period, thickness, psi, delta, mark_every, label_every,
+                 step):
+        self.film_index, self.period, self.step = film_index, period, step
+        self.thickness, self.psi, self.delta = thickness, psi, delta
+        self.mark_every, self.label_every = mark_every, label_every
+
+
+class Fit:
+    """The film found for one measured point: mode 3 (at a given index) or mode 4."""
+
+    def __init__(self, point, mode, film_index, thickness, period, psi, delta, converged):
+        self.point, self.mode = point, mode
+        self.film_index, self.thickness, self.period = film_index, thickness, period
+        self.psi, self.delta, self.converged = psi, delta, converged
+
+
+class PsiDeltaChart:
+    """Everything the Psi-Delta chart draws; see `psi_delta_data`."""
+
+    def __init__(self, wavelength, angle, substrate, trajectories, bare, measured, fits):
+        self.wavelength, self.angle, self.substrate = wavelength, angle, substrate
+        self.trajectories, self.bare, self.measured, self.fits = trajectories, bare, measured, fits
+
+    def table(self):
+        """The drawn values as one table, a row per point, `kind` telling what it is.
+
+        Kinds: ``trajectory`` (the curves), ``substrate`` (the bare
+        substrate), ``measured`` (the points given), ``mode 3`` and
+        ``mode 4`` (the film found for a measured point, Psi and Delta being
+        the model's for that film).
+        """
+        rows = []
+        for t in self.trajectories:
+            for d, p, e in zip(t.thickness, t.psi, t.delta):
+                rows.append(("trajectory", "", t.film_index, d, t.period, p, e, ""))
+        rows.append(("substrate", "", "", 0.0, "", self.bare[0], self.bare[1], ""))
+        for k, (p, e) in enumerate(self.measured, 1):
+            rows.append(("measured", k, "", "", "", p, e, ""))
+        for f in self.fits:
+            rows.append(("mode %d" % f.mode, f.point, f.film_index, f.thickness, f.period,
+                         f.psi, f.delta, f.converged if f.mode == 4 else ""))
+        names = ("kind", "point", "film_index", "thickness", "period", "psi", "delta",
+                 "converged")
+        return Table(list(zip(names, zip(*rows))))
+
+
+def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index=False):
+    """Compute the Psi-Delta trajectories of films and the fits of measured points.
+
+    Parameters
+    ----------
+    wavelength, angle : float
+        Wavelength (nm) and angle of incidence (degrees).
+    substrate : complex
+        Substrate index n - ik.
+    indices : sequence of float
+        The film indices, one trajectory each.
+    measured : sequence of (float, float)
+        Measured (Psi, Delta) points, degrees.
+    fit_index : bool
+        Also fit index and thickness together (mode 4) for each measured
+        point, starting from the first film index.
+
+    Returns
+    -------
+    PsiDeltaChart
+        Each trajectory runs over one thickness period in steps of 0.25 nm
+        (of 2.5 nm or more for periods beyond 1 µm); every measured point has the
+        thickness that mode 3 finds at each film index and, with
+        `fit_index`, the index and thickness of mode 4.
+
+    Raises
+    ------
+    ChartError
+        For a film index with no finite thickness period (not above the sine
+        of the angle of incidence).
+
+    Examples
+    --------
+    >>> chart = psi_delta_data(632.8, 70, 3.866 - 0.028j, [1.5], [(39.44, 78.24)])
+    >>> t = chart.trajectories[0]
+    >>> print("%.2f %.3f %.3f" % (t.period, t.psi[400], t.delta[400]))
+    270.62 43.613 75.973
+    >>> print("%.3f" % chart.fits[0].thickness)
+    92.872
+    """
+    from thinfilm import ellcalc
+
+    setting = dict(wavelength=wavelength, angle=angle, substrate=substrate)
+    trajectories = []
+    for film_index in indices:
+        period = ellcalc.psi_delta(film_index=film_index, thickness=[0.0], **setting).period[0]
+        if not (math.isfinite(period) and period > 0):
+            raise ChartError("film index %g has no thickness period at %g degrees: it must be "
+                             "above the sine of the angle of incidence" % (film_index, angle))
+        step = _STEP
+        while period / step > _MAX_STEPS:
+            step *= 10
+        thickness = np.append(np.arange(0.0, period, step), period)
+        r = ellcalc.psi_delta(film_index=film_index, thickness=thickness, **setting)
+        trajectories.append(Trajectory(film_index, period, thickness, np.asarray(r.psi),
+                                       np.asarray(r.delta), 40, 200, step))
+    first = indices[0] if indices else 1.5
+    r = ellcalc.psi_delta(film_index=first, thickness=[0.0], **setting)
+    bare = (r.psi[0], r.delta[0])
+
+    measured = [(float(p), float(d)) for p, d in measured]
+    fits = []
+    if measured:
+        psi = np.array([p for p, _ in measured])
+        delta = np.array([d for _, d in measured])
+        found = [(3, ellcalc.thickness(film_index=n, psi=psi, delta=delta, **setting))
+                 for n in indices]
+        if fit_index:
+            found.append((4, ellcalc.thickness_and_index(film_index=first, psi=psi,
+                                                         delta=delta, **setting)))
+        for k in range(len(measured)):
+            for (mode, r), n in zip(found, list(indices) + [None]):
+                index = r.film_index[k] if mode == 4 else n
+                converged = bool(r.converged[k]) if mode == 4 else True
+                fits.append(Fit(k + 1, mode, index, r.thickness[k], r.period[k], r.psi[k],
+                                r.delta[k], converged))
+    return PsiDeltaChart(wavelength, angle, substrate, trajectories, bare, measured, fits)
+
+
+def _broken_at_wraps(psi, delta):
+    # Delta jumps by 360 degrees where it passes +-180: no line across the chart there.
+    jumps = np.flatnonzero(np.abs(np.diff(delta)) > 180) + 1
+    return np.insert(psi, jumps, np.nan), np.insert(delta, jumps, np.nan)
+
+
+def complex_text(value):
+    """Return an index n - ik as text, e.g. ``3.866 - 0.028i``."""
+    value = complex(value)
+    sign = "-" if value.imag < 0 or math.copysign(1, value.imag) < 0 else "+"
+    return "%g %s %gi" % (value.real, sign, abs(value.imag))
+
+
+def _fit_lines(chart):
+    lines = []
+    for k, (psi, delta) in enumerate(chart.measured, 1):
+        found = []
+        for f in (f for f in chart.fits if f.point == k):
+            if f.mode == 3:
+                found.append("%.3f nm at n = %g" % (f.thickness, f.film_index))
+            else:
+                found.append("fit n = %.5f, %.3f nm%s" % (
+                    f.film_index, f.thickness, "" if f.converged else " (slow convergence)"))
+        lines.append("%d: Psi %g, Delta %g \N{RIGHTWARDS ARROW} %s"
+                     % (k, psi, delta, "; ".join(found)))
+    return lines
+
+
+def draw_psi_delta(chart):
+    """Draw a `PsiDeltaChart` and return the matplotlib figure."""
+    from matplotlib.figure import Figure
+
+    lines = _fit_lines(chart)
+    height = 5.6 + 0.2 * len(lines)
+    figure = Figure(figsize=(7.0, height), layout="constrained")
+    if lines:
+        ax, notes = figure.subplots(2, 1, height_ratios=[5.6, 0.2 * len(lines) + 0.1])
+        notes.axis("off")
+        notes.text(0, 1, "\n".join(lines), fontsize=8, va="top", ha="left",
+                   transform=notes.transAxes)
+    else:
+        ax = figure.subplots()
+    marked_every = "marks every 10 nm of thickness, labels every 50 nm"
+    for t in chart.trajectories:
+        label = "n = %g (period %.2f nm)" % (t.film_index, t.period)
+        if t.step != _STEP:
+            label += ", marks every %g nm" % (t.step * t.mark_every)
+        line, = ax.plot(*_broken_at_wraps(t.psi, t.delta), linewidth=1.2, label=label)
+        marks = slice(0, len(t.thickness) - 1, t.mark_every)
+        ax.plot(t.psi[marks], t.delta[marks], "o", markersize=2.5, color=line.get_color())
+        for k in range(0, len(t.thickness) - 1, t.label_every):
+            ax.annotate("%g" % t.thickness[k], (t.psi[k], t.delta[k]), xytext=(4, 3),
+                        textcoords="offset points", fontsize=7, color=line.get_color())
+    ax.plot(*chart.bare, "s", color="black", markersize=6, label="bare substrate")
+    for k, (psi, delta) in enumerate(chart.measured, 1):
+        for f in (f for f in chart.fits if f.point == k):
+            ax.plot([psi, f.psi], [delta, f.delta], ":", color="grey", linewidth=1)
+        ax.plot(psi, delta, "*", color="red", markersize=11,
+                label="measured" if k == 1 else None)
+        ax.annotate("%d" % k, (psi, delta), xytext=(6, 4), textcoords="offset points",
+                    fontsize=8, color="darkred", weight="bold")
+    ax.set_xlabel("Psi (degrees)")
+    ax.set_ylabel("Delta (degrees)")
+    ax.set_title("Film trajectories: %g nm, %g\N{DEGREE SIGN} incidence, substrate %s\n%s"
+                 % (chart.wavelength, chart.angle, complex_text(chart.substrate),
+                    marked_every), fontsize=10)
+    ax.grid(True, linewidth=0.3)
+    ax.legend(fontsize=8, loc="best")
+    return figure

@@ -1,0 +1,75 @@
+"""Tables of chart data and their CSV text."""
+
+import csv
+import io
+
+import numpy as np
+
+
+def number_text(value):
+    """Return the shortest text that reads back as exactly `value`.
+
+    Floating-point values keep every bit (the shortest round-trip digits of
+    their type), integers and booleans are written as integers, text is kept.
+
+    Examples
+    --------
+    >>> number_text(0.1), number_text(np.float64(92.5)), number_text(True)
+    ('0.1', '92.5', '1')
+    >>> number_text(float("nan")), number_text(-np.inf)
+    ('nan', '-inf')
+    """
+    if isinstance(value, str):
+        return value
+    if isinstance(value, (bool, np.bool_)):
+        return "1" if value else "0"
+    if isinstance(value, (int, np.integer)):
+        return str(int(value))
+    if isinstance(value, np.floating):
+        return str(value)
+    return repr(float(value))
+
+
+class Table:
+    """Named columns of equal length, written as one CSV file.
+
+    Parameters
+    ----------
+    columns : list of (str, sequence)
+        Column names and their values, in the order of the file.
+
+    Examples
+    --------
+    >>> t = Table([("thickness", [0.0, 10.0]), ("psi", np.array([10.5, 11.25]))])
+    >>> print(t.csv_text(), end="")
+    thickness,psi
+    0.0,10.5
+    10.0,11.25
+    """
+
+    def __init__(self, columns):
+        self.names = [name for name, _ in columns]
+        self.values = [list(values) for _, values in columns]
+        lengths = {len(values) for values in self.values}
+        if len(lengths) > 1:
+            raise ValueError("columns of different lengths: %s" % sorted(lengths))
+        self.length = lengths.pop() if lengths else 0
+
+    def column(self, name):
+        """Return the values of the column called `name`."""
+        return self.values[self.names.index(name)]
+
+    def csv_text(self):
+        """Return the table as CSV text: a header line, then one line per row."""
+        out = io.StringIO()
+        writer = csv.writer(out, lineterminator="\n")
+        writer.writerow(self.names)
+        for row in zip(*self.values):
+            writer.writerow([number_text(v) for v in row])
+        return out.getvalue()
+
+    @staticmethod
+    def concatenate(tables):
+        """Stack tables with the same column names, one after the other."""
+        names = tables[0].names
+        return Table([(name, [v for t in tables for v in t.column(name)]) for name in names])

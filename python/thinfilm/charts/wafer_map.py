@@ -1,0 +1,166 @@
+"""Wafer maps: the film thickness (and index) of every measured site."""
+
+import math
+
+import numpy as np
+
+from .table import Table
+
+SITE_COLUMNS = ("x", "y", "psi", "delta")
+SETTING_COLUMNS = ("wavelength", "angle")
+# Wafer diameters (mm) tried, smallest first, for the outline drawn around the sites.
+WAFER_DIAMETERS = (50.8, 76.2, 100.0, 125.0, 150.0, 200.0, 300.0, 450.0)
+
+
+class MapChart:
+    """Everything the wafer map draws; see `map_data`.
+
+    Attributes
+    ----------
+    sites : Sites
+        The table read.
+    film_index : float
+        The film index (mode 3), or the start of the index search (mode 4).
+    fit_index : bool
+        Whether the index was fitted (mode 4).
+    result : result of ``ellcalc.thickness`` or ``ellcalc.thickness_and_index``
+        One value per site.
+    """
+
+    def __init__(self, sites, film_index, fit_index, result):
+        self.sites, self.film_index, self.fit_index = sites, film_index, fit_index
+        self.result = result
+
+    @property
+    def x(self):
+        return self.sites.numbers["x"]
+
+    @property
+    def y(self):
+        return self.sites.numbers["y"]
+
+    def computed(self):
+        """The computed columns: (name, values) pairs."""
+        r = self.result
+        columns = [("thickness", r.thickness), ("period", r.period), ("psi_model", r.psi),
+                   ("delta_model", r.delta)]
+        if self.fit_index:
+            columns += [("film_index", r.film_index), ("converged", r.converged)]
+        return columns
+
+    def table(self):
+        """The sites as read, every value as written, with the computed columns added.
+
+        A computed column whose name the input already has replaces it in place.
+        """
+        computed = dict(self.computed())
+        names = list(self.sites.names)
+        names += [name for name in computed if name not in names]
+        columns = []
+        for name in names:
+            if name in computed:
+                columns.append((name, np.atleast_1d(computed[name])))
+            else:
+                k = self.sites.names.index(name)
+                columns.append((name, [row[k] for row in self.sites.rows]))
+        return Table(columns)
+
+
+def map_data(sites, film_index=1.5, fit_index=False, **setting):
+    """Compute the film at every site of a wafer map.
+
+    Parameters
+    ----------
+    sites : Sites
+        Sites with columns x, y (mm), psi, delta (degrees) and optionally
+        wavelength (nm) and angle (degrees) for each site.
+    film_index : float
+        The film index (mode 3), or the start of the search (mode 4).
+    fit_index : bool
+        Fit index and thickness together (mode 4).
+    **setting
+        wavelength, angle and substrate for the sites whose table does not
+        give them (the package's defaults otherwise).
+
+    Returns
+    -------
+    MapChart
+    """
+    from thinfilm import ellcalc
+
+    arguments = {k: v for k, v in setting.items() if v is not None}
+    for name in SETTING_COLUMNS:
+        if name in sites.numbers:
+            arguments[name] = sites.numbers[name]
+    solve = ellcalc.thickness_and_index if fit_index else ellcalc.thickness
+    result = solve(film_index=film_index, psi=sites.numbers["psi"],
+                   delta=sites.numbers["delta"], **arguments)
+    return MapChart(sites, film_index, fit_index, result)
+
+
+def wafer_diameter(x, y):
+    """Return the smallest usual wafer diameter (mm) around all sites.
+
+    Examples
+    --------
+    >>> wafer_diameter(np.array([0.0, 70.0]), np.array([0.0, 20.0]))
+    150.0
+    >>> wafer_diameter(np.array([300.0]), np.array([0.0]))
+    600.0
+    """
+    finite = np.isfinite(x) & np.isfinite(y)
+    reach = float(np.max(np.hypot(x[finite], y[finite]), initial=0.0))
+    for diameter in WAFER_DIAMETERS:
+        if reach <= diameter / 2:
+            return diameter
+    return 2 * reach
+
+
+def draw_map(chart, diameter=None):
+    """Draw a `MapChart` on a wafer of `diameter` mm and return the figure."""
+    from matplotlib.figure import Figure
+    from matplotlib.patches import Circle
+
+    x, y = chart.x, chart.y
+    if diameter is None:
+        diameter = wafer_diameter(x, y)
+    panels = [("thickness", "Thickness (nm)", np.asarray(chart.result.thickness, dtype=float))]
+    if chart.fit_index:
+        panels.append(("film_index", "Film index",
+                       np.asarray(chart.result.film_index, dtype=float)))
+    width = 5.6 * len(panels)
+    figure = Figure(figsize=(width, 5.0), layout="constrained")
+    axes = figure.subplots(1, len(panels), squeeze=False).ravel()
+    # Square markers sized to tile the wafer: one site's share of its area.
+    side = min(math.sqrt(math.pi * diameter ** 2 / 4 / len(x)), diameter / 8) * 0.9
+    points_per_mm = 4.2 * 72 / (diameter * 1.08)
+    size = (side * points_per_mm) ** 2
+    stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None
+    for ax, (_, label, values) in zip(axes, panels):
+        ax.add_patch(Circle((0, 0), diameter / 2, fill=False, color="black", linewidth=1))
+        good = np.isfinite(values)
+        shown = ax.scatter(x[good], y[good], c=values[good], s=size, marker="s",
+                           cmap="viridis", linewidths=0)
+        if not good.all():
+            ax.plot(x[~good], y[~good], "x", color="red", label="no finite value")
+        if stalled is not None and stalled.any():
+            ax.plot(x[stalled], y[stalled], "o", markerfacecolor="none", color="red",
+                    label="slow convergence")
+        if good.any():
+            scale = figure.colorbar(shown, ax=ax, label=label, shrink=0.85)
+            scale.formatter.set_useOffset(False)
+            scale.update_ticks()
+        if not good.all() or (stalled is not None and stalled.any()):
+            ax.legend(fontsize=7, loc="upper right")
+        ax.set_aspect("equal")
+        limit = diameter / 2 * 1.04
+        ax.set_xlim(-limit, limit)
+        ax.set_ylim(-limit, limit)
+        ax.set_xlabel("x (mm)")
+        ax.set_ylabel("y (mm)")
+    if chart.fit_index:
+        title = "Film thickness and index (fitted from n = %g)" % chart.film_index
+    else:
+        title = "Film thickness at index %g" % chart.film_index
+    figure.suptitle("%s, %d sites" % (title, len(x)), fontsize=11)
+    return figure

@@ -1,0 +1,143 @@
+"""The data of every chart are the package's own values for the same arguments."""
+
+import numpy as np
+import pytest
+
+from thinfilm import StressFitError, ellcalc, optconst, waferbow
+from thinfilm.charts import ChartError
+from thinfilm.charts.bow import REPORT, bow_data
+from thinfilm.charts.nk import material_argument, nk_data
+from thinfilm.charts.psi_delta import psi_delta_data
+from thinfilm.charts.sites import Sites
+from thinfilm.charts.wafer_map import map_data
+
+SETTING = dict(wavelength=632.8, angle=70.0, substrate=3.866 - 0.028j)
+
+
+def _same(a, b):
+    np.testing.assert_array_equal(np.asarray(a), np.asarray(b))
+
+
+def test_trajectories_measured_points_and_fits_are_the_package_values():
+    measured = [(43.61, 75.97), (39.44, 78.24)]
+    chart = psi_delta_data(indices=[1.46, 2.0], measured=measured, fit_index=True, **SETTING)
+    for t, n in zip(chart.trajectories, (1.46, 2.0)):
+        r = ellcalc.psi_delta(film_index=n, thickness=t.thickness, **SETTING)
+        _same(t.psi, r.psi)
+        _same(t.delta, r.delta)
+        assert t.period == r.period[0] and t.thickness[0] == 0 and t.thickness[-1] == t.period
+        # Marks every 10 nm of thickness, labels every 50 nm.
+        marks = t.thickness[:-1:t.mark_every]
+        _same(marks, np.arange(0, t.period, 10.0))
+        _same(t.thickness[:-1:t.label_every], np.arange(0, t.period, 50.0))
+    bare = ellcalc.psi_delta(thickness=0.0, **SETTING)
+    assert chart.bare == (bare.psi, bare.delta)
+
+    psi, delta = np.array(measured).T
+    expected = {(3, 1.46): ellcalc.thickness(film_index=1.46, psi=psi, delta=delta, **SETTING),
+                (3, 2.0): ellcalc.thickness(film_index=2.0, psi=psi, delta=delta, **SETTING),
+                (4, None): ellcalc.thickness_and_index(film_index=1.46, psi=psi, delta=delta,
+                                                       **SETTING)}
+    assert len(chart.fits) == 6
+    for f in chart.fits:
+        r = expected[(f.mode, None if f.mode == 4 else f.film_index)]
+        k = f.point - 1
+        assert (f.thickness, f.period, f.psi, f.delta) == (
+            r.thickness[k], r.period[k], r.psi[k], r.delta[k])
+        if f.mode == 4:
+            assert (f.film_index, f.converged) == (r.film_index[k], r.converged[k])
+    # The table carries the same values: one row per point drawn.
+    table = chart.table()
+    kinds = table.column("kind")
+    assert kinds.count("trajectory") == sum(len(t.thickness) for t in chart.trajectories)
+    assert kinds.count("measured") == 2 and kinds.count("mode 4") == 2
+
+
+def test_a_film_index_without_a_period_is_refused():
+    with pytest.raises(ChartError, match="index 0.9 has no thickness period"):
+        psi_delta_data(indices=[1.46, 0.9], **SETTING)
+
+
+def test_spectra_are_the_package_values_with_both_polarisations_of_stressed_silica():
+    chart = nk_data(["Si", "SiO2", "Si3N4"], 300, 1000, points=71, voids=0.1, si_c_rate=0.3,
+                    stress=-300)
+    wavelength = np.linspace(300, 1000, 71)
+    _same(chart.values, wavelength)
+    assert [(s.material, s.polarisation) for s in chart.spectra] == [
+        ("Si", 0), ("SiO2", 1), ("SiO2", 2), ("Si3N4", 0)]
+    for s in chart.spectra:
+        r = optconst.constants(s.material, wavelength=wavelength, voids=0.1, si_c_rate=0.3,
+                               stress=-300)
+        index, epsilon = (r.index_2, r.epsilon_2) if s.polarisation == 2 else (r.index, r.epsilon)
+        _same(s.index, index)
+        _same(s.epsilon, epsilon)
+    table = chart.table()
+    assert table.names == ["material", "polarisation", "wavelength", "n", "k", "eps1", "eps2"]
+    assert table.length == 4 * 71
+    _same(table.column("k")[71:142], chart.spectra[1].index.imag)
+
+
+def test_spectra_over_energy_and_unstressed_silica():
+    chart = nk_data(["SiO2", "Si-a"], 1.5, 5, points=8, energy=True)
+    assert chart.axis == "energy" and len(chart.spectra) == 2
+    r = optconst.constants("Si-a", energy=np.linspace(1.5, 5, 8))
+    _same(chart.spectra[1].index, r.index)
+    assert chart.table().names[2] == "energy"
+    with pytest.raises(StressFitError):
+        nk_data(["SiO2"], 400, 800, points=3, stress=1e5)
+
+
+def test_material_names():
+    assert [material_argument(m) for m in ("1", "9", "vacuum", "a-Si", "porous-Si", "sio2")] == [
+        "vide", "Si poreux", "vide", "Si-a", "Si poreux", "SiO2"]
+    for bad in ("0", "10", "Silicon", ""):
+        with pytest.raises(ValueError):
+            material_argument(bad)
+
+
+def test_bow_predictions_are_the_continue_pass():
+    chart = bow_data((0.1, 3.0), bow=12.0, silicon=500.0, silica=1.2, to_silicon=400.0,
+                     moment=50.0, points=7, diameter=0.15, modulus_si=1.805)
+    first = waferbow.first_state(bow=12.0, silicon=500.0, silica=1.2, diameter=0.15,
+                                 modulus_si=1.805)
+    r = waferbow.continue_pass(first, silicon=400.0, silica=np.linspace(0.1, 3.0, 7),
+                               moment=50.0)
+    for name in REPORT + ("bow", "regressions"):
+        _same(getattr(chart.prediction, name), getattr(r, name))
+    table = chart.table()
+    _same(table.column("bow"), r.bow)
+    assert table.column("silicon") == [400.0] * 7
+    # The thin-film line goes through the first state when only the silica changes.
+    same_wafer = bow_data((0.6, 1.2), bow=12.0, silicon=500.0, silica=1.2, points=2)
+    assert same_wafer.thin_film_bow[-1] == 12.0
+    with pytest.raises(ChartError, match="no finite radius"):
+        bow_data((0.5, 1.0), bow=0.0)
+
+
+def _sites(columns):
+    names = list(columns)
+    rows = [[str(v) for v in row] for row in zip(*columns.values())]
+    return Sites(names, rows, {n: np.asarray(v, dtype=float) for n, v in columns.items()
+                               if n != "site"})
+
+
+def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
+    psi, delta = [43.61, 39.44, 45.1], [75.97, 78.24, 80.2]
+    sites = _sites({"site": ["a", "b", "c"], "x": [0, 10, -10], "y": [0, 5, 5], "psi": psi,
+                    "delta": delta, "angle": [70, 65, 75], "thickness": [1, 2, 3]})
+    chart = map_data(sites, film_index=1.46, wavelength=600.0, substrate=3.9 - 0.02j)
+    r = ellcalc.thickness(wavelength=600.0, angle=[70, 65, 75], substrate=3.9 - 0.02j,
+                          film_index=1.46, psi=psi, delta=delta)
+    table = chart.table()
+    # An input column named like a computed one is replaced in place; the others stay as read.
+    assert table.names == ["site", "x", "y", "psi", "delta", "angle", "thickness", "period",
+                           "psi_model", "delta_model"]
+    assert table.column("site") == ["a", "b", "c"]
+    _same(table.column("thickness"), r.thickness)
+    _same(table.column("delta_model"), r.delta)
+
+    fitted = map_data(sites, film_index=1.5, fit_index=True)
+    r = ellcalc.thickness_and_index(angle=[70, 65, 75], film_index=1.5, psi=psi, delta=delta)
+    for name in ("film_index", "thickness", "period", "psi", "delta", "converged"):
+        _same(getattr(fitted.result, name), getattr(r, name))
+    assert fitted.table().names[-2:] == ["film_index", "converged"]

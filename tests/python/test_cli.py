@@ -1,0 +1,218 @@
+"""The command line: the files each command writes, its errors, its help."""
+
+import csv
+import os
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+
+import numpy as np
+import pytest
+
+from fields import F
+from thinfilm import ellcalc
+from thinfilm.cli import main
+
+COMMANDS = {
+    "psi-delta": ["chart", "psi-delta", "--index", "1.46", "--index", "2.0",
+                  "--measured", "43.61,75.97", "--fit-index"],
+    "nk": ["chart", "nk", "Si", "SiO2", "poly-Si", "--stress", "-300", "--from", "300",
+           "--to", "1000", "--points", "50", "--epsilon"],
+    "bow": ["chart", "bow", "--bow", "10", "--diameter", "0.1", "--silicon", "525",
+            "--silica", "1", "--to-silica", "0.1:3", "--to-silicon", "400", "--points", "12"],
+    "map": ["map", "sites.csv", "--index", "1.46", "--fit-index"],
+}
+HEADERS = {
+    "psi-delta": "kind,point,film_index,thickness,period,psi,delta,converged",
+    "nk": "material,polarisation,wavelength,n,k,eps1,eps2",
+    "bow": "silicon,silica,moment,bow,thin_film_bow,regressions,radius,",
+    "map": "x,y,psi,delta,thickness,period,psi_model,delta_model,film_index,converged",
+}
+
+
+def write_sites(path, count, radius=72.0):
+    """A wafer map of `count` sites of a silica film thickening towards the edge.
+
+    Returns the thickness of every site (nm).
+    """
+    side = int(np.sqrt(count / np.pi)) * 2 + 4
+    x, y = np.meshgrid(np.linspace(-radius, radius, side), np.linspace(-radius, radius, side))
+    r = np.hypot(x, y).ravel()
+    order = np.argsort(r, kind="stable")[:count]
+    x, y, r = x.ravel()[order], y.ravel()[order], r[order]
+    thickness = 100 + 8 * (r / radius) ** 2
+    m = ellcalc.psi_delta(film_index=1.46, thickness=thickness)
+    with open(path, "w") as out:
+        out.write("x,y,psi,delta\n")
+        for row in zip(x, y, m.psi, m.delta):
+            out.write("%r,%r,%s,%s\n" % (float(row[0]), float(row[1]), row[2], row[3]))
+    return thickness
+
+
+@pytest.fixture
+def in_tmp(tmp_path, monkeypatch, capsys):
+    """Runs main() in an empty folder; returns (status, stdout, stderr)."""
+    monkeypatch.chdir(tmp_path)
+    write_sites(tmp_path / "sites.csv", 40)
+
+    def run(*argv):
+        status = main([str(a) for a in argv])
+        out, err = capsys.readouterr()
+        return status, out, err
+
+    return run
+
+
+def _files(folder):
+    return sorted(p.name for p in folder.iterdir() if p.name != "sites.csv")
+
+
+@pytest.mark.parametrize("command", COMMANDS)
+def test_every_command_writes_png_svg_pdf_and_csv(command, in_tmp, tmp_path):
+    argv = COMMANDS[command]
+    assert in_tmp(*argv, "-o", "c.png", "--csv", "beside.csv")[0] == 0
+    assert in_tmp(*argv, "-o", "c.svg")[0] == 0
+    assert in_tmp(*argv, "-o", "c.PDF", "--dpi", "72")[0] == 0
+    assert in_tmp(*argv, "-o", "c.csv")[0] == 0
+    assert _files(tmp_path) == ["beside.csv", "c.PDF", "c.csv", "c.png", "c.svg"]
+
+    assert (tmp_path / "c.png").read_bytes().startswith(b"\x89PNG\r\n\x1a\n")
+    assert ElementTree.parse(tmp_path / "c.svg").getroot().tag == "{http://www.w3.org/2000/svg}svg"
+    pdf = (tmp_path / "c.PDF").read_bytes()
+    assert pdf.startswith(b"%PDF-") and pdf.rstrip().endswith(b"%%EOF")
+    table = (tmp_path / "c.csv").read_text()
+    assert table == (tmp_path / "beside.csv").read_text()
+    assert table.startswith(HEADERS[command])
+    rows = list(csv.reader(table.splitlines()))
+    assert len(rows) > 2 and {len(row) for row in rows} == {len(rows[0])}
+    # The files are readable by everyone the umask lets read them, like any new file.
+    mask = os.umask(0)
+    os.umask(mask)
+    assert (tmp_path / "c.png").stat().st_mode & 0o777 == 0o666 & ~mask
+
+
+def test_the_same_chart_gives_the_same_bytes(in_tmp, tmp_path):
+    for name in ("a.svg", "b.svg", "a.pdf", "b.pdf"):
+        assert in_tmp(*COMMANDS["bow"], "-o", name)[0] == 0
+    assert (tmp_path / "a.svg").read_bytes() == (tmp_path / "b.svg").read_bytes()
+    assert (tmp_path / "a.pdf").read_bytes() == (tmp_path / "b.pdf").read_bytes()
+
+
+def test_a_thousand_site_map_gives_back_the_thickness_of_every_site(in_tmp, tmp_path):
+    thickness = write_sites(tmp_path / "sites.csv", 1000)
+    assert in_tmp("map", "sites.csv", "--index", "1.46", "-o", "map.png", "--csv", "map.csv",
+                  "--dpi", "60")[0] == 0
+    with open(tmp_path / "map.csv") as table:
+        rows = list(csv.DictReader(table))
+    assert len(rows) == 1000
+    psi = np.array([float(r["psi"]) for r in rows])
+    delta = np.array([float(r["delta"]) for r in rows])
+    # Single-precision results are written with the shortest digits that read back as them.
+    found = np.array([r["thickness"] for r in rows], dtype=np.float32)
+    r = ellcalc.thickness(film_index=1.46, psi=psi, delta=delta)
+    np.testing.assert_array_equal(found, r.thickness)
+    np.testing.assert_allclose(found, thickness, atol=0.01)
+
+
+def test_map_thickness_is_what_the_console_prints(in_tmp, tmp_path, ellcalc_session):
+    (tmp_path / "sites.csv").write_text("x,y,psi,delta\n0,0,39.44,78.24\n5,0,43.61,75.97\n")
+    assert in_tmp("map", "sites.csv", "--index", "1.5", "-o", "m.csv")[0] == 0
+    rows = list(csv.DictReader(open(tmp_path / "m.csv")))
+    for row in rows:
+        printed = ellcalc_session("3\n/\n/\n/\n1.5\n%s\n%s\n" % (row["psi"], row["delta"]))
+        assert " Epaisseur : %s nm" % F(float(row["thickness"]), 9, 3) in printed
+
+
+ERRORS = [
+    # (arguments, file contents of sites.csv or None, words of the message)
+    (["chart", "nk", "Unobtainium", "-o", "n.png"], None, "usage: thinfilm chart nk",
+     "unknown material 'Unobtainium'"),
+    (["chart", "bow", "--to-silica", "1:3", "--wobble", "-o", "b.png"], None,
+     "usage: thinfilm", "unrecognized arguments: --wobble"),
+    (["chart", "bow", "--to-silica", "3:1", "-o", "b.png"], None, "usage:", "does not go up"),
+    (["chart", "psi-delta", "--measured", "43.6", "-o", "p.png"], None, "usage:",
+     "not PSI,DELTA"),
+    (["chart", "psi-delta", "--substrate", "3.8-x", "-o", "p.png"], None, "usage:",
+     "not a complex index"),
+    (["chart", "psi-delta", "-o", "p.jpg"], None, "usage:", "cannot tell the format"),
+    (["chart", "nk", "Si", "--voids", "1.5", "-o", "n.png"], None, "usage:", "above 1"),
+    (["chart", "psi-delta", "--index", "0.9", "-o", "p.png"], None,
+     "thinfilm chart psi-delta: error:", "no thickness period"),
+    (["chart", "bow", "--bow", "0", "--to-silica", "1:3", "-o", "b.png"], None, "error:",
+     "no finite radius"),
+    (["chart", "nk", "SiO2", "--stress", "1e5", "-o", "n.png"], None, "error:",
+     "stress fit does not converge"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta\n0,0,43.6,76\n1,0,4x,76\n",
+     "thinfilm map: error: sites.csv, line 3, column 3:", "'4x' in column 'psi' is not a number"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta,angle\n0,0,43.6,76,70\n\n1,0,43.6,76,\n",
+     "sites.csv, line 4, column 5:", "'' in column 'angle' is not a number"),
+    (["map", "sites.csv", "-o", "m.csv"], "x,y,psi,delta\n0,0,43.6\n",
+     "sites.csv, line 2, column 4:", "3 values for 4 columns"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi\n0,0,43.6\n", "sites.csv, line 1:",
+     "no column 'delta'"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta,y\n", "sites.csv, line 1, column 5:",
+     "named twice"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta\n", "sites.csv, line 1:", "no sites"),
+    (["map", "sites.csv", "-o", "m.png"], "", "sites.csv, line 1:", "no header line"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta\n0,0,\"43.6,76\n", "sites.csv, line",
+     "unreadable CSV line"),
+    (["map", "sites.csv", "-o", "m.png"], b"x,y,psi,delta\n0,0,43.6,7\xe96\n",
+     "sites.csv, line 2, column 4:", "not UTF-8"),
+    (["map", "absent.csv", "-o", "m.png"], None, "cannot read absent.csv", "No such file"),
+    (["chart", "bow", "--to-silica", "1:3", "-o", "no/such/folder/b.png"], None,
+     "cannot write", "No such file"),
+]
+
+
+@pytest.mark.parametrize("argv, sites, where, what", ERRORS,
+                         ids=[" ".join(e[0][:2]) + ": " + e[3] for e in ERRORS])
+def test_errors_end_with_status_2_and_leave_no_file(argv, sites, where, what, in_tmp, tmp_path):
+    if isinstance(sites, str):
+        (tmp_path / "sites.csv").write_text(sites)
+    elif sites is not None:
+        (tmp_path / "sites.csv").write_bytes(sites)
+    status, out, err = in_tmp(*argv, "--csv", "t.csv")
+    assert status == 2 and out == ""
+    assert where in err and what in err
+    assert _files(tmp_path) == []
+
+
+def test_a_file_that_cannot_be_written_leaves_the_others_untouched(in_tmp, tmp_path):
+    (tmp_path / "b.png").write_bytes(b"the old picture")
+    status, _, err = in_tmp(*COMMANDS["bow"], "-o", "b.png", "--csv", "absent/b.csv")
+    assert status == 2 and "cannot write" in err
+    assert _files(tmp_path) == ["b.png"]
+    assert (tmp_path / "b.png").read_bytes() == b"the old picture"
+    status, _, err = in_tmp(*COMMANDS["bow"], "-o", "b.csv", "--csv", "./b.csv")
+    assert status == 2 and "same file" in err
+
+
+def test_help_lists_the_commands_and_their_options(in_tmp):
+    status, out, _ = in_tmp("--help")
+    assert status == 0
+    for words in ("chart psi-delta", "chart nk", "chart bow", "thinfilm map", "--fit-index",
+                  "--to-silica", "--energy", "--csv"):
+        assert words in out
+    status, out, _ = in_tmp("chart", "--help")
+    assert status == 0
+    for words in ("psi-delta", "nk", "bow", "--measured", "--epsilon", "--to-silicon"):
+        assert words in out
+    assert in_tmp()[0] == 2
+
+
+def _module(*argv, cwd):
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    return subprocess.run([sys.executable, "-m", "thinfilm", *argv], cwd=cwd, env=environment,
+                          capture_output=True, text=True, timeout=120, check=False)
+
+
+def test_python_dash_m_thinfilm(tmp_path):
+    done = _module("chart", "psi-delta", "--index", "1.46", "-o", "t.png", cwd=tmp_path)
+    assert done.returncode == 0 and done.stderr == ""
+    assert (tmp_path / "t.png").read_bytes()[:4] == b"\x89PNG"
+    (tmp_path / "s.csv").write_text("x,y,psi,delta\n0,0,abc,76\n")
+    done = _module("map", "s.csv", "-o", "m.png", cwd=tmp_path)
+    assert done.returncode == 2
+    assert done.stderr == ("thinfilm map: error: s.csv, line 2, column 3: 'abc' in column "
+                           "'psi' is not a number\n")
+    assert sorted(os.listdir(tmp_path)) == ["s.csv", "t.png"]
