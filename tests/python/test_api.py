@@ -1,0 +1,197 @@
+"""The package's behaviour as a Python library: arguments, broadcasting, results, numerical
+messages as data, warnings and exceptions, and independence from the thread count."""
+
+import math
+
+import numpy as np
+import pytest
+
+import thinfilm
+from thinfilm import DiscriminantWarning, SolverWarning, StressFitError, ellcalc, optconst, waferbow
+
+
+@pytest.fixture
+def threads():
+    """Restores the package's thread setting after a test that changes it."""
+    kept = thinfilm.threads
+    yield
+    thinfilm.threads = kept
+
+
+# Bad arguments: a clear exception, nothing computed.
+
+
+@pytest.mark.parametrize(
+    "call, error, words",
+    [
+        (lambda: optconst.constants("Ge", wavelength=600), ValueError, "unknown material"),
+        (lambda: optconst.constants(10, wavelength=600), ValueError, "1 to 9"),
+        (lambda: optconst.constants([2, 0], wavelength=600), ValueError, "unknown material 0"),
+        (lambda: optconst.constants(2.5, wavelength=600), TypeError, "menu number"),
+        (lambda: optconst.constants("Si"), TypeError, "exactly one"),
+        (lambda: optconst.constants("Si", wavelength=600, energy=2), TypeError, "exactly one"),
+        (lambda: optconst.constants("Si-a", wavelength=600, voids=1.5), ValueError, "voids"),
+        (lambda: optconst.constants("Si3N4", wavelength=600, si_c_rate=-0.1), ValueError, "si_c_rate"),
+        (lambda: ellcalc.psi_delta(thickness=np.zeros(3), wavelength=np.zeros(4)), ValueError, "broadcast"),
+        (lambda: ellcalc.psi_delta(thickness="abc"), TypeError, "thickness"),
+        (lambda: ellcalc.psi_delta(thickness=[1.0, None]), TypeError, "thickness"),
+        (lambda: ellcalc.psi_delta(film_index=1.5 + 0.1j), TypeError, "film_index must be real"),
+        (lambda: ellcalc.substrate_index(psi={"a": 1}), TypeError, "psi"),
+        (lambda: waferbow.continue_pass((1.0, 2.0)), TypeError, "first_state"),
+    ],
+)
+def test_bad_arguments(call, error, words):
+    with pytest.raises(error, match=words):
+        call()
+
+
+def test_threads_setting_is_checked(threads):
+    thinfilm.threads = 0
+    with pytest.raises(ValueError, match="threads"):
+        ellcalc.psi_delta()
+
+
+def test_material_by_label_or_number():
+    by_label = optconst.constants("si polycristallin", wavelength=632.8, voids=0.1, si_c_rate=0.5)
+    by_number = optconst.constants(8, wavelength=632.8, voids=0.1, si_c_rate=0.5)
+    assert by_label == by_number
+    # The rates the program would refuse are only refused for materials that ask them.
+    assert optconst.constants("Si", wavelength=632.8, voids=5.0) == optconst.constants("Si", wavelength=632.8)
+
+
+# Scalars in, plain numbers out; arrays in, arrays of the broadcast shape out.
+
+
+def test_scalars_give_plain_numbers():
+    r = ellcalc.thickness_and_index()
+    assert [type(v) for v in r] == [float, float, float, float, float, bool]
+    assert type(ellcalc.substrate_index()) is complex
+    assert type(ellcalc.reflection().rp) is complex
+    assert type(waferbow.continue_pass(waferbow.first_state()).regressions) is int
+    assert type(optconst.constants(2, energy=2.0).index) is complex
+
+
+def test_broadcasting_matches_point_by_point():
+    wavelength = np.array([[400.0], [632.8], [900.0]])
+    thickness = np.array([-20.0, 0.0, 50.5, 1000.0])
+    r = ellcalc.reflection(wavelength=wavelength, thickness=thickness, substrate=[3.866 - 0.028j])
+    assert r.rp.shape == (3, 4) and r.rp.dtype == np.complex64 and r.psi.dtype == np.float32
+    for i in range(3):
+        for j in range(4):
+            one = ellcalc.reflection(wavelength=wavelength[i, 0], thickness=thickness[j])
+            assert one == tuple(v[i, j].item() for v in r)
+
+
+def test_strided_and_single_precision_arguments():
+    base = np.linspace(1.2, 2.4, 40, dtype=np.float32).reshape(8, 5)
+    view = base.T[::2, 1:]  # not contiguous, negative of nothing, odd strides
+    r_view = ellcalc.psi_delta(film_index=view)
+    r_copy = ellcalc.psi_delta(film_index=np.ascontiguousarray(view).astype(np.float64))
+    for a, b in zip(r_view, r_copy):
+        assert a.tobytes() == b.tobytes()
+    # Values are taken in single precision, as the program reads them.
+    assert ellcalc.psi_delta(thickness=100.00000001) == ellcalc.psi_delta(thickness=100.0)
+
+
+def test_empty_and_zero_dimensional_arrays():
+    assert ellcalc.psi_delta(thickness=np.empty((0, 3))).psi.shape == (0, 3)
+    assert type(ellcalc.psi_delta(thickness=np.array(5.0)).psi) is float
+
+
+def test_first_state_arrays_broadcast_into_the_continue_pass():
+    first = waferbow.first_state(bow=np.array([10.0, -5.0]))
+    r = waferbow.continue_pass(first, silica=np.array([[0.5], [2.0], [1.0]]))
+    assert r.bow.shape == (3, 2) and r.regressions.dtype == np.int32
+    one = waferbow.continue_pass(waferbow.first_state(bow=-5.0), silica=2.0)
+    assert one == tuple(v[1, 1].item() for v in r)
+    # Unchanged thicknesses and the kept moment: one step, the same bow.
+    again = waferbow.continue_pass(first)
+    assert list(again.regressions) == [1, 1]
+    assert np.allclose(again.bow, [10.0, -5.0], rtol=1e-6)
+
+
+def test_moment_is_kept_from_the_first_state():
+    first = waferbow.first_state(moment=1000.0)
+    kept = _bytes(waferbow.continue_pass(first, silica=0.5))
+    assert kept == _bytes(waferbow.continue_pass(first, silica=0.5, moment=1000.0))
+    assert kept != _bytes(waferbow.continue_pass(first, silica=0.5, moment=0.0))
+
+
+# Numerical messages as data or warnings.
+
+
+def test_slow_index_search_is_reported_as_data():
+    r = ellcalc.thickness_and_index(film_index=[1.5, 0.5], psi=[39.44, 17.48], delta=[78.24, 166.5])
+    assert list(r.converged) == [True, False]
+
+
+def test_negative_discriminant_keeps_the_given_psi_and_delta():
+    # The program's initial measurement, and one whose quadratic has no real root.
+    instrument = {"polariser": [90, -77], "retardance": [90, 130], "rotation": [0, -2], "zero": [0, 57]}
+    measured = {"analyser": [-45, 39], "h2": [2.266, 1.62], "h2_phase": [92.776, -109.14], "h4": [0.417, 0.28]}
+    with pytest.warns(DiscriminantWarning, match="1 point") as caught:
+        r = ellcalc.from_harmonics(**instrument, **measured, h4_phase=[45.034, 63.98], psi=12.5, delta=-33.25)
+    assert issubclass(caught[0].category, RuntimeWarning)
+    assert r.discriminant[0] > 0 > r.discriminant[1]
+    assert (r.psi[1], r.delta[1]) == (12.5, -33.25)
+    assert r.psi[0] != 12.5
+
+
+def test_solver_failures_warn_and_the_pass_goes_on():
+    first = waferbow.first_state(bow=[10.0, 10.0])
+    with pytest.warns(SolverWarning, match="1 point.*flat index 1: singular"):
+        r = waferbow.continue_pass(first, silica=[0.5, 0.0])
+    assert r.regressions[1] == 10000 and r.regressions[0] < 10000
+
+
+def test_failed_stress_fit_raises_and_names_the_stress():
+    with pytest.raises(StressFitError, match="1e\\+30 MPa") as caught:
+        optconst.constants("SiO2", wavelength=[632.8, 500.0], stress=[0.0, 1e30])
+    assert caught.value.stress == pytest.approx(1e30)
+    # The interpreter goes on, and other stresses are not disturbed.
+    assert optconst.constants("SiO2", wavelength=632.8).index.real == pytest.approx(1.45702, abs=1e-5)
+
+
+def test_not_finite_values_go_through():
+    r = ellcalc.psi_delta(thickness=[np.nan, np.inf, 100.0])
+    assert np.isnan(r.psi[:2]).all() and np.isfinite(r.psi[2])
+    assert math.isnan(optconst.constants("Si", wavelength=np.nan).index.real)
+    first = waferbow.first_state(bow=0.0)
+    assert math.isinf(first.radius)
+
+
+def test_stressed_silica_polarisations_differ_only_under_stress():
+    r = optconst.constants("SiO2", wavelength=632.8, stress=[0.0, -300.0])
+    assert r.index[0] == r.index_2[0]
+    assert r.index[1].real > r.index_2[1].real > r.index[0].real
+    other = optconst.constants("Al", wavelength=632.8)
+    assert other.epsilon == other.epsilon_2 and other.index.imag < 0
+
+
+# Results do not depend on the number of threads, to the bit.
+
+
+def _bytes(result):
+    return [np.asarray(v).tobytes() for v in result]
+
+
+@pytest.mark.parametrize(
+    "compute",
+    [
+        lambda: ellcalc.psi_delta(thickness=np.linspace(-300, 900, 50001), wavelength=np.array([[400.0], [700.0]])),
+        lambda: ellcalc.thickness(psi=np.linspace(5, 85, 9001), delta=np.linspace(-170, 170, 9001)),
+        lambda: ellcalc.from_harmonics(h2_phase=np.linspace(-180, 180, 6001)),
+        lambda: optconst.constants(
+            np.arange(1, 10)[:, None], energy=np.linspace(0.1, 7, 3001), voids=0.2, si_c_rate=0.3, x=1.0, stress=-200
+        ),
+        lambda: waferbow.continue_pass(
+            waferbow.first_state(bow=np.linspace(-40, 40, 1001)), silica=np.linspace(0.2, 3, 1001)
+        ),
+    ],
+)
+def test_results_do_not_depend_on_the_thread_count(compute, threads):
+    thinfilm.threads = 1
+    one = _bytes(compute())
+    for n in (2, 3, 8):
+        thinfilm.threads = n
+        assert _bytes(compute()) == one
