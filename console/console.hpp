@@ -54,17 +54,31 @@ void fmt_write(std::string_view format, std::initializer_list<value> items = {})
 void list_read(std::initializer_list<target> items);
 
 // Ends the program at once with status 0; a non-empty text is reported on standard error
-// as "STOP <text> statement executed".
+// as "STOP <text> statement executed". Output that cannot be written makes it an abnormal
+// end all the same (see output_flush).
 [[noreturn]] void stop_run(std::string_view text);
 
 // Process start and end: connects the streams, installs the signal reactions, runs the
 // program's main routine and, if it returns, flushes everything and returns status 0.
-//   int main() { return console::run(ellcalc::main_routine); }
 int run(void (*main_routine)());
 
+// What a program says of itself on its command line.
+struct program_info {
+  std::string_view name;  // "ellcalc"
+  std::string_view help;  // the whole text of --help, ending with a line end
+};
+
+// The same, after a look at the command line: with the argument --version, writes the
+// program's version line ("ellcalc (thin-film calculators) 1.1") and returns 0; with
+// --help, writes the help text and returns 0; the first of the two on the line decides.
+// Other arguments are ignored, and without these two the program runs as with no argument.
+//   int main(int argc, char** argv) { return console::run(argc, argv, info, main_routine); }
+int run(int argc, const char* const* argv, const program_info& program, void (*main_routine)());
+
 // Exit status of every abnormal end: an unreadable answer, the end of the input, a
-// format text that cannot be processed, and the quit, arithmetic, trace and abort
-// signals. Interrupt and termination end with status 1, a stop with 0.
+// format text that cannot be processed, output that cannot be written, and the quit,
+// arithmetic, trace and abort signals. Interrupt and termination end with status 1
+// (2 when output was lost on the way out), a stop with 0.
 inline constexpr int abnormal_status = 2;
 
 }  // namespace console

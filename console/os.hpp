@@ -16,9 +16,21 @@ std::size_t read_input(char* buffer, std::size_t size);
 // True when a read of standard input would not block (data, or the end, is waiting).
 bool input_ready();
 
-// Writes all bytes, going on after partial writes and interruptions; gives up silently on
-// an error. Async-signal-safe.
-void write_all(stream to, const char* data, std::size_t size);
+// Writes all bytes, going on after partial writes and interruptions (and waiting when the
+// stream would block). Returns 0 when every byte is written, otherwise the system's code of
+// the error that stopped the write; the bytes before it stay written. Async-signal-safe.
+int write_all(stream to, const char* data, std::size_t size);
+
+// The name console tools give a write error, e.g. "No space left on device" for a full
+// disk; nullptr for a code without a name here. The same names on every system.
+// Async-signal-safe.
+const char* write_error_name(int code);
+
+// True for a write error at which this system's console tools end without a word: the
+// reader of standard output went away (a closed pipe on Windows; on Linux the default
+// reaction to SIGPIPE ends the process before write returns, and if SIGPIPE was ignored
+// the error is reported like any other).
+bool quiet_write_error(int code);
 
 // Signal handlers are installed with all handled signals blocked while one runs.
 using signal_handler = void (*)(int);

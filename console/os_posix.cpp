@@ -35,18 +35,54 @@ bool input_ready() {
   return ::poll(&p, 1, 0) > 0;
 }
 
-void write_all(stream to, const char* data, std::size_t size) {
+int write_all(stream to, const char* data, std::size_t size) {
   const int fd = to == stream::output ? STDOUT_FILENO : STDERR_FILENO;
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return;
+      // A descriptor another process made non-blocking: wait until it takes bytes again.
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, -1);
+        continue;
+      }
+      return errno;
     }
     data += n;
     size -= static_cast<std::size_t>(n);
   }
+  return 0;
 }
+
+const char* write_error_name(int code) {
+  // The errors write() may give on a file, a device, a pipe or a socket.
+  switch (code) {
+    case ENOSPC: return "No space left on device";
+    case EBADF: return "Bad file descriptor";
+    case EIO: return "Input/output error";
+    case EPIPE: return "Broken pipe";
+    case EFBIG: return "File too large";
+    case EDQUOT: return "Disk quota exceeded";
+    case EINVAL: return "Invalid argument";
+    case EPERM: return "Operation not permitted";
+    case EACCES: return "Permission denied";
+    case EROFS: return "Read-only file system";
+    case ENXIO: return "No such device or address";
+    case ENODEV: return "No such device";
+    case EFAULT: return "Bad address";
+    case ENOBUFS: return "No buffer space available";
+    case ENOMEM: return "Cannot allocate memory";
+    case ECONNRESET: return "Connection reset by peer";
+    case ENOTCONN: return "Transport endpoint is not connected";
+    case EDESTADDRREQ: return "Destination address required";
+    case ETIMEDOUT: return "Connection timed out";
+    case EAGAIN: return "Resource temporarily unavailable";
+    default: return nullptr;
+  }
+}
+
+bool quiet_write_error(int) { return false; }
 
 void install_handler(int signo, signal_handler handler, bool unless_ignored) {
   struct sigaction old {};

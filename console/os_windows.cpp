@@ -135,17 +135,65 @@ bool input_ready() {
   }
 }
 
-void write_all(stream to, const char* data, std::size_t size) {
+int write_all(stream to, const char* data, std::size_t size) {
   const HANDLE out = GetStdHandle(to == stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  // A process started without the stream: as a closed descriptor on Linux.
+  if (!usable(out)) return size > 0 ? static_cast<int>(ERROR_INVALID_HANDLE) : 0;
   // Older consoles refuse a single write near 64 KiB; pipes and files take any size.
   const std::size_t most = is_console(out) ? 0x8000 : 0x40000000;
   while (size > 0) {
     const DWORD chunk = static_cast<DWORD>(size < most ? size : most);
     DWORD written = 0;
-    if (!WriteFile(out, data, chunk, &written, nullptr) || written == 0) return;
+    if (!WriteFile(out, data, chunk, &written, nullptr)) return static_cast<int>(GetLastError());
+    if (written == 0) return static_cast<int>(ERROR_WRITE_FAULT);  // would never end otherwise
     data += written;
     size -= written;
   }
+  return 0;
+}
+
+const char* write_error_name(int code) {
+  // Named as on Linux, so that both builds of a program say the same.
+  switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "No space left on device";
+    case ERROR_INVALID_HANDLE:
+      return "Bad file descriptor";
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED:
+      return "Broken pipe";
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+      return "Input/output error";
+    case ERROR_FILE_TOO_LARGE:
+      return "File too large";
+    case ERROR_NOT_ENOUGH_QUOTA:
+      return "Disk quota exceeded";
+    case ERROR_INVALID_PARAMETER:
+      return "Invalid argument";
+    case ERROR_ACCESS_DENIED:
+      return "Permission denied";
+    case ERROR_WRITE_PROTECT:
+      return "Read-only file system";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return "Cannot allocate memory";
+    case ERROR_NETNAME_DELETED:
+      return "Connection reset by peer";
+    default:
+      return nullptr;
+  }
+}
+
+// A reader that closed its end of the pipe: console tools on Windows end quietly, as the
+// default reaction to SIGPIPE does on Linux.
+bool quiet_write_error(int code) {
+  return code == ERROR_BROKEN_PIPE || code == ERROR_NO_DATA || code == ERROR_PIPE_NOT_CONNECTED;
 }
 
 void install_handler(int signo, signal_handler handler, bool unless_ignored) {

@@ -38,9 +38,10 @@ constexpr signal_reaction reactions[] = {
 void on_signal(int signo) {
   for (const signal_reaction& r : reactions) {
     if (r.signo != signo) continue;
-    output_flush_from_signal();
+    // Output lost on the way out is an abnormal end whatever the signal.
+    const bool output_written = output_flush_from_signal();
     os::write_all(os::stream::error, r.line, std::strlen(r.line));
-    os::exit_now(r.status);
+    os::exit_now(output_written ? r.status : abnormal_status);
   }
 }
 
@@ -81,6 +82,24 @@ int run(void (*main_routine)()) {
   main_routine();
   output_flush();
   return 0;
+}
+
+int run(int argc, const char* const* argv, const program_info& program, void (*main_routine)()) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i] != nullptr ? argv[i] : "";
+    if (argument == "--version") {
+      std::string line(program.name);
+      line.append(" (thin-film calculators) " CALC_VERSION "\n");
+      output_put(line.data(), line.size());
+    } else if (argument == "--help") {
+      output_put(program.help.data(), program.help.size());
+    } else {
+      continue;  // scripts may pass arguments the programs never read
+    }
+    output_flush();
+    return 0;
+  }
+  return run(main_routine);
 }
 
 }  // namespace console

@@ -1,8 +1,10 @@
 #include "console/streams.hpp"
 
 #include <atomic>
+#include <charconv>
 #include <cstring>
 
+#include "console/console.hpp"
 #include "console/os.hpp"
 
 namespace console {
@@ -34,6 +36,29 @@ class stdin_source final : public input_source {
   char buffer_[buffer_size];
 };
 
+// "write error: <name>" on standard error, without allocating (a signal handler calls it).
+void report_write_error(int error) {
+  if (os::quiet_write_error(error)) return;
+  char line[80] = "write error: ";
+  std::size_t n = std::strlen(line);
+  const auto append = [&](const char* text, std::size_t size) {
+    if (size > sizeof line - 1 - n) size = sizeof line - 1 - n;
+    std::memcpy(line + n, text, size);
+    n += size;
+  };
+  if (const char* name = os::write_error_name(error)) {
+    append(name, std::strlen(name));
+  } else {
+    constexpr char prefix[] = "error code ";
+    append(prefix, sizeof prefix - 1);
+    char digits[16];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, error);
+    append(digits, ec == std::errc{} ? static_cast<std::size_t>(end - digits) : 0);
+  }
+  line[n++] = '\n';
+  os::write_all(os::stream::error, line, n);
+}
+
 }  // namespace
 
 void output_put(const char* data, std::size_t size) {
@@ -54,14 +79,19 @@ void output_put(const char* data, std::size_t size) {
 void output_flush() {
   // A handler that ran in the middle of this write would write the same bytes again.
   os::hold_signals();
-  os::write_all(os::stream::output, out_buffer, out_filled.load());
+  if (const int error = os::write_all(os::stream::output, out_buffer, out_filled.load())) {
+    report_write_error(error);
+    os::exit_now(abnormal_status);
+  }
   out_filled.store(0);
   os::release_signals();
 }
 
-void output_flush_from_signal() {
-  os::write_all(os::stream::output, out_buffer, out_filled.load());
+bool output_flush_from_signal() {
+  const int error = os::write_all(os::stream::output, out_buffer, out_filled.load());
   out_filled.store(0);
+  if (error != 0) report_write_error(error);
+  return error == 0;
 }
 
 input_source& standard_input() {

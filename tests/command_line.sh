@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The command line of the calculators: --version and --help answer and end with status 0
+# without reading anything; any other argument is ignored, so a session runs as without one.
+#
+#   tests/command_line.sh [--launcher <emulator>] <version> <transcripts> <program>...
+#
+# Each program is checked against tests/transcripts/<name>/<session>: its first session in
+# name order.
+set -uo pipefail
+
+launcher=()
+if [ "${1:-}" = --launcher ]; then
+  launcher=("$2")
+  shift 2
+fi
+version=$1 transcripts=$2
+shift 2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+# A session on standard input that the options must leave unread: with it, a program that
+# ran its dialogue would write its menu and end with status 2.
+printf '1\n' > "$work/answers"
+
+for program in "$@"; do
+  name=$(basename "$program" .exe)
+
+  "${launcher[@]}" "$program" --version < "$work/answers" > "$work/out" 2> "$work/err"
+  status=$?
+  printf '%s (thin-film calculators) %s\n' "$name" "$version" > "$work/want"
+  if [ $status -eq 0 ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
+    echo "ok: $name --version"
+  else
+    fail "$name --version: status $status, output \"$(cat "$work/out")\""
+  fi
+
+  # Help before version when both are given; an argument before them does not matter.
+  "${launcher[@]}" "$program" -x --help --version < "$work/answers" > "$work/out" 2> "$work/err"
+  status=$?
+  missing=()
+  head -n 1 "$work/out" | grep -qx "Usage: $name \[--help | --version\]" || missing+=("the usage line")
+  text=$(tr -s ' \n' '  ' < "$work/out")  # the sentences, whatever their line breaks
+  grep -q "dialogue in French on standard input" <<<"$text" || missing+=("the dialogue")
+  grep -q "manual page: man $name\." <<<"$text" || missing+=("the manual page")
+  grep -q "rlwrap $name adds line editing" <<<"$text" || missing+=("rlwrap")
+  for s in 0 1 2; do grep -q "^  $s  " "$work/out" || missing+=("exit status $s"); done
+  if grep -q "[^ -~]" "$work/out"; then missing+=("plain ASCII"); fi
+  if [ "$(awk 'length > 88' "$work/out" | wc -l)" -ne 0 ]; then missing+=("short lines"); fi
+  if [ $status -eq 0 ] && [ ${#missing[@]} -eq 0 ] && [ ! -s "$work/err" ]; then
+    echo "ok: $name --help"
+  else
+    fail "$name --help: status $status, lacks: ${missing[*]}"
+  fi
+
+  # Other arguments change nothing: a transcript session gives its bytes and status.
+  session=$(ls "$transcripts/$name"/*.in | head -n 1)
+  stem=${session%.in}
+  "${launcher[@]}" "$program" -v --verbose input.txt < "$session" > "$work/out" 2> "$work/err"
+  status=$?
+  if [ "$status" = "$(cat "$stem.status")" ] && cmp -s "$work/out" "$stem.out" && cmp -s "$work/err" "$stem.err"; then
+    echo "ok: $name with other arguments runs $(basename "$stem")"
+  else
+    fail "$name with other arguments: $(basename "$stem") gives status $status and other bytes"
+  fi
+
+  # The answer to an option is output like any other.
+  "${launcher[@]}" "$program" --version > /dev/full 2> "$work/err"
+  status=$?
+  if [ $status -eq 2 ] && grep -qx "write error: No space left on device" "$work/err"; then
+    echo "ok: $name --version to a full device"
+  else
+    fail "$name --version to a full device: status $status"
+  fi
+done
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failed"
+  exit 1
+fi

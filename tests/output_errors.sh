@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Output that cannot be written: the calculators say so in one line on standard error and end
+# with status 2, whatever would have ended the session (a stop, an unreadable answer, a
+# signal); what was written before the error stays written. A reader that goes away ends a
+# program as it ends the system's other console tools.
+#
+#   tests/output_errors.sh [--launcher <emulator>] <ellcalc> <optconst> <waferbow> <signal_probe> <transcripts>
+#
+# <transcripts> is tests/transcripts, whose sessions are replayed. With a launcher (Wine), the
+# programs are Windows executables; a case that cannot be set up there is reported as skipped.
+set -uo pipefail
+
+launcher=()
+if [ "${1:-}" = --launcher ]; then
+  launcher=("$2")
+  shift 2
+fi
+ellcalc=$1 optconst=$2 waferbow=$3 probe=$4 transcripts=$5
+windows=false
+case "$ellcalc" in *.exe) windows=true ;; esac
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+run() { "${launcher[@]}" "$@"; }
+
+# expect <case> <status> <expected status> <stderr file> [<expected stderr line>...]
+expect() {
+  local name=$1 status=$2 want_status=$3 err=$4
+  shift 4
+  if [ $# -gt 0 ]; then printf '%s\n' "$@" > "$work/want.err"; else : > "$work/want.err"; fi
+  if [ "$status" = "$want_status" ] && cmp -s "$err" "$work/want.err"; then
+    echo "ok: $name"
+  else
+    echo "FAILED: $name: status $status (expected $want_status), standard error:"
+    sed 's/^/  | /' "$err"
+    echo "  expected:"
+    sed 's/^/  | /' "$work/want.err"
+    failures=$((failures + 1))
+  fi
+}
+
+full="No space left on device"
+ellcalc_session=$transcripts/ellcalc/mode6_harmonics.in
+optconst_stop=$transcripts/optconst/silica.in                     # ends with -1
+optconst_stop7=$transcripts/optconst/silica_no_convergence.in     # ends with STOP 7
+waferbow_session=$transcripts/waferbow/thickness_changes.in
+
+# A full device, whichever way the session ends: the end of the input, -1, STOP 7.
+for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst -1:$optconst:$optconst_stop" \
+            "optconst STOP 7:$optconst:$optconst_stop7" "waferbow:$waferbow:$waferbow_session"; do
+  IFS=: read -r name program session <<<"$pair"
+  run "$program" < "$session" > /dev/full 2> "$work/err"
+  expect "$name, output to a full device" $? 2 "$work/err" "write error: $full"
+done
+
+# An unreadable answer after lost output: the write error comes first and ends the program.
+printf 'abc\n' > "$work/abc"
+run "$ellcalc" < "$work/abc" > /dev/full 2> "$work/err"
+expect "an unreadable answer after lost output" $? 2 "$work/err" "write error: $full"
+
+# A signal after lost output: its line too, but never its own status (1 for a termination).
+printf '1\n' > "$work/abort"
+run "$probe" < "$work/abort" > /dev/full 2> "$work/err"
+expect "an abort after lost output" $? 2 "$work/err" "write error: $full" "IOT Trap"
+printf '2\n' > "$work/term"
+run "$probe" < "$work/term" > /dev/full 2> "$work/err"
+expect "a termination after lost output" $? 2 "$work/err" "write error: $full" "Killed"
+
+# A prompt at a read that waits: the error is seen there, the program does not wait on.
+exec {waiting}< <(exec sleep 60 > /dev/null 2>&1)
+holder=$!
+timeout 30 "${launcher[@]}" "$ellcalc" <&"$waiting" > /dev/full 2> "$work/err"
+expect "a prompt that cannot be shown" $? 2 "$work/err" "write error: $full"
+exec {waiting}<&-
+kill "$holder" 2> /dev/null
+
+# Standard output closed at start.
+for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst:$optconst:$optconst_stop" \
+            "waferbow:$waferbow:$waferbow_session"; do
+  IFS=: read -r name program session <<<"$pair"
+  run "$program" < "$session" >&- 2> "$work/err"
+  expect "$name, standard output closed" $? 2 "$work/err" "write error: Bad file descriptor"
+done
+
+# A file that takes 1024 bytes and no more (SIGXFSZ ignored, so the write fails instead):
+# exactly those bytes of the session's output are in it.
+for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst:$optconst:$optconst_stop" \
+            "waferbow:$waferbow:$waferbow_session"; do
+  IFS=: read -r name program session <<<"$pair"
+  run "$program" < "$session" > "$work/whole" 2> /dev/null
+  (ulimit -f 1 && trap '' XFSZ && run "$program" < "$session" > "$work/part" 2> "$work/err")
+  status=$?
+  if $windows; then
+    # Wine turns the error into a Windows one that it does not map back to the same name.
+    sed -i 's/^write error: .*/write error: (any)/' "$work/err"
+    expect "$name, a file size limit" $status 2 "$work/err" "write error: (any)"
+  else
+    expect "$name, a file size limit" $status 2 "$work/err" "write error: File too large"
+  fi
+  if [ "$(wc -c < "$work/part")" -eq 1024 ] && cmp -s -n 1024 "$work/part" "$work/whole"; then
+    echo "ok: $name, the bytes before the error stay written"
+  else
+    echo "FAILED: $name: $(wc -c < "$work/part") bytes in the limited file, not the first 1024 of the output"
+    failures=$((failures + 1))
+  fi
+done
+
+# A pipe whose reader has gone: on Linux the default reaction to SIGPIPE ends the program
+# without a word (and a program that ignores SIGPIPE reports the error); on Windows the
+# program ends as quietly, with status 2.
+exec {closed}> >(:)
+wait $!
+run "$optconst" < "$optconst_stop" >&"$closed" 2> "$work/err"
+status=$?
+if $windows; then
+  expect "a closed pipe" $status 2 "$work/err"
+else
+  expect "a closed pipe" $status $((128 + $(kill -l PIPE))) "$work/err"
+  (trap '' PIPE && run "$optconst" < "$optconst_stop" >&"$closed" 2> "$work/err")
+  expect "a closed pipe, SIGPIPE ignored" $? 2 "$work/err" "write error: Broken pipe"
+fi
+exec {closed}>&-
+
+# A long session piped into head -1: the first line, nothing on standard error.
+for _ in $(seq 100); do cat "$ellcalc_session"; done > "$work/long"
+first=$(run "$ellcalc" < "$ellcalc_session" 2> /dev/null | head -n 1)
+line=$(run "$ellcalc" < "$work/long" 2> "$work/err" | head -n 1)
+if [ "$line" = "$first" ] && [ ! -s "$work/err" ]; then
+  echo "ok: a long session piped into head -1"
+else
+  echo "FAILED: a long session piped into head -1 gave \"$line\" and standard error:"
+  sed 's/^/  | /' "$work/err"
+  failures=$((failures + 1))
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failed"
+  exit 1
+fi
