@@ -1,4 +1,4 @@
-// The film model: cf/cg, psd, cres, film1 and rcoef, on the calculator's standard sample
+// The film model: cf/cg, psd, cres, film1 and the reflection computation, on the standard sample
 // (632.8 nm, 70 degrees, substrate (3.866, -0.028)) unless a test says otherwise. The
 // session transcripts pin the printed figures; these check what holds for any input.
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include "ellcalc/cres.hpp"
 #include "ellcalc/film1.hpp"
 #include "ellcalc/media.hpp"
+#include "ellcalc/modes.hpp"
 #include "ellcalc/psd.hpp"
-#include "ellcalc/rcoef.hpp"
 
 namespace ellcalc {
 namespace {
@@ -23,12 +23,13 @@ const cplx substrate{3.866f, -0.028f};
 
 struct film_result {
   float an, ep, psa, dea, per;
+  film1_outcome search;
 };
 
 film_result run_film1(std::int32_t kind, float an, float ep, float ps = 39.44f, float de = 78.24f) {
   const float ol = 632.8f, phi = 70.0f;
-  film_result r{an, ep, 0.0f, 0.0f, 0.0f};
-  film1(ol, phi, substrate, kind, ps, de, r.an, r.ep, r.psa, r.dea, r.per);
+  film_result r{an, ep, 0.0f, 0.0f, 0.0f, {}};
+  r.search = film1(ol, phi, substrate, kind, ps, de, r.an, r.ep, r.psa, r.dea, r.per);
   return r;
 }
 
@@ -94,6 +95,33 @@ TEST(Film1, InverseKindsGiveBackTheFilm) {
   }
 }
 
+// Only the search of kind 4 can fail to settle; what it reports is what the message shows.
+TEST(Film1, ReportsASearchThatDoesNotSettle) {
+  for (std::int32_t kind : {1, 3}) {
+    const film_result r = run_film1(kind, 1.2f, 100.0f, 5.0f, 170.0f);
+    EXPECT_TRUE(r.search.converged) << kind;
+    EXPECT_EQ(r.search.s, 0.0f) << kind;
+    EXPECT_EQ(r.search.dss, 0.0f) << kind;
+  }
+  const film_result settled = run_film1(4, 1.5f, 100.0f);
+  EXPECT_TRUE(settled.search.converged);
+  EXPECT_LT(std::fabs(settled.search.dss / settled.search.s), 0.0005f);
+  // The film index follows from the last xi1: an^2 = xi1^2 + sin^2 phi.
+  EXPECT_NEAR(settled.an * settled.an, settled.search.s * settled.search.s + 0.883022f, 1e-5);
+
+  // A film index of 1.2 cannot match Psi 5, Delta 170: the search runs away.
+  const film_result lost = run_film1(4, 1.2f, 100.0f, 5.0f, 170.0f);
+  EXPECT_FALSE(lost.search.converged);
+  EXPECT_NEAR(lost.search.s, 189.739, 5e-4);
+  EXPECT_NEAR(lost.search.dss, 8.3736, 5e-5);
+  EXPECT_NEAR(lost.an, 189.741, 5e-4);  // the film built from the last values all the same
+  // Psi 10, Delta 100 from the index 1.5 lead the search to NaN; that is reported too.
+  const film_result nan = run_film1(4, 1.5f, 100.0f, 10.0f, 100.0f);
+  EXPECT_FALSE(nan.search.converged);
+  EXPECT_TRUE(std::isnan(nan.search.s));
+  EXPECT_TRUE(std::isnan(nan.search.dss));
+}
+
 TEST(Film1, NegativeThicknessIsFoldedOnceOnly) {
   const film_result twice = run_film1(1, 1.5f, -600.0f);  // beyond minus two periods
   EXPECT_NEAR(twice.ep, -600.0 + 270.617, 0.001);
@@ -105,7 +133,7 @@ TEST(Film1, InverseWithIndexBelowSinPhiStaysDefined) {
   EXPECT_FALSE(std::isfinite(inv.ep));
 }
 
-TEST(Rcoef, SameThicknessPeriodAndAnglesAsTheFilmModel) {
+TEST(Reflection, SameThicknessPeriodAndAnglesAsTheFilmModel) {
   // Mode 1 and mode 5 print the same figures for the same film.
   for (float an : {1.44f, 1.5f, 2.1f}) {
     for (float ep : {5.0f, 100.0f, 400.0f, -50.0f}) {
@@ -113,15 +141,13 @@ TEST(Rcoef, SameThicknessPeriodAndAnglesAsTheFilmModel) {
       const std::int32_t kind = 1;
       float n = an, d = ep, psa, dea, per;
       film1(ol, phi, substrate, kind, ps, de, n, d, psa, dea, per);
-      float e = ep, per5, Rp, Rs, psi, delta;
-      cplx rp, rs;
-      rcoef(ol, phi, substrate, an, e, per5, rp, rs, Rp, Rs, psi, delta);
-      EXPECT_EQ(e, d);
-      EXPECT_EQ(per5, per);
-      EXPECT_EQ(psi, psa);
-      EXPECT_EQ(delta, dea);
-      EXPECT_FLOAT_EQ(Rp, static_cast<float>(console::modulus(rp) * console::modulus(rp)));
-      EXPECT_FLOAT_EQ(Rs, static_cast<float>(console::modulus(rs) * console::modulus(rs)));
+      const reflection_result r = reflection(ol, phi, substrate, an, ep);
+      EXPECT_EQ(r.ep, d);
+      EXPECT_EQ(r.per, per);
+      EXPECT_EQ(r.psi, psa);
+      EXPECT_EQ(r.delta, dea);
+      EXPECT_FLOAT_EQ(r.Rp, static_cast<float>(console::modulus(r.rp) * console::modulus(r.rp)));
+      EXPECT_FLOAT_EQ(r.Rs, static_cast<float>(console::modulus(r.rs) * console::modulus(r.rs)));
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ellcalc/harmonics.hpp"
+#include "ellcalc/instrument_angles.hpp"
 #include "ellcalc/instrument_factors.hpp"
 #include "ellcalc/invert_harmonics.hpp"
 #include "ellcalc/psi_delta_from_harmonics.hpp"
@@ -80,6 +81,53 @@ TEST(Inversions, GiveBackPsiAndDeltaOfTheModelHarmonics) {
       }
     }
   }
+}
+
+// Where sin th2 (for the sign of sin Delta) or cos th4 (for the sign of cos Delta) is
+// small, its quotient is rounding noise and the sign comes from the other quotient. The
+// two agree for harmonics of a model; measured ones that disagree show which one was
+// read. With the polariser and rotation at 0, th2 = 2T and th4 = 4T: the top-zero angles
+// below put |sin th2| or |cos th4| within 4e-5 of 0.05, on either side.
+TEST(SignRules, SineOfDeltaFromTheOtherQuotientBelowSinTheta2Of0p05) {
+  const float below = 1.4327f, above = 1.4333f;
+  ASSERT_LT(std::sin(double{to_radians(0, 90, 0, below, -45).theta2}), 0.05);
+  ASSERT_GT(std::sin(double{to_radians(0, 90, 0, above, -45).theta2}), 0.05);
+
+  // Mode 6: H2C and H2S of opposite signs, while th2 is in the first quadrant.
+  float psa, dea;
+  psi_delta_from_harmonics(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, below, -45, psa, dea);
+  EXPECT_NEAR(dea, 114.246, 1e-3);  // sign of H2S / cos th2 / e, e < 0
+  psi_delta_from_harmonics(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, above, -45, psa, dea);
+  EXPECT_NEAR(dea, -114.247, 1e-3);  // sign of H2C / sin th2 / e
+
+  // Mode 7: a measured H2 phase of 135 degrees puts H2C and H2S at opposite signs.
+  float ps = 39.44f, de = 78.24f, disc = 0.0f;
+  invert_harmonics(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, below, -45, ps, de, disc);
+  EXPECT_NEAR(de, -105.296, 1e-3);
+  invert_harmonics(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, above, -45, ps, de, disc);
+  EXPECT_NEAR(de, 105.296, 1e-3);
+}
+
+TEST(SignRules, CosineOfDeltaFromTheOtherQuotientBelowCosTheta4Of0p05) {
+  const float below = 21.7845f, above = 21.7825f;
+  ASSERT_LT(std::cos(double{to_radians(0, 90, 0, below, -45).theta4}), 0.05);
+  ASSERT_GT(std::cos(double{to_radians(0, 90, 0, above, -45).theta4}), 0.05);
+  float psa, dea;
+  psi_delta_from_harmonics(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, below, -45, psa, dea);
+  EXPECT_NEAR(dea, -29.706, 1e-3);  // cos Delta > 0, from the quotient over sin th4
+  psi_delta_from_harmonics(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, above, -45, psa, dea);
+  EXPECT_NEAR(dea, -150.295, 1e-3);  // cos Delta < 0, from the quotient over cos th4
+}
+
+// Mode 7 takes J+ only when its scale s+ is positive; at s+ = 0 it takes J-. With a
+// retardance of 0.01 degree and an H4 of 1e38, u and v (s = u J + v) underflow to zero,
+// so both scales are 0. The analyser at -45 makes the roots tan^2 22.5 and tan^2 67.5.
+TEST(SignRules, AScaleOfZeroTakesTheSmallerRoot) {
+  float ps = 39.44f, de = 78.24f, disc = 0.0f;
+  invert_harmonics(0.2f, 30.0f, 1e38f, 60.0f, 90.0f, 0.01f, 0.0f, 0.0f, -45.0f, ps, de, disc);
+  EXPECT_EQ(disc, 2.0f);
+  EXPECT_NEAR(ps, 22.5, 1e-4);
+  EXPECT_EQ(de, 0.0f);  // both parts of Delta scale with s
 }
 
 }  // namespace

@@ -50,5 +50,23 @@ TEST(Emix, PicksTheRootNearTheLinearAverage) {
   EXPECT_FALSE(std::isfinite(emix({std::numeric_limits<float>::infinity(), 0.0f}, {1.0f, 0.0f}, 0.5f).re));
 }
 
+// The two roots are r1 = R - B and r2 = -B - R. For real components B, the radicand and
+// the average are real; a negative radicand makes R imaginary, and the two roots are
+// complex conjugates exactly as far from the average: the tie keeps r1, whose imaginary
+// part is positive.
+TEST(Emix, EqualDistancesKeepTheFirstRoot) {
+  const cplx e = emix({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5f);
+  EXPECT_EQ(e.re, -0.375f);
+  EXPECT_GT(e.im, 1.36f);
+  EXPECT_LT(residual({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5, e), 1e-6);
+}
+
+// An average beyond the single-precision range is infinite while B stays finite; R is
+// infinite too, so r1 - average is inf - inf, a NaN distance, and r2 (-inf) is taken.
+TEST(Emix, ANaNDistanceTakesTheSecondRoot) {
+  const cplx e = emix({3e38f, 0.0f}, {0.0f, 0.0f}, -0.2f);
+  EXPECT_EQ(e.re, -std::numeric_limits<float>::infinity());
+}
+
 }  // namespace
 }  // namespace optconst

@@ -63,5 +63,37 @@ TEST(Ceps, StressDoesNotLeakIntoTheMixtures) {
   }
 }
 
+// Each fit returns the block of its own stress; a later fit changes no earlier block.
+TEST(StressFit, FitsForDifferentStressesGiveIndependentBlocks) {
+  const std::array<float, 2> dense{0.0f, 0.0f};
+  const stress_fit compressed = bir_fit(-300.0f);
+  ASSERT_TRUE(compressed.converged);
+  const silica_coefficients kept = compressed.sio2;
+  std::array<cplx, 2> before{};
+  ceps(dense, en6328, 3, compressed.sio2, before);
+
+  const stress_fit tensile = bir_fit(450.0f);
+  ASSERT_TRUE(tensile.converged);
+  EXPECT_FALSE(bir_fit(1e30f).converged);
+  EXPECT_EQ(compressed.sio2, kept);
+
+  std::array<cplx, 2> again{}, other{};
+  ceps(dense, en6328, 3, compressed.sio2, again);
+  ceps(dense, en6328, 3, tensile.sio2, other);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(again[i].re, before[i].re) << i;
+    EXPECT_LT(other[i].re, before[i].re) << i;  // tension lowers the index
+  }
+  // Both blocks keep the unstressed words.
+  for (int k = 0; k < 9; ++k) {
+    EXPECT_EQ(compressed.sio2[k], unstressed_silica[k]) << k;
+    EXPECT_EQ(tensile.sio2[k], unstressed_silica[k]) << k;
+  }
+  // At -300 MPa the indices rise by about 2 * 4.19e-6 * 300 and (6.8e-7 + 4.19e-6) * 300.
+  const float n0 = console::csqrt(cplx{silica(en6328), 0.0f}).re;
+  EXPECT_NEAR(console::csqrt(before[0]).re - n0, 2.0 * 4.19e-6 * 300.0, 2e-5);
+  EXPECT_NEAR(console::csqrt(before[1]).re - n0, (6.8e-7 + 4.19e-6) * 300.0, 2e-5);
+}
+
 }  // namespace
 }  // namespace optconst
