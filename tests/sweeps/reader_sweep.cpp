@@ -1,0 +1,173 @@
+// The answer reader against the C library's strtod over many generated decimal answers:
+// signs, digits before and after the point, exponents with E, e, D or d or with a sign
+// alone, long digit strings, the exact halfway points between two doubles and their
+// neighbours, overflow and underflow. Each answer is read into a 64-bit and into a 32-bit
+// variable, which must hold strtod's value and that value rounded to 32 bits.
+//
+//   reader_sweep [answers]      (default 1000000)
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "console/reader.hpp"
+
+namespace {
+
+struct generator {
+  std::uint64_t state;
+  std::uint64_t next() {
+    std::uint64_t z = (state += 0x9e3779b97f4a7c15);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111eb;
+    return z ^ (z >> 31);
+  }
+  int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+};
+
+void digits(std::string& s, int n, generator& g) {
+  for (int k = 0; k < n; ++k) s += static_cast<char>('0' + g.below(10));
+}
+
+// The exact decimal digits of the point halfway between a random double and the next one
+// up, as "D.DDD...e+XX" (the x87 80-bit format holds it exactly).
+std::string halfway(generator& g) {
+  double v;
+  do {
+    const std::uint64_t bits = g.next() & ~(std::uint64_t{1} << 63);
+    std::memcpy(&v, &bits, 8);
+  } while (!std::isfinite(v) || std::isinf(std::nextafter(v, INFINITY)));
+  const long double mid = (static_cast<long double>(v) + std::nextafter(v, INFINITY)) / 2;
+  char text[1200];
+  std::snprintf(text, sizeof text, "%.780Le", mid);
+  std::string s = text;
+  // Trailing zeros of the fraction go; the exponent stays.
+  const std::size_t e = s.find('e');
+  std::size_t last = e;
+  while (last > 2 && s[last - 1] == '0') --last;
+  if (s[last - 1] == '.') ++last;
+  return s.substr(0, last) + s.substr(e);
+}
+
+// An answer, and the same number as strtod reads it.
+struct answer {
+  std::string text;
+  std::string for_strtod;
+};
+
+answer make(generator& g) {
+  answer a;
+  std::string mantissa;
+  std::string exponent_digits;
+  if (g.below(8) == 0) {
+    // A halfway point: exactly, just below (cut short), or just above (a far 1 appended,
+    // beyond the digits any double needs).
+    std::string h = halfway(g);
+    const std::size_t e = h.find('e');
+    mantissa = h.substr(0, e);
+    const int exp10 = std::atoi(h.c_str() + e + 1);
+    const int variant = g.below(3);
+    if (variant == 1 && mantissa.size() > 3) mantissa.pop_back();
+    if (variant == 2) mantissa += std::string(static_cast<std::size_t>(g.below(200)), '0') + "1";
+    exponent_digits = std::to_string(std::abs(exp10));
+    a.text = mantissa;
+    const char* letters[] = {"e", "E", "d", "D", ""};
+    const char* letter = letters[g.below(5)];
+    a.text += letter + std::string(exp10 < 0 ? "-" : (*letter ? (g.below(2) ? "+" : "") : "+")) + exponent_digits;
+  } else {
+    const int sign = g.below(3);
+    if (sign == 1) mantissa += '-';
+    if (sign == 2) mantissa += '+';
+    if (g.below(10) == 0) mantissa += std::string(static_cast<std::size_t>(g.below(30)), '0');
+    const int whole = g.below(500) == 0 ? 200 + g.below(800) : g.below(20);
+    digits(mantissa, whole, g);
+    if (whole == 0 || g.below(3) != 0) {
+      mantissa += '.';
+      if (g.below(10) == 0) mantissa += std::string(static_cast<std::size_t>(g.below(30)), '0');
+      digits(mantissa, whole == 0 ? 1 + g.below(20) : g.below(20), g);
+    }
+    a.text = mantissa;
+    const int form = g.below(6);
+    if (form > 0) {
+      const int range = g.below(100);
+      const int value = range < 80 ? g.below(40) : range < 95 ? g.below(400) : range < 99 ? g.below(100000) : g.below(99999999);
+      exponent_digits = std::to_string(value);
+      if (g.below(8) == 0) exponent_digits = "00" + exponent_digits;
+      const char* signs[] = {"", "+", "-"};
+      const char* letters[] = {"e", "E", "d", "D"};
+      if (form == 5) {  // a sign alone: "1.5-3"
+        a.text += (g.below(2) ? "+" : "-") + exponent_digits;
+      } else {
+        a.text += letters[form - 1] + std::string(signs[g.below(3)]) + exponent_digits;
+      }
+    }
+  }
+  // strtod knows only e: a D or d becomes e, and a sign alone gets its e.
+  for (std::size_t k = 0; k < a.text.size(); ++k) {
+    const char c = a.text[k];
+    if (c == 'd' || c == 'D' || c == 'E') {
+      a.for_strtod += 'e';
+    } else if ((c == '+' || c == '-') && k > 0 && a.for_strtod.back() != 'e') {
+      a.for_strtod += 'e';
+      a.for_strtod += c;
+    } else {
+      a.for_strtod += c;
+    }
+  }
+  return a;
+}
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long count = argc > 1 ? std::atol(argv[1]) : 1000000;
+  generator g{0x1d2c3b4a59687766};
+  constexpr long block = 20000;
+  long checked = 0;
+  int failures = 0;
+  std::vector<answer> answers;
+  for (long done = 0; done < count; done += block) {
+    // A block of answers, one a line, some with blanks or a word after them.
+    answers.clear();
+    std::string session;
+    for (long k = 0; k < block && done + k < count; ++k) {
+      answers.push_back(make(g));
+      session += (g.below(8) == 0 ? " \t" : "") + answers.back().text;
+      const int tail = g.below(10);
+      session += tail == 0 ? " 7 x\n" : tail == 1 ? ",\n" : tail == 2 ? "\r\n" : "\n";
+    }
+    console::text_source in(session);
+    for (std::size_t k = 0; k < answers.size(); ++k) {
+      const answer& a = answers[k];
+      const double want = std::strtod(a.for_strtod.c_str(), nullptr);
+      double d = -1.0;
+      float f = -1.0f;
+      const bool to_float = (k & 1) != 0;
+      const auto error = to_float ? console::read_list(in, std::vector<console::target>{f})
+                                  : console::read_list(in, std::vector<console::target>{d});
+      ++checked;
+      const bool ok = !error && (to_float ? same_bits(f, static_cast<float>(want)) : same_bits(d, want));
+      if (!ok && ++failures <= 20) {
+        std::printf("\"%.120s\" (strtod \"%.120s\"): ", a.text.c_str(), a.for_strtod.c_str());
+        if (error) {
+          std::printf("%s: %s\n", error->context, error->message);
+          return 1;  // the reads after it would be out of step
+        }
+        if (to_float) {
+          std::printf("read %a, strtod gives %a\n", static_cast<double>(f), static_cast<double>(static_cast<float>(want)));
+        } else {
+          std::printf("read %a, strtod gives %a\n", d, want);
+        }
+      }
+    }
+  }
+  std::printf("reader: %ld answers, %d differ from strtod\n", checked, failures);
+  return failures > 0 ? 1 : 0;
+}
