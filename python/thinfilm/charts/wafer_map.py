@@ -116,6 +116,32 @@ def wafer_diameter(x, y):
     return 2 * reach
 
 
+def site_spacing(x, y, sample=400, chunk=50):
+    """Return the median distance from a site to its nearest neighbour (mm).
+
+    Measured on at most `sample` sites spread over the table, against all
+    sites, `chunk` sites at a time; 0 for fewer than two sites.
+
+    Examples
+    --------
+    >>> x, y = np.meshgrid(np.arange(0.0, 50.0, 5.0), np.arange(0.0, 30.0, 5.0))
+    >>> float(site_spacing(x.ravel(), y.ravel()))
+    5.0
+    """
+    finite = np.isfinite(x) & np.isfinite(y)
+    x, y = x[finite], y[finite]
+    if len(x) < 2:
+        return 0.0
+    chosen = np.unique(np.linspace(0, len(x) - 1, min(sample, len(x))).astype(int))
+    nearest = []
+    for start in range(0, len(chosen), chunk):
+        k = chosen[start:start + chunk]
+        distance = np.hypot(x[k, None] - x[None, :], y[k, None] - y[None, :])
+        distance[np.arange(len(k)), k] = np.inf
+        nearest.append(distance.min(axis=1))
+    return np.median(np.concatenate(nearest))
+
+
 def draw_map(chart, diameter=None):
     """Draw a `MapChart` on a wafer of `diameter` mm and return the figure."""
     from matplotlib.figure import Figure
@@ -131,8 +157,10 @@ def draw_map(chart, diameter=None):
     width = 5.6 * len(panels)
     figure = Figure(figsize=(width, 5.0), layout="constrained")
     axes = figure.subplots(1, len(panels), squeeze=False).ravel()
-    # Square markers sized to tile the wafer: one site's share of its area.
-    side = min(math.sqrt(math.pi * diameter ** 2 / 4 / len(x)), diameter / 8) * 0.9
+    # Square markers as wide as the usual distance between neighbouring sites.
+    side = min(site_spacing(x, y), diameter / 8)
+    if not side > 0:
+        side = math.sqrt(math.pi * diameter ** 2 / 4 / len(x))
     points_per_mm = 4.2 * 72 / (diameter * 1.08)
     size = (side * points_per_mm) ** 2
     stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None
@@ -140,7 +168,7 @@ def draw_map(chart, diameter=None):
         ax.add_patch(Circle((0, 0), diameter / 2, fill=False, color="black", linewidth=1))
         good = np.isfinite(values)
         shown = ax.scatter(x[good], y[good], c=values[good], s=size, marker="s",
-                           cmap="viridis", linewidths=0)
+                           cmap="viridis", edgecolors="face", linewidths=0.4)
         if not good.all():
             ax.plot(x[~good], y[~good], "x", color="red", label="no finite value")
         if stalled is not None and stalled.any():
