@@ -28,20 +28,25 @@ constexpr py::ssize_t heavy = 2000;   // searches, harmonics
 using f32 = py::array_t<float>;
 using c64 = py::array_t<std::complex<float>>;
 
-// Modes 1, 3 and 4 (film1 of that kind).
+// Modes 1, 3 and 4 (film1 of that kind). Results: Psi, Delta and the period of the film;
+// then the thickness found (kinds 3 and 4); then the index found and whether the search
+// converged (kind 4).
 py::tuple film_kind(const py::iterable& shape_in, int threads, std::int32_t kind, const py::array& ol,
                     const py::array& phi, const py::array& cn2, const py::array& an, const py::array& ep,
                     const py::array& ps, const py::array& de) {
   const shape_t shape = shape_of(shape_in);
-  f32 an_out = result<float>(shape), ep_out = result<float>(shape), per_out = result<float>(shape);
-  f32 psa_out = result<float>(shape), dea_out = result<float>(shape);
-  py::array_t<bool> conv_out = result<bool>(shape);
-  float* an_p = an_out.mutable_data();
-  float* ep_p = ep_out.mutable_data();
-  float* per_p = per_out.mutable_data();
+  const bool found_thickness = kind != 1;
+  const bool found_index = kind != 1 && kind != 3;
+  f32 psa_out = result<float>(shape), dea_out = result<float>(shape), per_out = result<float>(shape);
+  f32 ep_out = found_thickness ? result<float>(shape) : f32();
+  f32 an_out = found_index ? result<float>(shape) : f32();
+  py::array_t<bool> conv_out = found_index ? result<bool>(shape) : py::array_t<bool>();
   float* psa_p = psa_out.mutable_data();
   float* dea_p = dea_out.mutable_data();
-  bool* conv_p = conv_out.mutable_data();
+  float* per_p = per_out.mutable_data();
+  float* ep_p = found_thickness ? ep_out.mutable_data() : nullptr;
+  float* an_p = found_index ? an_out.mutable_data() : nullptr;
+  bool* conv_p = found_index ? conv_out.mutable_data() : nullptr;
   for_points<7>(shape, {ol, phi, cn2, an, ep, ps, de}, threads, kind == 1 ? light : heavy,
                 [&](const walker<7>& w, const std::array<operand, 7>& o, py::ssize_t i) {
                   const float l = as_float(o[0], w[0]);
@@ -53,14 +58,16 @@ py::tuple film_kind(const py::iterable& shape_in, int threads, std::int32_t kind
                   const float d = as_float(o[6], w[6]);
                   float psa = 0.0f, dea = 0.0f, per = 0.0f;
                   const ellcalc::film1_outcome r = ellcalc::film1(l, p, n2, kind, s, d, a, e, psa, dea, per);
-                  an_p[i] = a;
-                  ep_p[i] = e;
-                  per_p[i] = per;
                   psa_p[i] = psa;
                   dea_p[i] = dea;
-                  conv_p[i] = r.converged;
+                  per_p[i] = per;
+                  if (ep_p) ep_p[i] = e;
+                  if (an_p) an_p[i] = a;
+                  if (conv_p) conv_p[i] = r.converged;
                 });
-  return py::make_tuple(an_out, ep_out, per_out, psa_out, dea_out, conv_out);
+  if (found_index) return py::make_tuple(psa_out, dea_out, per_out, ep_out, an_out, conv_out);
+  if (found_thickness) return py::make_tuple(psa_out, dea_out, per_out, ep_out);
+  return py::make_tuple(psa_out, dea_out, per_out);
 }
 
 // Mode 2.

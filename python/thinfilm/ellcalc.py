@@ -210,7 +210,7 @@ def psi_delta(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
     array([10.457, 43.613], dtype=float32)
     """
     out, scalar = _film(_FORWARD, wavelength, angle, substrate, film_index, thickness, 0.0, 0.0)
-    return _args.finish(PsiDelta, (out[3], out[4], out[2]), scalar)
+    return _args.finish(PsiDelta, out, scalar)
 
 
 def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
@@ -281,7 +281,7 @@ def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
     (92.872, 39.384, 76.285)
     """
     out, scalar = _film(_THICKNESS, wavelength, angle, substrate, film_index, 0.0, psi, delta)
-    return _args.finish(Thickness, (out[1], out[2], out[3], out[4]), scalar)
+    return _args.finish(Thickness, (out[3], out[2], out[0], out[1]), scalar)
 
 
 def thickness_and_index(
@@ -321,7 +321,7 @@ def thickness_and_index(
     (1.47352, 95.274, 278.77, True)
     """
     out, scalar = _film(_THICKNESS_AND_INDEX, wavelength, angle, substrate, film_index, 0.0, psi, delta)
-    return _args.finish(ThicknessAndIndex, (out[0], out[1], out[2], out[3], out[4], out[5]), scalar)
+    return _args.finish(ThicknessAndIndex, (out[4], out[3], out[2], out[0], out[1], out[5]), scalar)
 
 
 def reflection(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, thickness=THICKNESS):
