@@ -52,6 +52,13 @@ def _count(text):
     return value
 
 
+def _dpi(text):
+    value = _number(text)
+    if not 10 <= value <= 1200:
+        raise argparse.ArgumentTypeError("%r is not between 10 and 1200" % text)
+    return value
+
+
 def _positive(text):
     value = _number(text)
     if value <= 0:
@@ -95,8 +102,8 @@ def _output_options(parser):
     group.add_argument("-o", "--output", required=True, metavar="FILE",
                        help="the picture (.png, .svg, .pdf) or the table (.csv) to write")
     group.add_argument("--csv", metavar="FILE", help="also write the table of the data to FILE")
-    group.add_argument("--dpi", type=_positive, default=150,
-                       help="resolution of a PNG picture (default 150)")
+    group.add_argument("--dpi", type=_dpi, default=150,
+                       help="resolution of a PNG picture, 10 to 1200 (default 150)")
 
 
 def _setting_options(parser, what):
@@ -112,7 +119,7 @@ def build_parser():
     """Return the argument parser of the whole command line."""
     parser = argparse.ArgumentParser(
         prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
-        description="Charts and tables of the thin-film calculators' results: Psi-Delta "
+        description="Charts and tables of the thin-film calculators' results: Psi-Delta\n"
                     "trajectories, n and k spectra, bow predictions and wafer maps.")
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
@@ -339,8 +346,12 @@ def main(argv=None):
     try:
         args = parser.parse_args(argv)
         _check_outputs(args)
+        # The package's numerical warnings (and any other a user should see), once
+        # each, as one line on standard error; deprecations are for developers.
         with warnings.catch_warnings(record=True) as caught:
             warnings.simplefilter("always")
+            warnings.simplefilter("ignore", DeprecationWarning)
+            warnings.simplefilter("ignore", PendingDeprecationWarning)
             try:
                 args.run(args)
             finally:

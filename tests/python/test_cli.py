@@ -136,6 +136,7 @@ ERRORS = [
      "not a complex index"),
     (["chart", "psi-delta", "-o", "p.jpg"], None, "usage:", "cannot tell the format"),
     (["chart", "nk", "Si", "--voids", "1.5", "-o", "n.png"], None, "usage:", "above 1"),
+    (["chart", "nk", "Si", "--dpi", "1e5", "-o", "n.png"], None, "usage:", "10 and 1200"),
     (["chart", "psi-delta", "--index", "0.9", "-o", "p.png"], None,
      "thinfilm chart psi-delta: error:", "no thickness period"),
     (["chart", "bow", "--bow", "0", "--to-silica", "1:3", "-o", "b.png"], None, "error:",
@@ -185,6 +186,21 @@ def test_a_file_that_cannot_be_written_leaves_the_others_untouched(in_tmp, tmp_p
     assert (tmp_path / "b.png").read_bytes() == b"the old picture"
     status, _, err = in_tmp(*COMMANDS["bow"], "-o", "b.csv", "--csv", "./b.csv")
     assert status == 2 and "same file" in err
+
+
+def test_numerical_trouble_is_reported_and_the_files_are_written(in_tmp, tmp_path):
+    status, _, err = in_tmp("chart", "bow", "--to-silica", "0:1", "--points", "3", "-o", "b.csv")
+    assert status == 0
+    lines = err.splitlines()
+    assert len(lines) == 2 and all(line.startswith("thinfilm chart bow: warning: ")
+                                   for line in lines)
+    assert "regression of 1 of 3 points did not settle within 10000 steps" in lines[0]
+    assert "3x3 solver" in lines[1]
+    rows = list(csv.DictReader(open(tmp_path / "b.csv")))
+    assert [r["regressions"] for r in rows] == ["10000", "56", "1"]
+    status, _, err = in_tmp("chart", "psi-delta", "--measured", "5,10", "--fit-index",
+                            "-o", "p.csv")
+    assert status == 0 and "index search of point 1 did not settle" in err
 
 
 def test_help_lists_the_commands_and_their_options(in_tmp):

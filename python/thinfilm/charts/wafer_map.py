@@ -158,9 +158,10 @@ def draw_map(chart, diameter=None):
     figure = Figure(figsize=(width, 5.0), layout="constrained")
     axes = figure.subplots(1, len(panels), squeeze=False).ravel()
     # Square markers as wide as the usual distance between neighbouring sites.
-    side = min(site_spacing(x, y), diameter / 8)
+    side = site_spacing(x, y)
     if not side > 0:
         side = math.sqrt(math.pi * diameter ** 2 / 4 / len(x))
+    side = min(side, diameter / 8)
     points_per_mm = 4.2 * 72 / (diameter * 1.08)
     size = (side * points_per_mm) ** 2
     stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None
