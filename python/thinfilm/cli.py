@@ -19,7 +19,7 @@ import os
 import sys
 import warnings
 
-from thinfilm import StressFitError
+from thinfilm import StressFitError, ellcalc, waferbow
 from thinfilm.charts import ChartError
 from thinfilm.charts.output import FORMATS, figure_writer, file_format, text_writer, write_files
 
@@ -177,13 +177,13 @@ def build_parser():
         description="The bow that waferbow's continue pass predicts over a range of silica "
                     "thickness, from a measured first state, with the first state marked and "
                     "the thin-film scaling of the bow drawn for comparison.")
-    p.add_argument("--bow", type=_number, default=10.0, metavar="UM",
+    p.add_argument("--bow", type=_number, default=waferbow.BOW, metavar="UM",
                    help="measured bow in um (default 10)")
     p.add_argument("--diameter", type=_positive, metavar="M",
                    help="wafer diameter in m (default 0.1)")
-    p.add_argument("--silicon", type=_positive, default=525.0, metavar="UM",
+    p.add_argument("--silicon", type=_positive, default=waferbow.SILICON, metavar="UM",
                    help="silicon thickness of the first state in um (default 525)")
-    p.add_argument("--silica", type=_positive, default=1.0, metavar="UM",
+    p.add_argument("--silica", type=_positive, default=waferbow.SILICA, metavar="UM",
                    help="silica thickness of the first state in um (default 1)")
     p.add_argument("--modulus-si", type=_positive, metavar="E5MPA",
                    help="E/(1-NU) of silicon in 1E5 MPa (default 2.28)")
@@ -208,7 +208,7 @@ def build_parser():
                     "write the table with the columns thickness, period, psi_model, "
                     "delta_model (and film_index, converged) added.")
     p.add_argument("sites", metavar="SITES.csv", help="the table of sites")
-    p.add_argument("--index", type=_positive, default=1.5, metavar="N",
+    p.add_argument("--index", type=_positive, default=ellcalc.FILM_INDEX, metavar="N",
                    help="film index, or the start of the search with --fit-index (default 1.5)")
     p.add_argument("--fit-index", action="store_true",
                    help="fit index and thickness together (mode 4)")
@@ -261,10 +261,11 @@ def _write(args, table, draw):
 def _run_psi_delta(args):
     from thinfilm.charts.psi_delta import draw_psi_delta, psi_delta_data
 
-    setting = {k: getattr(args, k) for k in ("wavelength", "angle", "substrate")}
-    defaults = dict(wavelength=632.8, angle=70.0, substrate=3.866 - 0.028j)
-    setting = {k: defaults[k] if v is None else v for k, v in setting.items()}
-    chart = psi_delta_data(indices=args.index or [1.5], measured=args.measured,
+    defaults = dict(wavelength=ellcalc.WAVELENGTH, angle=ellcalc.ANGLE,
+                    substrate=ellcalc.SUBSTRATE)
+    setting = {k: v if getattr(args, k) is None else getattr(args, k)
+               for k, v in defaults.items()}
+    chart = psi_delta_data(indices=args.index or [ellcalc.FILM_INDEX], measured=args.measured,
                            fit_index=args.fit_index, **setting)
     stalled = [f.point for f in chart.fits if not f.converged]
     if stalled:

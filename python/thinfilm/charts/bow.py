@@ -48,7 +48,7 @@ class BowChart:
         return Table(columns)
 
 
-def bow_data(to_silica, bow=10.0, silicon=525.0, silica=1.0, to_silicon=None, moment=0.0,
+def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, moment=0.0,
              points=60, **first_state):
     """Predict the bow over a range of new silica thickness.
 
@@ -56,8 +56,9 @@ def bow_data(to_silica, bow=10.0, silicon=525.0, silica=1.0, to_silicon=None, mo
     ----------
     to_silica : (float, float)
         The range of the new silica thickness (µm), ends included.
-    bow, silicon, silica : float
-        The measured first state: bow, silicon and silica thickness (µm).
+    bow, silicon, silica : float, optional
+        The measured first state: bow, silicon and silica thickness (µm);
+        by default waferbow's initial values.
     to_silicon : float, optional
         The new silicon thickness (µm); the first one by default.
     moment : float
@@ -84,6 +85,9 @@ def bow_data(to_silica, bow=10.0, silicon=525.0, silica=1.0, to_silicon=None, mo
     """
     from thinfilm import waferbow
 
+    bow = waferbow.BOW if bow is None else bow
+    silicon = waferbow.SILICON if silicon is None else silicon
+    silica = waferbow.SILICA if silica is None else silica
     first = waferbow.first_state(bow=bow, silicon=silicon, silica=silica, **first_state)
     if not np.isfinite(first.radius):
         raise ChartError("the first state has no finite radius of curvature (bow %g um)" % bow)

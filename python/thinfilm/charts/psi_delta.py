@@ -131,7 +131,7 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
         r = ellcalc.psi_delta(film_index=film_index, thickness=thickness, **setting)
         trajectories.append(Trajectory(film_index, period, thickness, np.asarray(r.psi),
                                        np.asarray(r.delta), 40, 200, step))
-    first = indices[0] if indices else 1.5
+    first = indices[0] if indices else ellcalc.FILM_INDEX
     r = ellcalc.psi_delta(film_index=first, thickness=[0.0], **setting)
     bare = (r.psi[0], r.delta[0])
 

@@ -66,7 +66,7 @@ class MapChart:
         return Table(columns)
 
 
-def map_data(sites, film_index=1.5, fit_index=False, **setting):
+def map_data(sites, film_index=None, fit_index=False, **setting):
     """Compute the film at every site of a wafer map.
 
     Parameters
@@ -74,8 +74,9 @@ def map_data(sites, film_index=1.5, fit_index=False, **setting):
     sites : Sites
         Sites with columns x, y (mm), psi, delta (degrees) and optionally
         wavelength (nm) and angle (degrees) for each site.
-    film_index : float
-        The film index (mode 3), or the start of the search (mode 4).
+    film_index : float, optional
+        The film index (mode 3), or the start of the search (mode 4);
+        ellcalc's initial value by default.
     fit_index : bool
         Fit index and thickness together (mode 4).
     **setting
@@ -88,6 +89,8 @@ def map_data(sites, film_index=1.5, fit_index=False, **setting):
     """
     from thinfilm import ellcalc
 
+    if film_index is None:
+        film_index = ellcalc.FILM_INDEX
     arguments = {k: v for k, v in setting.items() if v is not None}
     for name in SETTING_COLUMNS:
         if name in sites.numbers:
