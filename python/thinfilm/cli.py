@@ -243,19 +243,22 @@ def _write(args, table, draw):
     """Write the picture (or the table) and the --csv table, in full or not at all."""
     output_format = file_format(args.output)
     files = []
-    if output_format == "csv":
-        files.append((args.output, text_writer(table.csv_text())))
-    else:
-        import matplotlib
-        matplotlib.use("Agg")
-        files.append((args.output, figure_writer(draw(), output_format, args.dpi)))
-    if args.csv is not None:
-        files.append((args.csv, text_writer(table.csv_text())))
     try:
+        if output_format == "csv":
+            files.append((args.output, text_writer(table.csv_text())))
+        else:
+            import matplotlib
+            matplotlib.use("Agg")
+            files.append((args.output, figure_writer(draw(), output_format, args.dpi)))
+        if args.csv is not None:
+            files.append((args.csv, text_writer(table.csv_text())))
         write_files(files)
     except OSError as error:
         name = error.filename or args.output
         raise _Failure("cannot write %s: %s" % (name, error.strerror or error)) from None
+    except (ValueError, OverflowError) as error:
+        # Values matplotlib cannot place (beyond what its transforms hold).
+        raise _Failure("cannot draw the chart: %s" % error) from None
 
 
 def _run_psi_delta(args):
