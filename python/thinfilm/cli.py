@@ -247,7 +247,12 @@ def _write(args, table, draw):
         if output_format == "csv":
             files.append((args.output, text_writer(table.csv_text())))
         else:
-            import matplotlib
+            try:
+                import matplotlib
+            except ImportError:
+                raise _Failure("pictures need matplotlib (Debian package python3-matplotlib); "
+                               "an output name ending in .csv writes the table without it"
+                               ) from None
             matplotlib.use("Agg")
             files.append((args.output, figure_writer(draw(), output_format, args.dpi)))
         if args.csv is not None:
