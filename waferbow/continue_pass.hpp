@@ -22,6 +22,19 @@ struct continue_prediction {
 // The wafer of first state s once the silicon and silica are h1 and h2 thick (m) and the
 // external moment t (MN) applies, seen over the diameter d (m). xs is the caller's
 // persistent solution array (see regression()).
+//
+// The Newton steps start from the first state. When they end on the state connected to
+// it (the same misfit between the layers, see continue_pass.cpp), that is the result, as
+// the regression found it. When they reach the mirror state, stop at their limit, meet a
+// NaN, or end on a nearly flat state that only meets the energy, the pass is solved again
+// by continuation: the count then adds the steps of every stage (at most 80000 more, so it
+// stays within 90000) and the events are those of the stages that led to the state. When
+// no connected state is found this way either, the result of the Newton steps stands, and
+// xs is as they left it.
+//   default wafer, silica 1 -> 0.5 um, t = 0  -> 56 regressions, bow 5.006 um (unchanged)
+//   bow 1.165 um over 0.15 m, 704.846 um under 0.0136 um (moduli 1.805, 0.863), to
+//   713.719 and 0.0043 um, t = 0 -> bow 0.359 um after 69 regressions (the Newton steps
+//   alone: -0.359 um, the mirror, after 19)
 continue_prediction predict_continue_pass(const first_state& s, const double& h1, const double& h2, const double& t,
                                           const double& d, vector3& xs);
 

@@ -4,6 +4,37 @@
 
 namespace waferbow {
 
+namespace {
+
+// The moment condition without the external moment: the bending moments of both layers
+// about the centre, times y z (MN.m2).
+double internal_moment(const double& a, const double& b, const double& hh, const double& h1sq12,
+                       const double& h2sq12, const double& x, const double& y, const double& z) {
+  const double u = x - z + hh;
+  const double v = x - y;
+  return a * z * (v * v + h1sq12) + b * y * (u * (v + hh) + h2sq12);
+}
+
+}  // namespace
+
+double balancing_moment(const first_state& s, const double& h1, const double& h2) {
+  return -internal_moment(s.e1 * h1, s.e2 * h2, (h1 + h2) / 2, h1 * h1 / 12, h2 * h2 / 12, s.c1, s.r1, s.r2) /
+         (s.r1 * s.r2);
+}
+
+double moment_mismatch(const first_state& s, const double& h1, const double& h2, const double& m,
+                       const regression_result& g) {
+  const double a = s.e1 * h1;
+  const double b = s.e2 * h2;
+  const double h1sq12 = h1 * h1 / 12;
+  const double h2sq12 = h2 * h2 / 12;
+  const double residual = internal_moment(a, b, (h1 + h2) / 2, h1sq12, h2sq12, g.x, g.y, g.z) / (g.y * g.z) + m;
+  const double stiffness = a * h1sq12 + b * h2sq12;
+  return std::fabs(residual) / (stiffness / std::fabs(g.x));
+}
+
+bool energy_reached(const regression_result& g) { return std::fabs(g.w - g.wx) < g.w / 10000; }
+
 void regression_from(const first_state& s, const double& h1, const double& h2, const double& m, const double& x0,
                      const double& y0, const double& z0, const std::int32_t& limit, vector3& xs, std::int32_t& n,
                      regression_result& res, std::vector<solver_event>& events) {
@@ -20,8 +51,6 @@ void regression_from(const first_state& s, const double& h1, const double& h2, c
   double x = x0;
   double y = y0;
   double z = z0;
-  double c4 = 0.0;
-  double wx = 0.0;
   n = 0;
 
   for (;;) {
@@ -42,7 +71,7 @@ void regression_from(const first_state& s, const double& h1, const double& h2, c
     ++n;
 
     const double f1 = a * z * v + b * y * u;
-    const double f2 = a * z * (v * v + h1sq12) + b * y * (u * (v + hh) + h2sq12) + m * y * z;
+    const double f2 = internal_moment(a, b, hh, h1sq12, h2sq12, x, y, z) + m * y * z;
     const double f3 = a * (z * z) * (v * v + h1sq12) + b * (y * y) * (u * u + h2sq12) - w * (y * y) * (z * z);
     const double f[3] = {f1, f2, f3};
 
@@ -59,14 +88,13 @@ void regression_from(const first_state& s, const double& h1, const double& h2, c
     y = xs[1];
     z = xs[2];
 
-    c4 = hh + x;
-    wx = a / (y * y) * ((x - y) * (x - y) + h1sq12) + b / (z * z) * ((c4 - z) * (c4 - z) + h2sq12);
+    const double c4 = hh + x;
+    const double wx = a / (y * y) * ((x - y) * (x - y) + h1sq12) + b / (z * z) * ((c4 - z) * (c4 - z) + h2sq12);
 
     // A NaN energy never passes the first test, so such a search runs to the limit.
-    if (std::fabs(w - wx) < w / 10000 || n >= limit) break;
+    res = {x, c4, y, z, w, wx};
+    if (energy_reached(res) || n >= limit) break;
   }
-
-  res = {x, c4, y, z, w, wx};
 }
 
 void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,

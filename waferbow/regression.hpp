@@ -38,6 +38,24 @@ struct regression_result {
 void regression(const first_state& s, const double& h1, const double& h2, const double& m, vector3& xs,
                 std::int32_t& n, regression_result& res, std::vector<solver_event>& events);
 
+// Whether the search stopped on its energy test (|w - wx| < w/10000) rather than at its
+// limit; never for a NaN energy.
+bool energy_reached(const regression_result& g);
+
+// How far the state g leaves the moment condition unmet under the moment m, relative to
+// the bending moment its curvature carries (the bending stiffness of both layers about
+// their own mid-planes over the radius x): about 1E-9 where the Newton steps converged.
+// Nearly flat states can meet the energy test while this is huge: with radii of 1E11 m
+// the terms of the moment condition are large and cancel, and the energy hardly depends
+// on the curvature.
+double moment_mismatch(const first_state& s, const double& h1, const double& h2, const double& m,
+                       const regression_result& g);
+
+// The external moment (MN) under which the first state s is itself in balance once its
+// layers are h1 and h2 thick: with the thicknesses of its first calculation (and no
+// external moment there) this is zero up to rounding, so s solves the three conditions.
+double balancing_moment(const first_state& s, const double& h1, const double& h2);
+
 // The same Newton steps started at (x0, y0, z0) instead of the first state, at most
 // limit of them; n counts the steps and events the unfinished ones, appended.
 // regression() is regression_from(c1, r1, r2, max_regressions) with events cleared.
