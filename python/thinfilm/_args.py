@@ -33,15 +33,33 @@ def _array(name, value):
     return a
 
 
+def _aligned(a):
+    # The extension reads elements in place: native byte order (checked by the callers'
+    # dtype tests) and aligned.
+    return a if a.flags.aligned else a.copy()
+
+
+def _objects(name, a, dtype):
+    # Python numbers of other kinds (fractions, decimals, huge integers), converted once.
+    try:
+        return a.astype(dtype)
+    except (TypeError, ValueError, OverflowError):
+        raise TypeError(f"{name} must be a number or an array of numbers") from None
+
+
 def real(name, value):
     """``value`` as an array of reals the extension reads (float32 or float64 kept)."""
     a = _array(name, value)
     if a.dtype == np.float32 or a.dtype == np.float64:
-        return a
+        return _aligned(a)
     if a.dtype.kind in _REAL_KINDS:
         return a.astype(np.float64)
     if a.dtype.kind == "c":
         raise TypeError(f"{name} must be real, not complex")
+    if a.dtype.kind == "O":
+        if any(isinstance(v, complex) for v in a.flat):
+            raise TypeError(f"{name} must be real, not complex")
+        return _objects(name, a, np.float64)
     raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
 
 
@@ -49,9 +67,11 @@ def complex_(name, value):
     """``value`` as an array of complex numbers (complex64 or complex128 kept)."""
     a = _array(name, value)
     if a.dtype == np.complex64 or a.dtype == np.complex128:
-        return a
+        return _aligned(a)
     if a.dtype.kind in _REAL_KINDS or a.dtype.kind == "c":
         return a.astype(np.complex128)
+    if a.dtype.kind == "O":
+        return _objects(name, a, np.complex128)
     raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
 
 

@@ -68,6 +68,8 @@ def _material_number(material):
     if isinstance(material, bool):
         raise TypeError("material must be a menu number (1 to 9) or a menu label")
     if isinstance(material, numbers.Integral):
+        if not 1 <= material <= 9:
+            raise ValueError(f"unknown material {material}; the menu numbers are 1 to 9")
         numbers_ = np.asarray(int(material), dtype=np.int64)
     else:
         try:

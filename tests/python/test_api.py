@@ -2,6 +2,7 @@
 messages as data, warnings and exceptions, and independence from the thread count."""
 
 import math
+from fractions import Fraction
 
 import numpy as np
 import pytest
@@ -28,6 +29,7 @@ def threads():
         (lambda: optconst.constants(10, wavelength=600), ValueError, "1 to 9"),
         (lambda: optconst.constants([2, 0], wavelength=600), ValueError, "unknown material 0"),
         (lambda: optconst.constants(2.5, wavelength=600), TypeError, "menu number"),
+        (lambda: optconst.constants(2**70, wavelength=600), ValueError, "1 to 9"),
         (lambda: optconst.constants("Si"), TypeError, "exactly one"),
         (lambda: optconst.constants("Si", wavelength=600, energy=2), TypeError, "exactly one"),
         (lambda: optconst.constants("Si-a", wavelength=600, voids=1.5), ValueError, "voids"),
@@ -89,6 +91,13 @@ def test_strided_and_single_precision_arguments():
     r_copy = ellcalc.psi_delta(film_index=np.ascontiguousarray(view).astype(np.float64))
     for a, b in zip(r_view, r_copy):
         assert a.tobytes() == b.tobytes()
+    # Other byte orders, unaligned views and Python number types are read alike.
+    packed = np.zeros(len(view.ravel()), dtype=[("tag", "i1"), ("v", ">f8")])
+    packed["v"] = view.ravel()
+    assert _bytes(ellcalc.psi_delta(film_index=packed["v"])) == _bytes(
+        ellcalc.psi_delta(film_index=view.ravel().astype(np.float64))
+    )
+    assert ellcalc.psi_delta(thickness=Fraction(100)) == ellcalc.psi_delta(thickness=100)
     # Values are taken in single precision, as the program reads them.
     assert ellcalc.psi_delta(thickness=100.00000001) == ellcalc.psi_delta(thickness=100.0)
 
