@@ -41,6 +41,8 @@ def _aligned(a):
 
 def _objects(name, a, dtype):
     # Python numbers of other kinds (fractions, decimals, huge integers), converted once.
+    if not all(isinstance(v, numbers.Number) for v in a.flat):
+        raise TypeError(f"{name} must be a number or an array of numbers")
     try:
         return a.astype(dtype)
     except (TypeError, ValueError, OverflowError):
