@@ -157,18 +157,27 @@ def draw_map(chart, diameter=None):
     if chart.fit_index:
         panels.append(("film_index", "Film index",
                        np.asarray(chart.result.film_index, dtype=float)))
-    width = 5.6 * len(panels)
-    figure = Figure(figsize=(width, 5.0), layout="constrained")
-    axes = figure.subplots(1, len(panels), squeeze=False).ravel()
+    # A fixed layout (inches): square maps of 3.9 in, each with its colour scale
+    # at its right; the automatic layout engines cost more time than the map.
+    width, height, side_in = 5.6 * len(panels), 5.0, 3.9
+    figure = Figure(figsize=(width, height))
+    axes, scales = [], []
+    for k in range(len(panels)):
+        left = 5.6 * k + 0.75
+        axes.append(figure.add_axes([left / width, 0.55 / height, side_in / width,
+                                     side_in / height]))
+        scales.append(figure.add_axes([(left + side_in + 0.2) / width, 0.75 / height,
+                                       0.17 / width, (side_in - 0.4) / height]))
     # Square markers as wide as the usual distance between neighbouring sites.
     side = site_spacing(x, y)
     if not side > 0:
         side = math.sqrt(math.pi * diameter ** 2 / 4 / len(x))
     side = min(side, diameter / 8)
-    points_per_mm = 4.2 * 72 / (diameter * 1.08)
+    limit = diameter / 2 * 1.04
+    points_per_mm = side_in * 72 / (2 * limit)
     size = (side * points_per_mm) ** 2
     stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None
-    for ax, (_, label, values) in zip(axes, panels):
+    for ax, scale_axes, (_, label, values) in zip(axes, scales, panels):
         ax.add_patch(Circle((0, 0), diameter / 2, fill=False, color="black", linewidth=1))
         good = np.isfinite(values)
         shown = ax.scatter(x[good], y[good], c=values[good], s=size, marker="s",
@@ -179,13 +188,12 @@ def draw_map(chart, diameter=None):
             ax.plot(x[stalled], y[stalled], "o", markerfacecolor="none", color="red",
                     label="slow convergence")
         if good.any():
-            scale = figure.colorbar(shown, ax=ax, label=label, shrink=0.85)
-            scale.formatter.set_useOffset(False)
-            scale.update_ticks()
+            figure.colorbar(shown, cax=scale_axes, label=label)
+        else:
+            scale_axes.set_visible(False)
         if not good.all() or (stalled is not None and stalled.any()):
             ax.legend(fontsize=7, loc="upper right")
         ax.set_aspect("equal")
-        limit = diameter / 2 * 1.04
         ax.set_xlim(-limit, limit)
         ax.set_ylim(-limit, limit)
         ax.set_xlabel("x (mm)")
@@ -194,5 +202,5 @@ def draw_map(chart, diameter=None):
         title = "Film thickness and index (fitted from n = %g)" % chart.film_index
     else:
         title = "Film thickness at index %g" % chart.film_index
-    figure.suptitle("%s, %d sites" % (title, len(x)), fontsize=11)
+    figure.suptitle("%s, %d sites" % (title, len(x)), fontsize=11, y=0.97)
     return figure
