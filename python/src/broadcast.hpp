@@ -63,11 +63,11 @@ inline operand view(const py::array& a, const shape_t& shape) {
   op.data = static_cast<const char*>(a.data());
   op.kind = element_of(a);
   const auto nd = static_cast<py::ssize_t>(shape.size());
-  const py::ssize_t and_ = a.ndim();
-  if (and_ > nd) throw py::value_error("argument has more dimensions than the broadcast shape");
+  const py::ssize_t adim = a.ndim();
+  if (adim > nd) throw py::value_error("argument has more dimensions than the broadcast shape");
   op.strides.assign(shape.size(), 0);
-  for (py::ssize_t i = 0; i < and_; ++i) {
-    const py::ssize_t d = nd - and_ + i;
+  for (py::ssize_t i = 0; i < adim; ++i) {
+    const py::ssize_t d = nd - adim + i;
     const py::ssize_t n = a.shape(i);
     if (n == shape[static_cast<std::size_t>(d)]) {
       op.strides[static_cast<std::size_t>(d)] = n == 1 ? 0 : a.strides(i);
@@ -215,11 +215,6 @@ void run_split(py::ssize_t n, int threads, py::ssize_t min_points, Body body) {
 template <class T>
 py::array_t<T> result(const shape_t& shape) {
   return py::array_t<T>(std::vector<py::ssize_t>(shape.begin(), shape.end()));
-}
-
-template <class T>
-T* out_ptr(py::array_t<T>& a) {
-  return a.mutable_data();
 }
 
 }  // namespace thinfilm_py

@@ -66,22 +66,12 @@ py::tuple constants(const py::iterable& shape_in, int threads, bool by_energy, c
   py::ssize_t failed_at = -1;
   float failed_stress = 0.0f;
   std::mutex failed_lock;
-  const py::ssize_t n = count_of(shape);
-  std::array<py::array, 6> args{nat, light, voids, x, rate, stress};
-  std::array<operand, 6> ops;
-  std::array<const operand*, 6> refs{};
-  for (std::size_t k = 0; k < ops.size(); ++k) {
-    ops[k] = view(args[k], shape);
-    refs[k] = &ops[k];
-  }
-  run_split(n, threads, 5000, [&](py::ssize_t begin, py::ssize_t end) {
-    if (begin >= end) return;
+  for_ranges<6>(shape, {nat, light, voids, x, rate, stress}, threads, 5000,
+                [&](walker<6>& w, const std::array<operand, 6>& o, py::ssize_t begin, py::ssize_t end) {
     silica_cache cache;
     py::ssize_t my_failure = -1;
     float my_stress = 0.0f;
-    walker<6> w(shape, refs, begin);
     for (py::ssize_t i = begin; i < end; ++i, w.next()) {
-      const auto& o = ops;
       // The Python layer lets only 1..9 through.
       const auto number = static_cast<std::int32_t>(as_int(o[0], w[0]));
       const float given = as_float(o[1], w[1]);

@@ -96,20 +96,10 @@ py::tuple next(const py::iterable& shape_in, int threads, const py::array& e1, c
   std::int32_t* count_p = count.mutable_data();
   std::vector<solver_trouble> trouble;
   std::mutex trouble_lock;
-  const py::ssize_t n = count_of(shape);
-  std::array<py::array, 11> args{e1, e2, c1, c2, r1, r2, t, d, d1, d2, moment};
-  std::array<operand, 11> ops;
-  std::array<const operand*, 11> refs{};
-  for (std::size_t k = 0; k < ops.size(); ++k) {
-    ops[k] = view(args[k], shape);
-    refs[k] = &ops[k];
-  }
-  run_split(n, threads, 200, [&](py::ssize_t begin, py::ssize_t end) {
-    if (begin >= end) return;
+  for_ranges<11>(shape, {e1, e2, c1, c2, r1, r2, t, d, d1, d2, moment}, threads, 200,
+                 [&](walker<11>& w, const std::array<operand, 11>& o, py::ssize_t begin, py::ssize_t end) {
     solver_trouble mine;
-    walker<11> w(shape, refs, begin);
     for (py::ssize_t i = begin; i < end; ++i, w.next()) {
-      const auto& o = ops;
       const waferbow::first_state s{as_double(o[0], w[0]), as_double(o[1], w[1]), as_double(o[2], w[2]),
                                     as_double(o[3], w[3]), as_double(o[4], w[4]), as_double(o[5], w[5])};
       const float newtons =
