@@ -20,16 +20,16 @@
 namespace ellcalc {
 
 // How the index search ended: converged is false when 15 passes did not settle it (the
-// dialogue then writes " Conv. lente ! " with s and dss); s is the normal wave-vector
-// component xi1 and dss its last correction. Kinds 1 and 3 do no search and always
-// report converged, with s and dss zero.
+// dialogue then writes " Conv. lente ! " with s and dss); s is the final normal
+// wave-vector component xi1 and dss its last correction, settled or not. Kinds 1 and 3
+// do no search and always report converged, with s and dss zero.
 struct film1_outcome {
   bool converged = true;
   float s = 0;
   float dss = 0;
 };
 
-film1_outcome film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind, const float& ps,
-           const float& de, float& an, float& ep, float& psa, float& dea, float& per);
+film1_outcome film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind,
+                    const float& ps, const float& de, float& an, float& ep, float& psa, float& dea, float& per);
 
 }  // namespace ellcalc

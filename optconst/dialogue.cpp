@@ -18,10 +18,10 @@ using console::fmt_write;
 using console::list_read;
 
 // Kept values, for the life of the process.
-std::int32_t nat = 2;                 // material number, also an out-of-range answer
-float w = 632.8f;                     // wavelength, nm (an answer in eV is stored converted)
-std::array<float, 2> fr{0.0f, 0.0f};  // void fraction; fraction of the second component
-float s = 0.0f;                       // stress of silica, MPa
+std::int32_t nat = 2;                          // material number, also an out-of-range answer
+float w = 632.8f;                              // wavelength, nm (an answer in eV is stored converted)
+std::array<float, 2> fr{0.0f, 0.0f};           // void fraction; fraction of the second component
+float s = 0.0f;                                // stress of silica, MPa
 silica_coefficients sio2 = unstressed_silica;  // silica block of the stress last fitted
 
 // Compacity (void fraction): asked again while above 1; no lower bound.
