@@ -1,5 +1,5 @@
-// The calculations of modes 5 to 7 as one call each: what a mode keeps for the next one,
-// and mode 7 reading back the film of mode 6.
+// The calculations of modes 6 and 7 as one call each: mode 7 reads back the film of
+// mode 6, and keeps Psi and Delta after a negative discriminant.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,17 +60,6 @@ TEST(Modes, NegativeDiscriminantKeepsPsiAndDelta) {
   EXPECT_EQ(r.de, de);
   EXPECT_NEAR(r.ep, 100.0, 0.01);  // the film whose Psi and Delta these are
   EXPECT_NEAR(r.psa, ps, 1e-3);
-}
-
-// Mode 5 keeps the folded thickness; the reflectances are those of the film's modulus.
-TEST(Modes, ReflectionFoldsANegativeThickness) {
-  const reflection_result r = reflection(ol, phi, substrate, 1.5f, -50.0f);
-  EXPECT_NEAR(r.per, 270.617, 1e-3);
-  EXPECT_FLOAT_EQ(r.ep, -50.0f + r.per);
-  const reflection_result same = reflection(ol, phi, substrate, 1.5f, r.ep);
-  EXPECT_EQ(same.ep, r.ep);
-  EXPECT_EQ(same.psi, r.psi);
-  EXPECT_EQ(same.delta, r.delta);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The quantities around a request: the wavelength answer and the oxygen content of SiOx.
+// The wavelength answer and the oxygen content of SiOx.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 
 #include "optconst/constants.hpp"
@@ -32,22 +31,6 @@ TEST(Siox, OxygenContentAndSilicaFraction) {
   EXPECT_EQ(x_of_silica_fraction(1.0f), 2.0f);
   EXPECT_FLOAT_EQ(silica_fraction_of_x(1.0f), 0.6078431f);
   for (float x : {0.1f, 0.5f, 1.0f, 1.7f}) EXPECT_NEAR(x_of_silica_fraction(silica_fraction_of_x(x)), x, 3e-7f) << x;
-}
-
-// The index is the principal root of the dielectric function, n - ik with n >= 0.
-TEST(ConstantsAt, IndexOfEachPolarisation) {
-  const float en = energy_of_wavelength(632.8f);
-  const optical_constants si = constants_at({0.0f, 0.0f}, en, 2, unstressed_silica);
-  EXPECT_NEAR(si.index[0].re, 3.88092, 1e-5);
-  EXPECT_LT(si.index[0].im, 0.0f);
-  const console::cplx_d square = console::cplx_d(si.index[0]) * si.index[0];
-  EXPECT_NEAR(square.re, si.eps[0].re, 2e-6 * 15);
-  EXPECT_NEAR(square.im, si.eps[0].im, 2e-6 * 15);
-  EXPECT_EQ(si.index[1].re, si.index[0].re);
-  const optical_constants al = constants_at({0.0f, 0.0f}, en, 6, unstressed_silica);
-  EXPECT_LT(al.eps[0].re, 0.0f);
-  EXPECT_GT(al.index[0].re, 0.0f);
-  EXPECT_LT(al.index[0].im, -al.index[0].re);  // a metal: k > n
 }
 
 }  // namespace
