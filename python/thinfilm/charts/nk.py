@@ -136,11 +136,17 @@ def nk_data(materials, start, stop, points=351, energy=False, voids=0.0, x=0.0,
     return NkChart(axis, values, spectra, settings)
 
 
+# The materials optconst mixes no voids into.
+_DENSE = ("vide", "Si", "Al")
+
+
 def _subtitle(chart):
     names = {s.material for s in chart.spectra}
     parts = []
-    if chart.settings["voids"] and names - {"vide", "Si", "Al"}:
-        parts.append("void fraction %g" % chart.settings["voids"])
+    porous = list(dict.fromkeys(ENGLISH.get(s.material, s.material) for s in chart.spectra
+                                if s.material not in _DENSE))
+    if chart.settings["voids"] and porous:
+        parts.append("void fraction %g in %s" % (chart.settings["voids"], ", ".join(porous)))
     if "SiOx" in names:
         parts.append("SiOx x = %g" % chart.settings["x"])
     if names & {"Si3N4", "Si polycristallin", "Si poreux"}:
