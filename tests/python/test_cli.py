@@ -188,6 +188,19 @@ def test_a_file_that_cannot_be_written_leaves_the_others_untouched(in_tmp, tmp_p
     assert status == 2 and "same file" in err
 
 
+def test_a_picture_that_fails_half_written_leaves_nothing(in_tmp, tmp_path, monkeypatch):
+    def failing_writer(figure, file_format, dpi):
+        def write(stream):
+            stream.write(b"\x89PNG half a picture")
+            raise ValueError("cannot place a value")
+        return write
+
+    monkeypatch.setattr("thinfilm.cli.figure_writer", failing_writer)
+    status, _, err = in_tmp(*COMMANDS["bow"], "-o", "b.png", "--csv", "b.csv")
+    assert status == 2 and "cannot draw the chart: cannot place a value" in err
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["sites.csv"]
+
+
 def test_numerical_trouble_is_reported_and_the_files_are_written(in_tmp, tmp_path):
     status, _, err = in_tmp("chart", "bow", "--to-silica", "0:1", "--points", "3", "-o", "b.csv")
     assert status == 0
