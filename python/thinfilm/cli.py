@@ -19,6 +19,8 @@ import os
 import sys
 import warnings
 
+import numpy as np
+
 from thinfilm import StressFitError, ellcalc, waferbow
 from thinfilm.charts import ChartError
 from thinfilm.charts.output import FORMATS, figure_writer, file_format, text_writer, write_files
@@ -314,7 +316,7 @@ def _run_bow(args):
     chart = bow_data(args.to_silica, bow=args.bow, silicon=args.silicon, silica=args.silica,
                      to_silicon=args.to_silicon, moment=args.moment, points=args.points,
                      **first_state)
-    stalled = sum(int(n) >= REGRESSION_LIMIT for n in chart.prediction.regressions)
+    stalled = int(np.count_nonzero(np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT))
     if stalled:
         _warn(args, "the regression of %d of %d points did not settle within %d steps"
               % (stalled, args.points, REGRESSION_LIMIT))
@@ -334,7 +336,7 @@ def _run_map(args):
     chart = map_data(sites, film_index=args.index, fit_index=args.fit_index,
                      wavelength=args.wavelength, angle=args.angle, substrate=args.substrate)
     if args.fit_index:
-        stalled = len(sites) - int(sum(bool(c) for c in chart.result.converged))
+        stalled = len(sites) - int(np.count_nonzero(chart.result.converged))
         if stalled:
             _warn(args, "the index search of %d of %d sites did not settle (converged = 0 "
                         "in the table)" % (stalled, len(sites)))
