@@ -61,6 +61,14 @@ def result_bytes(result):
     return sum(np.asarray(v).nbytes for v in result)
 
 
+def report_memory(call):
+    peak, result = peak_during(call)
+    print(
+        f"  peak allocated during the call {peak / MB:.1f} MiB;"
+        f" results {result_bytes(result) / MB:.1f} MiB"
+    )
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--cpp", help="path of psi_delta_bench, for the comparison")
@@ -81,16 +89,23 @@ def main():
     for threads in sorted({1, cores}):
         thinfilm.threads = threads
         timings[threads], cpu = best_both(args.runs, psi_delta)
-        print(f"ellcalc.psi_delta, {n} points, {threads} thread(s): {timings[threads]:.3f} s (processor {cpu:.3f} s)")
+        print(
+            f"ellcalc.psi_delta, {n} points, {threads} thread(s): {timings[threads]:.3f} s"
+            f" (processor {cpu:.3f} s)"
+        )
     thinfilm.threads = cores
     if args.cpp:
-        out = subprocess.run([args.cpp, str(n), str(args.runs)], capture_output=True, text=True, check=True).stdout
-        cpp, cpp_cpu = map(float, re.search(r"best of \d+: ([0-9.]+) s, processor time ([0-9.]+) s", out).groups())
-        print(f"C++ loop of the film model, {n} points, 1 thread: {cpp:.3f} s (processor {cpp_cpu:.3f} s)")
+        command = [args.cpp, str(n), str(args.runs)]
+        out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
+        found = re.search(r"best of \d+: ([0-9.]+) s, processor time ([0-9.]+) s", out)
+        cpp, cpp_cpu = map(float, found.groups())
+        print(
+            f"C++ loop of the film model, {n} points, 1 thread: {cpp:.3f} s"
+            f" (processor {cpp_cpu:.3f} s)"
+        )
         for threads, took in timings.items():
             print(f"  package / (C++ / {threads}) = {took / (cpp / threads):.2f}")
-    peak, r = peak_during(psi_delta)
-    print(f"  peak allocated during the call {peak / MB:.1f} MiB; results {result_bytes(r) / MB:.1f} MiB")
+    report_memory(psi_delta)
 
     energies = np.linspace(0.5, 6.0, 100_000)
     for label, kw in (
@@ -100,8 +115,7 @@ def main():
     ):
         took = best(args.runs, lambda: optconst.constants(label, energy=energies, **kw))
         print(f"optconst.constants({label!r}), 100000 energies: {took:.3f} s")
-    peak, r = peak_during(lambda: optconst.constants("Si", energy=energies))
-    print(f"  peak allocated during the call {peak / MB:.1f} MiB; results {result_bytes(r) / MB:.1f} MiB")
+    report_memory(lambda: optconst.constants("Si", energy=energies))
 
     g = np.random.default_rng(1)
     psi_map = g.uniform(20, 60, (1000, 1000))
@@ -118,7 +132,8 @@ def main():
         f"  inputs {inputs:.1f} MiB; peak allocated during the call {peak / MB:.1f} MiB;"
         f" results {result_bytes(r) / MB:.1f} MiB"
     )
-    print(f"process peak resident size {resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024:.1f} MiB")
+    peak_rss = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
+    print(f"process peak resident size {peak_rss:.1f} MiB")
 
 
 if __name__ == "__main__":

@@ -27,4 +27,6 @@ class StressFitError(ArithmeticError):
 
     def __init__(self, stress):
         self.stress = stress
-        super().__init__(f"the silica stress fit does not converge for a stress of {stress:.7g} MPa")
+        super().__init__(
+            f"the silica stress fit does not converge for a stress of {stress:.7g} MPa"
+        )

@@ -171,7 +171,13 @@ def _film(kind, wavelength, angle, substrate, film_index, thickness, psi, delta)
     return out, scalar
 
 
-def psi_delta(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, thickness=THICKNESS):
+def psi_delta(
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    film_index=FILM_INDEX,
+    thickness=THICKNESS,
+):
     """Psi and Delta of a film on a substrate (``ellcalc`` mode 1, "Psi et Delta").
 
     One non-absorbing film of index ``film_index`` and thickness ``thickness`` on a
@@ -240,13 +246,24 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
     >>> round(n.real, 5), round(n.imag, 5)
     (0.46301, -1.85226)
     """
-    named = {"angle": _args.real("angle", angle), "psi": _args.real("psi", psi), "delta": _args.real("delta", delta)}
+    named = {
+        "angle": _args.real("angle", angle),
+        "psi": _args.real("psi", psi),
+        "delta": _args.real("delta", delta),
+    }
     shape = _args.shape(named)
     out = _core.ellcalc_substrate_index(shape, _args.threads(), *named.values())
     return _args.plain(out) if _args.all_scalar(named) else out
 
 
-def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, psi=PSI, delta=DELTA):
+def thickness(
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    film_index=FILM_INDEX,
+    psi=PSI,
+    delta=DELTA,
+):
     """Film thickness at a known film index, from Psi and Delta (``ellcalc`` mode 3).
 
     The thickness of a film of index ``film_index`` that matches the measured Psi and
@@ -285,7 +302,12 @@ def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
 
 
 def thickness_and_index(
-    wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, psi=PSI, delta=DELTA
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    film_index=FILM_INDEX,
+    psi=PSI,
+    delta=DELTA,
 ):
     """Film thickness and index together, from Psi and Delta (``ellcalc`` mode 4).
 
@@ -320,11 +342,20 @@ def thickness_and_index(
     >>> round(r.film_index, 5), round(r.thickness, 3), round(r.period, 2), r.converged
     (1.47352, 95.274, 278.77, True)
     """
-    out, scalar = _film(_THICKNESS_AND_INDEX, wavelength, angle, substrate, film_index, 0.0, psi, delta)
-    return _args.finish(ThicknessAndIndex, (out[4], out[3], out[2], out[0], out[1], out[5]), scalar)
+    out, scalar = _film(
+        _THICKNESS_AND_INDEX, wavelength, angle, substrate, film_index, 0.0, psi, delta
+    )
+    fields = (out[4], out[3], out[2], out[0], out[1], out[5])
+    return _args.finish(ThicknessAndIndex, fields, scalar)
 
 
-def reflection(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX, thickness=THICKNESS):
+def reflection(
+    wavelength=WAVELENGTH,
+    angle=ANGLE,
+    substrate=SUBSTRATE,
+    film_index=FILM_INDEX,
+    thickness=THICKNESS,
+):
     """Reflection coefficients and reflectances of a film stack (``ellcalc`` mode 5).
 
     Parameters
@@ -354,7 +385,11 @@ def reflection(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_ind
     (0.23832, 0.26256, -0.43614, 0.38833)
     """
     named, shape, scalar = _prepare(
-        wavelength=wavelength, angle=angle, substrate=substrate, film_index=film_index, thickness=thickness
+        wavelength=wavelength,
+        angle=angle,
+        substrate=substrate,
+        film_index=film_index,
+        thickness=thickness,
     )
     out = _core.ellcalc_reflection(shape, _args.threads(), *named.values())
     return _args.finish(Reflection, out, scalar)
@@ -520,8 +555,8 @@ def from_harmonics(
         first = np.flatnonzero(disc < 0)[0]
         warnings.warn(
             DiscriminantWarning(
-                f"negative discriminant ({disc.flat[first]:.7E} at flat index {first}; {negative} point(s)):"
-                " Psi and Delta kept at the given psi and delta there"
+                f"negative discriminant ({disc.flat[first]:.7E} at flat index {first};"
+                f" {negative} point(s)): Psi and Delta kept at the given psi and delta there"
             ),
             stacklevel=2,
         )

@@ -63,7 +63,9 @@ def _material_number(material):
         number = _NUMBERS.get(material.strip().lower())
         if number is None:
             known = ", ".join(repr(label) for label in MATERIALS.values())
-            raise ValueError(f"unknown material {material!r}; the materials are {known} (or 1 to 9)")
+            raise ValueError(
+                f"unknown material {material!r}; the materials are {known} (or 1 to 9)"
+            )
         return np.asarray(number, dtype=np.int64)
     if isinstance(material, bool):
         raise TypeError("material must be a menu number (1 to 9) or a menu label")
@@ -75,7 +77,9 @@ def _material_number(material):
         try:
             numbers_ = _args.integer("material", material)
         except TypeError:
-            raise TypeError("material must be a menu number (1 to 9), a menu label, or an array of numbers") from None
+            raise TypeError(
+                "material must be a menu number (1 to 9), a menu label, or an array of numbers"
+            ) from None
     if numbers_.size and (numbers_.min() < 1 or numbers_.max() > 9):
         bad = numbers_[(numbers_ < 1) | (numbers_ > 9)].flat[0]
         raise ValueError(f"unknown material {bad}; the menu numbers are 1 to 9")
@@ -141,7 +145,9 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
     nat = _material_number(material)
     named = {
         "material": nat,
-        "light": _args.real("energy" if by_energy else "wavelength", energy if by_energy else wavelength),
+        "light": (
+            _args.real("energy", energy) if by_energy else _args.real("wavelength", wavelength)
+        ),
         "voids": _args.real("voids", voids),
         "x": _args.real("x", x),
         "si_c_rate": _args.real("si_c_rate", si_c_rate),

@@ -63,7 +63,9 @@ _REPORT_DOC = """
     energy_si, energy_sio2 : elastic energy per unit area of each layer, J.m-2
 """
 
-_FirstStateFields = typing.NamedTuple("_FirstStateFields", [(name, typing.Any) for name in _REPORT])
+_FirstStateFields = typing.NamedTuple(
+    "_FirstStateFields", [(name, typing.Any) for name in _REPORT]
+)
 _ContinuePassFields = typing.NamedTuple(
     "_ContinuePassFields", [(name, typing.Any) for name in _REPORT + ("bow", "regressions")]
 )
@@ -141,7 +143,7 @@ def first_state(
     out = _core.waferbow_first(shape, _args.threads(), *named.values())
     result = _args.finish(FirstState, out[: len(_REPORT)], _args.all_scalar(named))
     result._wafer = {
-        "state": out[len(_REPORT) :],
+        "state": out[len(_REPORT):],
         "diameter": named["diameter"],
         "silicon": named["silicon"],
         "silica": named["silica"],
@@ -208,7 +210,13 @@ def continue_pass(first, silicon=None, silica=None, moment=None):
         named["moment"] = _args.real("moment", moment)
     shape = _args.shape(named)
     out = _core.waferbow_continue(
-        shape, _args.threads(), *state, named["diameter"], named["silicon"], named["silica"], named.get("moment")
+        shape,
+        _args.threads(),
+        *state,
+        named["diameter"],
+        named["silicon"],
+        named["silica"],
+        named.get("moment"),
     )
     points, index, status, x1, x2 = out[-1]
     if points:

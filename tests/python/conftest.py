@@ -22,7 +22,9 @@ def _session(name):
 
     def run(answers):
         """Pipes the answer text into the program; returns its standard output."""
-        done = subprocess.run([path], input=answers.encode(), capture_output=True, timeout=120, check=False)
+        done = subprocess.run(
+            [path], input=answers.encode(), capture_output=True, timeout=120, check=False
+        )
         return done.stdout.decode()
 
     return run

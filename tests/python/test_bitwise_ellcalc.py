@@ -28,7 +28,7 @@ def films(seed, n=N):
     return {
         "wavelength": f32(g.uniform(200, 2000, n)),
         "angle": f32(np.where(g.random(n) < 0.05, g.choice([0.0, 89.9], n), g.uniform(0, 85, n))),
-        "substrate": (f32(g.uniform(1, 6, n)) + 1j * f32(g.uniform(-5, 0.5, n))).astype(np.complex64),
+        "substrate": (f32(g.uniform(1, 6, n)) + 1j * f32(g.uniform(-5, 0.5, n))).astype("c8"),
         "film_index": f32(g.uniform(0.8, 3.0, n)),
         "thickness": f32(g.uniform(-500, 2000, n)),
         "psi": f32(g.uniform(0.5, 89.5, n)),
@@ -45,7 +45,10 @@ def tails(out, n):
 
 def check(printed, expected):
     bad = [i for i, (p, e) in enumerate(zip(printed, expected)) if p != e]
-    assert not bad, f"{len(bad)} differ; case {bad[0]}:\nprinted:\n{printed[bad[0]]}\nexpected:\n{expected[bad[0]]}"
+    assert not bad, (
+        f"{len(bad)} differ; case {bad[0]}:\n"
+        f"printed:\n{printed[bad[0]]}\nexpected:\n{expected[bad[0]]}"
+    )
 
 
 def folded(thickness, period):
@@ -67,7 +70,8 @@ def test_psi_delta_mode_1(ellcalc_session):
     r = ellcalc.psi_delta(**{k: c[k] for k in names})
     ep = folded(c["thickness"], r.period)
     expected = [
-        f"+ {F(c['wavelength'][i], 8, 1)} nm, Indice : {F(c['film_index'][i], 9, 5)} Epaisseur : {F(ep[i], 8, 2)} nm\n"
+        f"+ {F(c['wavelength'][i], 8, 1)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
+        f" Epaisseur : {F(ep[i], 8, 2)} nm\n"
         f" Periode : {F(r.period[i], 8, 2)} nm\n"
         f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n\n"
         for i in range(N)
@@ -77,15 +81,19 @@ def test_psi_delta_mode_1(ellcalc_session):
 
 def test_substrate_index_mode_2(ellcalc_session):
     c = films(2)
-    out = ellcalc_session("".join(film_answers(2, c, i, "wavelength", "angle", "psi", "delta") for i in range(N)))
+    names = ("wavelength", "angle", "psi", "delta")
+    out = ellcalc_session("".join(film_answers(2, c, i, *names) for i in range(N)))
     n = ellcalc.substrate_index(c["angle"], c["psi"], c["delta"])
-    expected = [f"+ Indice du substrat : {F(n[i].real, 9, 5)} {F(n[i].imag, 9, 5)}  . \n\n" for i in range(N)]
+    expected = [
+        f"+ Indice du substrat : {F(z.real, 9, 5)} {F(z.imag, 9, 5)}  . \n\n" for z in n
+    ]
     check(tails(out, N), expected)
 
 
 def fit_lines(c, r, film_index, i):
     return (
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(film_index[i], 9, 5)} Epaisseur : {F(r.thickness[i], 9, 3)} nm\n"
+        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(film_index[i], 9, 5)}"
+        f" Epaisseur : {F(r.thickness[i], 9, 3)} nm\n"
         f" Periode : {F(r.period[i], 8, 2)} nm\n"
         f" Psi, Delta avant : {F(c['psi'][i], 9, 3)} {F(c['delta'][i], 9, 3)} degres\n"
         f" Psi, Delta apres : {E(r.psi[i], 14, 7)} {E(r.delta[i], 14, 7)} degres\n\n"
@@ -101,7 +109,9 @@ def test_thickness_mode_3(ellcalc_session):
     r = ellcalc.thickness(**{k: c[k] for k in FIT_NAMES})
     # Mode 3 prints the index as the search recomputes it from the film's wave-vector
     # component, which mode 7 returns for the same film.
-    index = ellcalc.from_harmonics(c["wavelength"], c["angle"], c["substrate"], film_index=c["film_index"]).film_index
+    index = ellcalc.from_harmonics(
+        c["wavelength"], c["angle"], c["substrate"], film_index=c["film_index"]
+    ).film_index
     check(tails(out, N), [fit_lines(c, r, index, i) for i in range(N)])
 
 
@@ -116,14 +126,15 @@ def test_thickness_and_index_mode_4(ellcalc_session):
     for i, tail in enumerate(tails(out, N)):
         slow = SLOW.match(tail)
         assert bool(slow) != bool(r.converged[i]), (i, tail)
-        printed.append(tail[slow.end() :] if slow else tail)
+        printed.append(SLOW.sub("", tail, count=1))
     assert 0 < np.count_nonzero(~r.converged) < N  # both outcomes met
     check(printed, [fit_lines(c, r, r.film_index, i) for i in range(N)])
 
 
 def reflection_lines(c, r, ep, i):
     return (
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)} Epaisseur : {F(ep[i], 9, 3)} nm\n"
+        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
+        f" Epaisseur : {F(ep[i], 9, 3)} nm\n"
         f" Periode : {F(r.period[i], 9, 3)} nm\n"
         f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n"
         f" rp : {E(r.rp[i].real, 14, 7)} {E(r.rp[i].imag, 14, 7)}; Rp : {F(r.Rp[i], 8, 6)}\n"
@@ -163,7 +174,8 @@ INSTRUMENT_NAMES = ("polariser", "retardance", "rotation", "zero", "analyser")
 
 def test_harmonics_mode_6(ellcalc_session):
     c = films(6) | instruments(60)
-    out = ellcalc_session("".join(film_answers(6, c, i, *FILM_NAMES, *INSTRUMENT_NAMES) for i in range(N)))
+    names = FILM_NAMES + INSTRUMENT_NAMES
+    out = ellcalc_session("".join(film_answers(6, c, i, *names) for i in range(N)))
     r = ellcalc.harmonics(**{k: c[k] for k in FILM_NAMES + INSTRUMENT_NAMES})
     m = ellcalc.reflection(**{k: c[k] for k in FILM_NAMES})
     ep = folded(c["thickness"], m.period)
@@ -180,7 +192,8 @@ def test_harmonics_mode_6(ellcalc_session):
         printed.append(terms.sub(r"\1 C S", tail))
     expected = [
         f"+ POL,BIR,ROT,REF,ANA = {' '.join(F(c[k][i], 8, 3) for k in INSTRUMENT_NAMES)} degres\n"
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)} Epaisseur : {F(ep[i], 9, 3)} nm\n"
+        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
+        f" Epaisseur : {F(ep[i], 9, 3)} nm\n"
         f" Periode : {F(m.period[i], 8, 2)} nm\n"
         f" rp : {E(m.rp[i].real, 14, 7)} {E(m.rp[i].imag, 14, 7)}; Rp : {F(m.Rp[i], 8, 6)}\n"
         f" rs : {E(m.rs[i].real, 14, 7)} {E(m.rs[i].imag, 14, 7)}; Rs : {F(m.Rs[i], 8, 6)}\n"
@@ -210,12 +223,13 @@ def test_from_harmonics_mode_7(ellcalc_session):
     for i in range(N):
         answers.append(film_answers(5, c, i, *FILM_NAMES))
         answers.append(film_answers(7, c, i, *INSTRUMENT_NAMES).replace("7\n", "7\n/\n/\n/\n", 1))
-        answers.append(" ".join(typed(h[k][i]) for k in ("h0", "h2", "h2_phase", "h4", "h4_phase")) + "\n")
+        answers.append(" ".join(typed(h[k][i]) for k in h) + "\n")
     out = ellcalc_session("".join(answers))
     m = ellcalc.reflection(**{k: c[k] for k in FILM_NAMES})
     with pytest.warns(Warning) as caught:
         r = ellcalc.from_harmonics(
-            **{k: c[k] for k in ("wavelength", "angle", "substrate", "film_index") + INSTRUMENT_NAMES},
+            **{k: c[k] for k in ("wavelength", "angle", "substrate", "film_index")},
+            **{k: c[k] for k in INSTRUMENT_NAMES},
             **{k: h[k] for k in ("h2", "h2_phase", "h4", "h4_phase")},
             psi=m.psi,
             delta=m.delta,
@@ -230,7 +244,8 @@ def test_from_harmonics_mode_7(ellcalc_session):
         expected.append(
             "\n"
             + (f"+ Discriminant negatif: {E(r.discriminant[i], 14, 7)}\n" if negative[i] else "")
-            + f"+ H0 : {F(h['h0'][i], 8, 6)} H2 A, P : {F(h['h2'][i], 8, 6)} {F(h['h2_phase'][i], 8, 3)}"
+            + f"+ H0 : {F(h['h0'][i], 8, 6)}"
+            f" H2 A, P : {F(h['h2'][i], 8, 6)} {F(h['h2_phase'][i], 8, 3)}"
             f" H4 A, P : {F(h['h4'][i], 8, 6)} {F(h['h4_phase'][i], 8, 3)}\n"
             f" Indice : {F(r.film_index[i], 9, 5)} Epaisseur : {F(r.thickness[i], 9, 3)} nm"
             f" Periode : {F(r.period[i], 9, 3)} nm\n"
@@ -242,6 +257,7 @@ def test_from_harmonics_mode_7(ellcalc_session):
             f" H4 C, S, A, P : {F(r.h4_cos[i], 8, 6)} {F(r.h4_sin[i], 8, 6)} {F(r.h4[i], 8, 6)}"
             f" {F(r.h4_phase[i], 8, 3)}\n"
             f" Psi, Delta avant : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n"
-            f" Psi, Delta apres : {E(r.model_psi[i], 14, 7)} {E(r.model_delta[i], 14, 7)} degres\n\n"
+            f" Psi, Delta apres : {E(r.model_psi[i], 14, 7)}"
+            f" {E(r.model_delta[i], 14, 7)} degres\n\n"
         )
     check(tails(out, 2 * N), expected)
