@@ -78,6 +78,14 @@ inline operand view(const py::array& a, const shape_t& shape) {
   return op;
 }
 
+inline py::ssize_t count_of(const shape_t& shape) {
+  py::ssize_t n = 1;
+  for (const py::ssize_t d : shape)
+    if (__builtin_mul_overflow(n, d, &n)) throw py::value_error("result shape too large");
+  return n;
+}
+
+// The broadcast shape the Python layer computed, checked.
 inline shape_t shape_of(const py::iterable& s) {
   shape_t out;
   for (const py::handle h : s) {
@@ -85,13 +93,8 @@ inline shape_t shape_of(const py::iterable& s) {
     if (n < 0) throw py::value_error("negative dimension");
     out.push_back(n);
   }
+  count_of(out);
   return out;
-}
-
-inline py::ssize_t count_of(const shape_t& shape) {
-  py::ssize_t n = 1;
-  for (const py::ssize_t d : shape) n *= d;
-  return n;
 }
 
 // Element readers: a real argument read as float (the programs' single-precision answers,
@@ -174,10 +177,12 @@ class walker {
   std::array<const char*, N> at_{};
 };
 
-// The number of workers for n points: at most `threads`, and no more than one per
-// `min_points` points, so that small arrays stay on the calling thread.
+// The number of workers for n points: at most `threads` (and at most max_workers), and no
+// more than one per `min_points` points, so that small arrays stay on the calling thread.
+inline constexpr int max_workers = 256;
+
 inline int workers_for(py::ssize_t n, int threads, py::ssize_t min_points) {
-  if (threads < 1) threads = 1;
+  threads = std::clamp(threads, 1, max_workers);
   const py::ssize_t by_size = std::max<py::ssize_t>(1, n / std::max<py::ssize_t>(1, min_points));
   return static_cast<int>(std::min<py::ssize_t>(threads, by_size));
 }

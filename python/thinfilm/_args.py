@@ -20,7 +20,8 @@ def threads():
     n = thinfilm.threads
     if isinstance(n, bool) or not isinstance(n, numbers.Integral) or n < 1:
         raise ValueError(f"thinfilm.threads must be a positive integer, not {n!r}")
-    return int(n)
+    # More threads than the extension starts would change nothing.
+    return min(int(n), 256)
 
 
 def _array(name, value):
@@ -91,9 +92,9 @@ def shape(named):
     """The broadcast shape of the arrays in ``named`` (a dict name -> array)."""
     try:
         return np.broadcast_shapes(*(a.shape for a in named.values()))
-    except ValueError:
+    except ValueError as e:
         shapes = ", ".join(f"{k} {a.shape}" for k, a in named.items() if a.ndim)
-        raise ValueError(f"arguments do not broadcast together: {shapes}") from None
+        raise ValueError(f"arguments do not broadcast together: {shapes} ({e})") from None
 
 
 def all_scalar(named):
