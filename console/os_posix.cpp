@@ -91,6 +91,9 @@ void install_handler(int signo, signal_handler handler, bool unless_ignored) {
   struct sigaction sa {};
   sa.sa_handler = handler;
   sigfillset(&sa.sa_mask);
+  // A handler's flush to a pipe whose reader is gone ends the process by SIGPIPE's default,
+  // as any other write does.
+  sigdelset(&sa.sa_mask, SIGPIPE);
   sa.sa_flags = SA_RESTART;
   ::sigaction(signo, &sa, nullptr);
 }

@@ -120,6 +120,9 @@ else
   expect "a closed pipe" $status $((128 + $(kill -l PIPE))) "$work/err"
   (trap '' PIPE && run "$optconst" < "$optconst_stop" >&"$closed" 2> "$work/err")
   expect "a closed pipe, SIGPIPE ignored" $? 2 "$work/err" "write error: Broken pipe"
+  # Also when a signal's reaction is what writes the output out.
+  run "$probe" < "$work/abort" >&"$closed" 2> "$work/err"
+  expect "a closed pipe at an abort" $? $((128 + $(kill -l PIPE))) "$work/err"
 fi
 exec {closed}>&-
 
