@@ -61,7 +61,7 @@ void first_thicknesses(const first_state& s, double& h1, double& h2) {
 
 // Bounds of the solving again, so that the count stays within its five columns.
 constexpr std::int32_t step_limit = 1000;        // Newton steps for one stage
-constexpr std::int32_t continuation_budget = 80000;
+constexpr std::int32_t continuation_budget = 80000;  // for all stages together
 constexpr double smallest_stage = 1.0 / 4096;
 
 // Solves the pass again by continuation: from the first state, which meets the three
@@ -90,7 +90,7 @@ bool solve_by_continuation(const first_state& s, const double& h1, const double&
   double reached = 0.0;
   double stage = 1.0 / 8;
   while (reached < 1.0) {
-    if (stage < smallest_stage || done >= continuation_budget) return false;
+    if (stage < smallest_stage || done > continuation_budget - step_limit) return false;
     const double next = stage < 1.0 - reached ? reached + stage : 1.0;
     const double k1h = (1 - next) * h1_first + next * h1;
     const double k2h = (1 - next) * h2_first + next * h2;
