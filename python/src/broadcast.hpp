@@ -55,6 +55,12 @@ inline element element_of(const py::array& a) {
   throw py::type_error("unsupported array element type " + dt.attr("str").cast<std::string>());
 }
 
+// Elements are read in place, so they must be in the machine's byte order and aligned.
+inline void check_readable(const py::array& a) {
+  if (!a.dtype().attr("isnative").cast<bool>() || !a.attr("flags").attr("aligned").cast<bool>())
+    throw py::value_error("array elements must be aligned and in native byte order");
+}
+
 // Views `a` with the broadcast shape `shape`: dimensions are matched from the right, and a
 // dimension of size 1 (or a missing one) gets stride 0.
 inline operand view(const py::array& a, const shape_t& shape) {
@@ -62,6 +68,7 @@ inline operand view(const py::array& a, const shape_t& shape) {
   op.keep = a;
   op.data = static_cast<const char*>(a.data());
   op.kind = element_of(a);
+  check_readable(a);
   const auto nd = static_cast<py::ssize_t>(shape.size());
   const py::ssize_t adim = a.ndim();
   if (adim > nd) throw py::value_error("argument has more dimensions than the broadcast shape");
@@ -98,23 +105,22 @@ inline shape_t shape_of(const py::iterable& s) {
 }
 
 // Element readers: a real argument read as float (the programs' single-precision answers,
-// rounded to nearest as a read does) or as double; a complex one as a pair of floats.
-inline float as_float(const operand& op, const char* p) {
-  switch (op.kind) {
-    case element::f32: return *reinterpret_cast<const float*>(p);
-    case element::f64: return static_cast<float>(*reinterpret_cast<const double*>(p));
-    case element::i64: return static_cast<float>(*reinterpret_cast<const std::int64_t*>(p));
-    default: return static_cast<float>(reinterpret_cast<const float*>(p)[0]);
-  }
-}
-
+// rounded to nearest as a read does) or as double; a complex one as a pair of floats. (The
+// Python layer never hands a complex array for a real argument; its real part would do.)
 inline double as_double(const operand& op, const char* p) {
   switch (op.kind) {
-    case element::f32: return static_cast<double>(*reinterpret_cast<const float*>(p));
-    case element::f64: return *reinterpret_cast<const double*>(p);
+    case element::f32:
+    case element::c64: return static_cast<double>(*reinterpret_cast<const float*>(p));
+    case element::f64:
+    case element::c128: return *reinterpret_cast<const double*>(p);
     case element::i64: return static_cast<double>(*reinterpret_cast<const std::int64_t*>(p));
-    default: return reinterpret_cast<const double*>(p)[0];
   }
+  return 0.0;
+}
+
+inline float as_float(const operand& op, const char* p) {
+  if (op.kind == element::f32 || op.kind == element::c64) return *reinterpret_cast<const float*>(p);
+  return static_cast<float>(as_double(op, p));
 }
 
 inline console::cplx as_cplx(const operand& op, const char* p) {
