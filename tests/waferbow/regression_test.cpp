@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "waferbow/prediction.hpp"
@@ -62,6 +63,19 @@ TEST(Sagitta, BothSidesOfTheCentre) {
   EXPECT_NEAR(sagitta(-125.0, 0.1), -1.0e-5, 1e-12);
   EXPECT_NEAR(sagitta(0.05, 0.1), 0.05, 1e-12);  // half circle
   EXPECT_TRUE(std::isnan(sagitta(0.04, 0.1)));   // radius below half the chord
+}
+
+// The moment prompt shows t * 1E6 rounded to single precision; beyond that range the
+// rounding gives the largest float or an infinity, never an out-of-range conversion.
+TEST(Units, MomentInNewtons) {
+  constexpr float largest = std::numeric_limits<float>::max();
+  EXPECT_EQ(newtons_of_moment(moment_of_newtons(1000.0f)), 1000.0f);
+  EXPECT_EQ(newtons_of_moment(static_cast<double>(largest) / mega), largest);
+  EXPECT_EQ(newtons_of_moment(1.0e300), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(newtons_of_moment(-1.0e300), -std::numeric_limits<float>::infinity());
+  // Just above the largest float, below the midpoint to infinity: rounds down.
+  EXPECT_EQ(newtons_of_moment((static_cast<double>(largest) + std::ldexp(1.0, 102)) / mega), largest);
+  EXPECT_TRUE(std::isnan(newtons_of_moment(std::nan(""))));
 }
 
 }  // namespace
