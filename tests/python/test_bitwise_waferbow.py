@@ -25,7 +25,11 @@ def wafers(seed, n=N):
         "silica": g.uniform(0.01, 3, n),
         "modulus_si": g.uniform(1.5, 2.5, n),
         "modulus_sio2": g.uniform(0.6, 1.0, n),
-        "moment": np.where(g.random(n) < 0.7, 0, g.uniform(-2000, 2000, n)).astype(np.float32),
+        # Mostly none; otherwise from 1E-4 to 3 N, either way (larger moments drive most
+        # passes to the step limit, in the program as here).
+        "moment": np.where(
+            g.random(n) < 0.7, 0, np.where(g.random(n) < 0.5, -1, 1) * 10 ** g.uniform(-4, 0.5, n)
+        ).astype(np.float32),
     }
     c["new_silicon"] = c["silicon"] * g.uniform(0.6, 1.2, n)
     c["new_silica"] = c["silica"] * g.uniform(0.2, 3, n)
@@ -89,4 +93,4 @@ def test_first_and_continue_passes_against_the_program(waferbow_session):
     warned = [w for w in caught if issubclass(w.category, SolverWarning)]
     assert len(warned) == (1 if solver_messages else 0)
     # The session meets long searches too, not only passes that settle at once.
-    assert then.regressions.max() > 50
+    assert np.count_nonzero((then.regressions > 50) & np.isfinite(then.bow)) > 100
