@@ -221,3 +221,20 @@ def test_results_do_not_depend_on_the_thread_count(compute, threads):
     for n in (2, 3, 8):
         thinfilm.threads = n
         assert _bytes(compute()) == one
+
+
+def test_the_interpreter_runs_during_a_long_call(threads):
+    # The loops run without the interpreter lock: another Python thread keeps going.
+    import threading
+
+    thinfilm.threads = 1
+    done = threading.Event()
+    worker = threading.Thread(
+        target=lambda: (ellcalc.thickness(psi=np.linspace(5, 85, 400_000)), done.set())
+    )
+    ticks = 0
+    worker.start()
+    while not done.is_set():
+        ticks += 1
+    worker.join()
+    assert ticks > 1000
