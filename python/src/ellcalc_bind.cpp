@@ -171,10 +171,9 @@ py::tuple from_harmonics(const py::iterable& shape_in, int threads, const py::ar
                        as_float(o[11], w[11]), as_float(o[13], w[13]), as_float(o[14], w[14]),
                        as_float(o[12], w[12]), ep);
                    const ellcalc::harmonics_set& h = r.h;
-                   const std::array<float, nreal> v{r.ps,          r.de,         r.psa,   r.dea,   r.an,
-                                                    r.model.ep,    r.model.per,  r.model.Rp, r.model.Rs, h.H0,
-                                                    h.H2C,         h.H2S,        h.H2A,   h.H2P,   h.H4C,
-                                                    h.H4S,         h.H4A,        h.H4P,   r.disc};
+                   const std::array<float, nreal> v{
+                       r.ps,  r.de,  r.psa, r.dea, r.an,  r.model.ep, r.model.per, r.model.Rp, r.model.Rs, h.H0,
+                       h.H2C, h.H2S, h.H2A, h.H2P, h.H4C, h.H4S,      h.H4A,       h.H4P,      r.disc};
                    for (std::size_t k = 0; k < nreal; ++k) p[k][i] = v[k];
                    rp_p[i] = to_std(r.model.rp);
                    rs_p[i] = to_std(r.model.rs);
