@@ -188,6 +188,13 @@ def test_a_file_that_cannot_be_written_leaves_the_others_untouched(in_tmp, tmp_p
     assert status == 2 and "same file" in err
 
 
+def test_a_device_is_written_in_place_not_replaced(in_tmp, tmp_path):
+    (tmp_path / "null.csv").symlink_to(os.devnull)
+    status, _, _ = in_tmp(*COMMANDS["bow"], "-o", "null.csv")
+    assert status == 0
+    assert (tmp_path / "null.csv").is_symlink() and _files(tmp_path) == ["null.csv"]
+
+
 def test_a_picture_that_fails_half_written_leaves_nothing(in_tmp, tmp_path, monkeypatch):
     def failing_writer(figure, file_format, dpi):
         def write(stream):

@@ -5,6 +5,7 @@ renamed over its name only once all the files of a command are complete, so
 an error, a full disk or an interrupt never leaves a partial picture or table.
 """
 
+import io
 import os
 import tempfile
 
@@ -50,8 +51,16 @@ def write_files(files):
         files written before keep their old contents.
     """
     pending = []
+    direct = []
     try:
         for path, write in files:
+            if os.path.exists(path) and not os.path.isfile(path):
+                # A device or a pipe (/dev/stdout, /dev/null) is written in place, once
+                # every file is complete: renaming over it would replace the device.
+                buffer = io.BytesIO()
+                write(buffer)
+                direct.append((path, buffer.getvalue()))
+                continue
             folder, name = os.path.split(os.path.abspath(path))
             handle, temporary = tempfile.mkstemp(prefix="." + name + ".", suffix=".part",
                                                  dir=folder)
@@ -59,6 +68,9 @@ def write_files(files):
             with os.fdopen(handle, "wb") as stream:
                 write(stream)
             os.chmod(temporary, _creation_mode())
+        for path, data in direct:
+            with open(path, "wb") as stream:
+                stream.write(data)
         while pending:
             temporary, path = pending[0]
             os.replace(temporary, path)
