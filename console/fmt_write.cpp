@@ -18,8 +18,10 @@ class standard_output final : public line_sink {
 };
 
 // The programs write the same few constant format texts over and over: each is parsed
-// once and kept in a small table, indexed by where its text lies. A slot is taken over by
-// another text only when two texts meet in it, so the table never grows.
+// once and kept in a small table, found from where its text lies. A text whose first slot
+// is taken goes to the next free one, so two texts never take turns in one slot while the
+// table has room (no program has half as many texts); only a full table reuses a slot.
+// The table never grows.
 struct parsed_format {
   std::string text;
   const char* where = nullptr;
@@ -28,9 +30,19 @@ struct parsed_format {
 
 const format_program& parsed(std::string_view format) {
   static parsed_format table[64];
+  constexpr std::size_t size = std::size(table);
   const auto address = reinterpret_cast<std::uintptr_t>(format.data());
-  parsed_format& slot = table[(address >> 4 ^ format.size()) % std::size(table)];
-  if (slot.where == format.data() && slot.text == format) return slot.program;
+  const std::size_t first = (address >> 4 ^ format.size()) % size;
+  parsed_format* free_slot = nullptr;
+  for (std::size_t i = 0; i < size && free_slot == nullptr; ++i) {
+    parsed_format& candidate = table[(first + i) % size];
+    if (candidate.where == nullptr) {
+      free_slot = &candidate;
+    } else if (candidate.where == format.data() && candidate.text == format) {
+      return candidate.program;
+    }
+  }
+  parsed_format& slot = free_slot != nullptr ? *free_slot : table[first];
   if (const format_error e = parse_format(format, slot.program); e != format_error::none) fatal_format(e, format);
   slot.text.assign(format);
   slot.where = format.data();
