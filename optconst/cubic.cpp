@@ -19,11 +19,6 @@ constexpr float u[4][4] = {
 
 }  // namespace
 
-void vdot(float& r, const float* x, const float* y, const int& n, const int& inc) {
-  r = 0.0f;
-  for (int i = 0, k = 0; i < n; ++i, k += inc) r = stored(double{r} + double{x[k]} * double{y[k]});
-}
-
 float fcub(const float& t, const std::array<float, 4>& y) {
   const float tt = stored(double{t} * double{t});
   const float p[4] = {1.0f, t, tt, stored(double{t} * double{tt})};
