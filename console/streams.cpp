@@ -79,11 +79,7 @@ void output_put(const char* data, std::size_t size) {
 void output_flush() {
   // A handler that ran in the middle of this write would write the same bytes again.
   os::hold_signals();
-  if (const int error = os::write_all(os::stream::output, out_buffer, out_filled.load())) {
-    report_write_error(error);
-    os::exit_now(abnormal_status);
-  }
-  out_filled.store(0);
+  if (!output_flush_from_signal()) os::exit_now(abnormal_status);
   os::release_signals();
 }
 
