@@ -58,20 +58,17 @@ void list_read(std::initializer_list<target> items);
 // end all the same (see output_flush).
 [[noreturn]] void stop_run(std::string_view text);
 
-// Process start and end: connects the streams, installs the signal reactions, runs the
-// program's main routine and, if it returns, flushes everything and returns status 0.
-int run(void (*main_routine)());
-
 // What a program says of itself on its command line.
 struct program_info {
   std::string_view name;  // "ellcalc"
   std::string_view help;  // the whole text of --help, ending with a line end
 };
 
-// The same, after a look at the command line: with the argument --version, writes the
-// program's version line ("ellcalc (thin-film calculators) 1.1") and returns 0; with
-// --help, writes the help text and returns 0; the first of the two on the line decides.
-// Other arguments are ignored, and without these two the program runs as with no argument.
+// Process start and end. First a look at the command line: with the argument --version,
+// writes the program's version line ("ellcalc (thin-film calculators) 1.1") and returns 0;
+// with --help, writes the help text and returns 0; the first of the two on the line
+// decides. Other arguments are ignored. Without these two: installs the signal reactions,
+// runs the program's main routine and, if it returns, flushes everything and returns 0.
 //   int main(int argc, char** argv) { return console::run(argc, argv, info, main_routine); }
 int run(int argc, const char* const* argv, const program_info& program, void (*main_routine)());
 

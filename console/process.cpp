@@ -77,13 +77,6 @@ void stop_run(std::string_view text) {
   os::exit_now(0);
 }
 
-int run(void (*main_routine)()) {
-  for (const signal_reaction& r : reactions) os::install_handler(r.signo, on_signal, r.unless_ignored);
-  main_routine();
-  output_flush();
-  return 0;
-}
-
 int run(int argc, const char* const* argv, const program_info& program, void (*main_routine)()) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i] != nullptr ? argv[i] : "";
@@ -99,7 +92,10 @@ int run(int argc, const char* const* argv, const program_info& program, void (*m
     output_flush();
     return 0;
   }
-  return run(main_routine);
+  for (const signal_reaction& r : reactions) os::install_handler(r.signo, on_signal, r.unless_ignored);
+  main_routine();
+  output_flush();
+  return 0;
 }
 
 }  // namespace console

@@ -41,6 +41,8 @@ void probe() {
   }
 }
 
+constexpr console::program_info info{"signal_probe", "Usage: signal_probe\n"};
+
 }  // namespace
 
-int main() { return console::run(probe); }
+int main(int argc, char** argv) { return console::run(argc, argv, info, probe); }
