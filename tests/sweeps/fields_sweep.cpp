@@ -19,6 +19,7 @@
 
 #include "console/fields.hpp"
 #include "console/format.hpp"
+#include "tests/sweeps/generator.hpp"
 #include "tests/sweeps/reference_fields.hpp"
 
 namespace {
@@ -27,18 +28,7 @@ constexpr const char* program_formats[] = {
 #include "program_formats.inc"
 };
 
-// splitmix64: a small, fast generator; the seed makes every run the same.
-struct generator {
-  std::uint64_t state;
-  std::uint64_t next() {
-    std::uint64_t z = (state += 0x9e3779b97f4a7c15);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111eb;
-    return z ^ (z >> 31);
-  }
-  double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }
-  std::int64_t below(std::int64_t n) { return static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(n)); }
-};
+using sweep::generator;
 
 struct field {
   bool fixed;

@@ -15,19 +15,11 @@
 #include <vector>
 
 #include "console/reader.hpp"
+#include "tests/sweeps/generator.hpp"
 
 namespace {
 
-struct generator {
-  std::uint64_t state;
-  std::uint64_t next() {
-    std::uint64_t z = (state += 0x9e3779b97f4a7c15);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111eb;
-    return z ^ (z >> 31);
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
-};
+using sweep::generator;
 
 void digits(std::string& s, int n, generator& g) {
   for (int k = 0; k < n; ++k) s += static_cast<char>('0' + g.below(10));
