@@ -148,13 +148,7 @@ class FromHarmonics(typing.NamedTuple):
 
 
 def _prepare(**kwargs):
-    named = {}
-    for name, value in kwargs.items():
-        if name == "substrate":
-            named[name] = _args.complex_(name, value)
-        else:
-            named[name] = _args.real(name, value)
-    return named, _args.shape(named), _args.all_scalar(named)
+    return _args.prepare(("substrate",), **kwargs)
 
 
 def _film(kind, wavelength, angle, substrate, film_index, thickness, psi, delta):
@@ -246,14 +240,9 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
     >>> round(n.real, 5), round(n.imag, 5)
     (0.46301, -1.85226)
     """
-    named = {
-        "angle": _args.real("angle", angle),
-        "psi": _args.real("psi", psi),
-        "delta": _args.real("delta", delta),
-    }
-    shape = _args.shape(named)
+    named, shape, scalar = _prepare(angle=angle, psi=psi, delta=delta)
     out = _core.ellcalc_substrate_index(shape, _args.threads(), *named.values())
-    return _args.plain(out) if _args.all_scalar(named) else out
+    return _args.plain(out) if scalar else out
 
 
 def thickness(
@@ -527,27 +516,23 @@ def from_harmonics(
     >>> round(r.psi, 2), round(r.delta, 2), round(r.discriminant, 2)
     (37.94, 75.4, 16.78)
     """
-    named = {
-        "wavelength": _args.real("wavelength", wavelength),
-        "angle": _args.real("angle", angle),
-        "substrate": _args.complex_("substrate", substrate),
-    }
-    for name, value in (
-        ("polariser", polariser),
-        ("retardance", retardance),
-        ("rotation", rotation),
-        ("zero", zero),
-        ("analyser", analyser),
-        ("h2", h2),
-        ("h2_phase", h2_phase),
-        ("h4", h4),
-        ("h4_phase", h4_phase),
-        ("film_index", film_index),
-        ("psi", psi),
-        ("delta", delta),
-    ):
-        named[name] = _args.real(name, value)
-    shape = _args.shape(named)
+    named, shape, scalar = _prepare(
+        wavelength=wavelength,
+        angle=angle,
+        substrate=substrate,
+        polariser=polariser,
+        retardance=retardance,
+        rotation=rotation,
+        zero=zero,
+        analyser=analyser,
+        h2=h2,
+        h2_phase=h2_phase,
+        h4=h4,
+        h4_phase=h4_phase,
+        film_index=film_index,
+        psi=psi,
+        delta=delta,
+    )
     out = _core.ellcalc_from_harmonics(shape, _args.threads(), *named.values())
     disc = out[-1]
     negative = np.count_nonzero(disc < 0)
@@ -560,4 +545,4 @@ def from_harmonics(
             ),
             stacklevel=2,
         )
-    return _args.finish(FromHarmonics, out, _args.all_scalar(named))
+    return _args.finish(FromHarmonics, out, scalar)

@@ -130,18 +130,17 @@ def first_state(
     >>> round(first.radius, 3), f"{first.bending_moment:.6E}", f"{first.neutral_line_si:.6E}"
     (125.0, '3.148110E-02', '-3.508336E-04')
     """
-    named = {
-        "bow": _args.real("bow", bow),
-        "diameter": _args.real("diameter", diameter),
-        "silicon": _args.real("silicon", silicon),
-        "silica": _args.real("silica", silica),
-        "modulus_si": _args.real("modulus_si", modulus_si),
-        "modulus_sio2": _args.real("modulus_sio2", modulus_sio2),
-        "moment": _args.real("moment", moment),
-    }
-    shape = _args.shape(named)
+    named, shape, scalar = _args.prepare(
+        bow=bow,
+        diameter=diameter,
+        silicon=silicon,
+        silica=silica,
+        modulus_si=modulus_si,
+        modulus_sio2=modulus_sio2,
+        moment=moment,
+    )
     out = _core.waferbow_first(shape, _args.threads(), *named.values())
-    result = _args.finish(FirstState, out[: len(_REPORT)], _args.all_scalar(named))
+    result = _args.finish(FirstState, out[: len(_REPORT)], scalar)
     result._wafer = {
         "state": out[len(_REPORT):],
         "diameter": named["diameter"],
