@@ -228,4 +228,16 @@ py::array_t<T> result(const shape_t& shape) {
   return py::array_t<T>(std::vector<py::ssize_t>(shape.begin(), shape.end()));
 }
 
+// N fresh result arrays of the broadcast shape; data[k] is where the elements of the k-th
+// are written.
+template <class T, std::size_t N>
+std::array<py::array_t<T>, N> results(const shape_t& shape, std::array<T*, N>& data) {
+  std::array<py::array_t<T>, N> out;
+  for (std::size_t k = 0; k < N; ++k) {
+    out[k] = result<T>(shape);
+    data[k] = out[k].mutable_data();
+  }
+  return out;
+}
+
 }  // namespace thinfilm_py

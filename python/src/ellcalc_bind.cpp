@@ -120,10 +120,8 @@ py::tuple harmonics(const py::iterable& shape_in, int threads, const py::array& 
                     const py::array& cn2, const py::array& an, const py::array& ep, const py::array& pol,
                     const py::array& bir, const py::array& rot, const py::array& ref, const py::array& ana) {
   const shape_t shape = shape_of(shape_in);
-  std::array<f32, 7> out{result<float>(shape), result<float>(shape), result<float>(shape), result<float>(shape),
-                         result<float>(shape), result<float>(shape), result<float>(shape)};
   std::array<float*, 7> p{};
-  for (std::size_t k = 0; k < out.size(); ++k) p[k] = out[k].mutable_data();
+  const std::array<f32, 7> out = results(shape, p);
   for_points<10>(shape, {ol, phi, cn2, an, ep, pol, bir, rot, ref, ana}, threads, heavy,
                  [&](const walker<10>& w, const std::array<operand, 10>& o, py::ssize_t i) {
                    const ellcalc::harmonics_result r = ellcalc::harmonics_of_film(
@@ -151,12 +149,8 @@ py::tuple from_harmonics(const py::iterable& shape_in, int threads, const py::ar
                          const py::array& de) {
   const shape_t shape = shape_of(shape_in);
   constexpr std::size_t nreal = 19;
-  std::array<f32, nreal> out;
   std::array<float*, nreal> p{};
-  for (std::size_t k = 0; k < nreal; ++k) {
-    out[k] = result<float>(shape);
-    p[k] = out[k].mutable_data();
-  }
+  const std::array<f32, nreal> out = results(shape, p);
   c64 rp = result<std::complex<float>>(shape), rs = result<std::complex<float>>(shape);
   std::complex<float>* rp_p = rp.mutable_data();
   std::complex<float>* rs_p = rs.mutable_data();

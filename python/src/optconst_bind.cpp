@@ -58,10 +58,8 @@ py::tuple constants(const py::iterable& shape_in, int threads, bool by_energy, c
                     const py::array& light, const py::array& voids, const py::array& x, const py::array& rate,
                     const py::array& stress) {
   const shape_t shape = shape_of(shape_in);
-  std::array<c64, 4> out{result<std::complex<float>>(shape), result<std::complex<float>>(shape),
-                         result<std::complex<float>>(shape), result<std::complex<float>>(shape)};
   std::array<std::complex<float>*, 4> p{};
-  for (std::size_t k = 0; k < out.size(); ++k) p[k] = out[k].mutable_data();
+  const std::array<c64, 4> out = results(shape, p);
 
   py::ssize_t failed_at = -1;
   float failed_stress = 0.0f;

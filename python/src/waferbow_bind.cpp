@@ -32,16 +32,6 @@ void put_report(const waferbow::stress_report& r, const std::array<double*, repo
   for (std::size_t k = 0; k < report_size; ++k) p[k][i] = v[k];
 }
 
-template <std::size_t N>
-std::array<f64, N> results(const shape_t& shape, std::array<double*, N>& p) {
-  std::array<f64, N> out;
-  for (std::size_t k = 0; k < N; ++k) {
-    out[k] = result<double>(shape);
-    p[k] = out[k].mutable_data();
-  }
-  return out;
-}
-
 // The fourteen report values, then the first state that continue passes start from.
 py::tuple first(const py::iterable& shape_in, int threads, const py::array& f, const py::array& d,
                 const py::array& d1, const py::array& d2, const py::array& p1, const py::array& p2,
