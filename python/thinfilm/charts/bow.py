@@ -2,14 +2,13 @@
 
 import numpy as np
 
+from thinfilm import waferbow
+
 from . import ChartError
 from .table import Table
 
 # The stress report of a continue pass, in the order of the program's report.
-REPORT = ("radius", "bending_moment", "neutral_line_si", "neutral_line_sio2",
-          "stress_si_interface", "stress_si_surface", "stress_sio2_interface",
-          "stress_sio2_surface", "strain_si_interface", "strain_si_surface",
-          "strain_sio2_interface", "strain_sio2_surface", "energy_si", "energy_sio2")
+REPORT = waferbow.FirstState._fields
 # The step count at which the regression gives up.
 REGRESSION_LIMIT = 10000
 
@@ -83,8 +82,6 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     >>> print(" ".join("%.1f" % b for b in chart.prediction.bow))
     5.0 10.0 15.0 20.0
     """
-    from thinfilm import waferbow
-
     bow = waferbow.BOW if bow is None else bow
     silicon = waferbow.SILICON if silicon is None else silicon
     silica = waferbow.SILICA if silica is None else silica
@@ -112,7 +109,8 @@ def draw_bow(chart):
     ax.plot(chart.new_silica, chart.prediction.bow, linewidth=1.6,
             label="predicted (continue pass)")
     ax.plot(chart.new_silica, chart.thin_film_bow, "--", linewidth=1.0, color="grey",
-            label="thin-film scaling (bow \N{PROPORTIONAL TO} silica / silicon\N{SUPERSCRIPT TWO})")
+            label="thin-film scaling (bow \N{PROPORTIONAL TO} silica / "
+                  "silicon\N{SUPERSCRIPT TWO})")
     stalled = np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT
     if stalled.any():
         ax.plot(chart.new_silica[stalled], np.asarray(chart.prediction.bow)[stalled], "x",

@@ -182,7 +182,8 @@ def draw_nk(chart, epsilon=False):
         ax.set_xlabel("Photon energy (eV)" if chart.axis == "energy" else "Wavelength (nm)")
     axes[0].legend(fontsize=8)
     title = "Optical constants"
-    if _subtitle(chart):
-        title += " (%s)" % _subtitle(chart)
+    subtitle = _subtitle(chart)
+    if subtitle:
+        title += " (%s)" % subtitle
     figure.suptitle(title, fontsize=11)
     return figure
