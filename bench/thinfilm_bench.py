@@ -61,10 +61,13 @@ def result_bytes(result):
     return sum(np.asarray(v).nbytes for v in result)
 
 
-def report_memory(call):
+def report_memory(call, inputs=None):
+    """Print the peak allocated during call and the size of its results (and of its
+    inputs, bytes, when given)."""
     peak, result = peak_during(call)
+    given = "" if inputs is None else f"inputs {inputs / MB:.1f} MiB; "
     print(
-        f"  peak allocated during the call {peak / MB:.1f} MiB;"
+        f"  {given}peak allocated during the call {peak / MB:.1f} MiB;"
         f" results {result_bytes(result) / MB:.1f} MiB"
     )
 
@@ -126,12 +129,7 @@ def main():
 
     took = best(args.runs, wafer_map)
     print(f"ellcalc.thickness, 1000 x 1000 map: {took:.3f} s")
-    peak, r = peak_during(wafer_map)
-    inputs = (psi_map.nbytes + delta_map.nbytes) / MB
-    print(
-        f"  inputs {inputs:.1f} MiB; peak allocated during the call {peak / MB:.1f} MiB;"
-        f" results {result_bytes(r) / MB:.1f} MiB"
-    )
+    report_memory(wafer_map, inputs=psi_map.nbytes + delta_map.nbytes)
     peak_rss = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
     print(f"process peak resident size {peak_rss:.1f} MiB")
 
