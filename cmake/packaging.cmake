@@ -3,10 +3,12 @@
 #   cmake --install <build> --prefix <dir>   bin/ the three programs, share/man/man1/ their
 #                                            pages, share/doc/thinfilm-calculators/ the copyright
 #                                            and changelog; the Python package, if built,
-#                                            in lib/python3/dist-packages/thinfilm
+#                                            in lib/python3/dist-packages/thinfilm, its
+#                                            metadata in thinfilm-<version>.dist-info beside
 #   cpack --config <build>/CPackConfig.cmake  Linux: two Debian packages, thinfilm-calculators
 #                                            (install component "programs") and python3-thinfilm
-#                                            (component "python"); Windows: one zip
+#                                            (component "python", with the maintainer scripts
+#                                            in cmake/debian/python3-thinfilm/); Windows: one zip
 #
 # The version is the project's (the top CMakeLists.txt); the manual pages and the packages
 # take it from there, and cmake/debian/changelog must start with an entry for it.
@@ -131,6 +133,13 @@ function(calc_package)
           "python3 (>= ${python_version}~), python3 (<< ${CMAKE_MATCH_1}.${next_minor}), python3-numpy")
     endif()
     set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS python3-matplotlib)  # for the charts
+    # Byte code compiled on installation and removed before removal, as Debian's Python
+    # packages do: without it, the byte code Python writes beside the modules when root
+    # imports them would keep the package's folders, and a namespace package, after a purge.
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
+        ${PROJECT_SOURCE_DIR}/cmake/debian/python3-thinfilm/postinst
+        ${PROJECT_SOURCE_DIR}/cmake/debian/python3-thinfilm/prerm)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
     string(CONCAT CPACK_DEBIAN_PYTHON_DESCRIPTION
            "thin-film calculators' routines for Python\n"
            "The numerical routines of the thin-film calculators (ellipsometry,\n"

@@ -65,7 +65,7 @@ struct program_info {
 };
 
 // Process start and end. First a look at the command line: with the argument --version,
-// writes the program's version line ("ellcalc (thin-film calculators) 1.1") and returns 0;
+// writes the program's version line ("ellcalc (thin-film calculators) X.Y") and returns 0;
 // with --help, writes the help text and returns 0; the first of the two on the line
 // decides. Other arguments are ignored. Without these two: installs the signal reactions,
 // runs the program's main routine and, if it returns, flushes everything and returns 0.

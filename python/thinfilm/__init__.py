@@ -12,6 +12,8 @@ The arithmetic of the three console calculators, to the last bit, for scripts:
 
 Arguments broadcast like numpy ufuncs; scalars in give plain Python numbers out.
 
+``__version__`` is the version of the calculators the package comes with.
+
 ``threads`` is the number of threads that large arrays are split over (default: the cores
 this process may run on); small arrays stay on one thread. Results do not depend on it.
 
@@ -28,6 +30,7 @@ Examples
 import os
 
 from thinfilm._errors import DiscriminantWarning, NumericalWarning, SolverWarning, StressFitError
+from thinfilm._version import __version__
 
 
 def _cores():

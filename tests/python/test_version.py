@@ -1,0 +1,53 @@
+"""The package's version and metadata: the project's version (THINFILM_VERSION, set by CTest),
+seen by the package itself and by the tools that list installed packages."""
+
+import importlib.metadata
+import importlib.util
+import json
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+import thinfilm
+
+# The folder that holds the package, where its metadata must be found.
+SITE = Path(thinfilm.__file__).parent.parent
+
+
+@pytest.fixture
+def version():
+    if "THINFILM_VERSION" not in os.environ:
+        pytest.skip("THINFILM_VERSION not set (CTest sets it to the project's version)")
+    return os.environ["THINFILM_VERSION"]
+
+
+def test_version_everywhere(version):
+    assert thinfilm.__version__ == version
+    assert importlib.metadata.version("thinfilm") == version
+    # One distribution, the one beside the package imported: no folder of another version.
+    found = [d for d in importlib.metadata.distributions(path=[str(SITE)])
+             if d.metadata["Name"] == "thinfilm"]
+    assert [d.version for d in found] == [version]
+    assert found[0].locate_file("thinfilm") == SITE / "thinfilm"
+
+
+def test_metadata():
+    meta = importlib.metadata.metadata("thinfilm")
+    assert meta["Metadata-Version"] and meta["Summary"]
+    assert (meta["Name"], meta["License"]) == ("thinfilm", "MIT")
+    assert "numpy" in meta.get_all("Requires-Dist")
+    dist = importlib.metadata.distribution("thinfilm")
+    assert dist.read_text("top_level.txt").split() == ["thinfilm"]
+    assert dist.read_text("INSTALLER").strip()
+
+
+@pytest.mark.skipif(importlib.util.find_spec("pip") is None, reason="pip not installed")
+def test_pip_lists_it(version):
+    listing = subprocess.run(
+        [sys.executable, "-m", "pip", "list", "--format=json", "--path", str(SITE)],
+        capture_output=True, text=True, timeout=120, check=True
+    ).stdout
+    assert {"name": "thinfilm", "version": version} in json.loads(listing)
