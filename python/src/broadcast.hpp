@@ -5,7 +5,9 @@
 // read where they lie, through strides (0 along a broadcast dimension), so no broadcast
 // copy is ever made. The results are fresh C-contiguous arrays of the broadcast shape.
 // The points are split into contiguous ranges over std::thread workers; each point is
-// computed alone, so the results do not depend on the number of workers.
+// computed alone, so the results do not depend on the number of workers (nor on how many
+// of them could be started). Every point passes a checkpoint (checkpoint.hpp), where the
+// call ends early on Ctrl-C.
 #pragma once
 
 #include <pybind11/numpy.h>
@@ -14,15 +16,18 @@
 #include <algorithm>
 #include <array>
 #include <complex>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "console/complex.hpp"
+#include "python/src/checkpoint.hpp"
 
 namespace thinfilm_py {
 
@@ -143,12 +148,14 @@ inline std::int64_t as_int(const operand& op, const char* p) {
 }
 
 // Walks the points begin..end-1 of the broadcast shape in C order, keeping the address of
-// the current element of every argument.
+// the current element of every argument. Each step passes the range's checkpoint, so that
+// next() throws `stopped` when the call is to end (the loops over points need no other
+// check).
 template <std::size_t N>
 class walker {
  public:
-  walker(const shape_t& shape, const std::array<const operand*, N>& ops, py::ssize_t begin)
-      : shape_(shape), ops_(ops), index_(shape.size(), 0) {
+  walker(const shape_t& shape, const std::array<const operand*, N>& ops, py::ssize_t begin, checkpoint& check)
+      : shape_(shape), ops_(ops), index_(shape.size(), 0), check_(check) {
     py::ssize_t rest = begin;
     for (std::size_t d = shape.size(); d-- > 0;) {
       const py::ssize_t n = shape[d];
@@ -165,6 +172,7 @@ class walker {
   const char* operator[](std::size_t k) const { return at_[k]; }
 
   void next() {
+    check_.point();
     for (std::size_t d = shape_.size(); d-- > 0;) {
       if (++index_[d] < shape_[d]) {
         for (std::size_t k = 0; k < N; ++k) at_[k] += ops_[k]->strides[d];
@@ -181,6 +189,7 @@ class walker {
   std::array<const operand*, N> ops_;
   shape_t index_;
   std::array<const char*, N> at_{};
+  checkpoint& check_;
 };
 
 // The number of workers for n points: at most `threads` (and at most max_workers), and no
@@ -193,31 +202,88 @@ inline int workers_for(py::ssize_t n, int threads, py::ssize_t min_points) {
   return static_cast<int>(std::min<py::ssize_t>(threads, by_size));
 }
 
-// Runs body(begin, end) over n points split into contiguous ranges, one per worker, with
-// the interpreter lock released. The first exception of a worker is rethrown here.
+// n * k / w, without overflow (k <= w).
+inline py::ssize_t split_point(py::ssize_t n, int k, int w) {
+  return n / w * k + n % w * k / w;
+}
+
+// Runs body(begin, end, check) over n points split into contiguous ranges, one per
+// worker, with the interpreter lock released; `check` is the checkpoint the range's points
+// pass. The calling thread computes the first range. A worker that cannot be started (no
+// memory for its stack, a limit on processes) leaves its range to the calling thread. The
+// first exception of a range stops the others and is rethrown here; an interrupt raises
+// the pending Python exception once every worker has ended.
 template <class Body>
 void run_split(py::ssize_t n, int threads, py::ssize_t min_points, Body body) {
   const int w = workers_for(n, threads, min_points);
-  py::gil_scoped_release release;
+  const int stride = check_stride(min_points);
+  call_control control;
   if (w <= 1) {
-    body(py::ssize_t{0}, n);
+    // Small arrays (and scalars): no thread, nothing to share.
+    {
+      py::gil_scoped_release release;
+      checkpoint mine(control, stride, true);
+      try {
+        body(py::ssize_t{0}, n, mine);
+      } catch (const stopped&) {
+      }
+    }
+    if (control.interrupted) throw py::error_already_set();
     return;
   }
   std::vector<std::exception_ptr> errors(static_cast<std::size_t>(w));
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(w - 1));
-  auto range = [&](int k) {
-    const py::ssize_t b = n * k / w;
-    const py::ssize_t e = n * (k + 1) / w;
+  {
+    py::gil_scoped_release release;
+    // Never throws: a worker's exception must not leave its thread.
+    auto range = [&](int k, checkpoint& check) noexcept {
+      if (control.stop.load(std::memory_order_relaxed)) return;
+      const py::ssize_t b = split_point(n, k, w);
+      const py::ssize_t e = split_point(n, k + 1, w);
+      try {
+        body(b, e, check);
+      } catch (const stopped&) {
+      } catch (...) {
+        errors[static_cast<std::size_t>(k)] = std::current_exception();
+        control.stop.store(true, std::memory_order_relaxed);
+      }
+    };
+    // The workers that have ended, so that the calling thread, done with its own ranges,
+    // goes on answering signals while it waits for the others.
+    std::mutex ended_lock;
+    std::condition_variable ended_signal;
+    int ended = 0;
+    std::vector<std::thread> pool;
+    int started = 1;
     try {
-      body(b, e);
+      pool.reserve(static_cast<std::size_t>(w - 1));
+      for (int k = 1; k < w; ++k) {
+        pool.emplace_back([&, k] {
+          checkpoint check(control, stride, false);
+          range(k, check);
+          const std::lock_guard<std::mutex> hold(ended_lock);
+          ++ended;
+          ended_signal.notify_one();
+        });
+        ++started;
+      }
     } catch (...) {
-      errors[static_cast<std::size_t>(k)] = std::current_exception();
+      // std::system_error or std::bad_alloc: the threads started so far share the work.
     }
-  };
-  for (int k = 1; k < w; ++k) pool.emplace_back(range, k);
-  range(0);
-  for (std::thread& t : pool) t.join();
+    checkpoint mine(control, stride, true);
+    range(0, mine);
+    for (int k = started; k < w; ++k) range(k, mine);
+    {
+      std::unique_lock<std::mutex> hold(ended_lock);
+      while (!ended_signal.wait_for(hold, checkpoint::period, [&] { return ended == started - 1; })) {
+        hold.unlock();
+        const bool raised = mine.poll();
+        hold.lock();
+        if (raised) break;
+      }
+    }
+    for (std::thread& t : pool) t.join();
+  }
+  if (control.interrupted) throw py::error_already_set();
   for (const std::exception_ptr& e : errors)
     if (e) std::rethrow_exception(e);
 }

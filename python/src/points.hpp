@@ -17,8 +17,10 @@ namespace thinfilm_py {
 
 // Calls range(w, ops, begin, end) for contiguous ranges of the flat indices of `shape`,
 // one per worker, where w walks the arguments from `begin` (w[k] is the address of the
-// element of argument k at the current point; w.next() moves to the next point) and ops
-// are the arguments' views (their element types). Arguments are numpy arrays (see view()).
+// element of argument k at the current point; w.next() moves to the next point, or
+// throws when the call is interrupted: the range's loop needs no check of its own) and
+// ops are the arguments' views (their element types). Arguments are numpy arrays (see
+// view()).
 template <std::size_t N, class Range>
 void for_ranges(const shape_t& shape, const std::array<py::array, N>& args, int threads, py::ssize_t min_points,
                 Range range) {
@@ -28,9 +30,9 @@ void for_ranges(const shape_t& shape, const std::array<py::array, N>& args, int 
     ops[k] = view(args[k], shape);
     refs[k] = &ops[k];
   }
-  run_split(count_of(shape), threads, min_points, [&](py::ssize_t begin, py::ssize_t end) {
+  run_split(count_of(shape), threads, min_points, [&](py::ssize_t begin, py::ssize_t end, checkpoint& check) {
     if (begin >= end) return;
-    walker<N> w(shape, refs, begin);
+    walker<N> w(shape, refs, begin, check);
     range(w, ops, begin, end);
   });
 }

@@ -4,13 +4,18 @@ Numbers are handed to the extension module as numpy arrays whose elements it rea
 place: single or double precision reals, single or double precision complex numbers,
 64-bit integers. An array of another numeric type is converted once; nothing is ever
 broadcast into a copy: the extension reads every argument through its strides.
+
+One rule for scalars and arrays, whatever their type: booleans (Python's or numpy's) are
+not numbers here; a complex number is not a real one; a finite value too large for a double is
+refused rather than taken for an infinity; masked arrays are refused (their masked
+elements would be computed as data). Messages show the value given.
 """
 
+import decimal
+import math
 import numbers
 
 import numpy as np
-
-_REAL_KINDS = "fiub"
 
 
 def threads():
@@ -24,13 +29,54 @@ def threads():
     return min(int(n), 256)
 
 
-def _array(name, value):
+def _bool(v):
+    return isinstance(v, (bool, np.bool_))
+
+
+def _complex(v):
+    # Anything complex that is not real: Python's, numpy's, or another type's.
+    return isinstance(v, numbers.Complex) and not isinstance(v, numbers.Real)
+
+
+def shown(v):
+    """``v`` for a message: as given, abbreviated when it is long."""
+    if isinstance(v, numbers.Integral) and not _bool(v):
+        v = int(v)
+        # A huge integer in full would drown the message (and Python refuses to print
+        # one of more than 4300 digits).
+        return str(v) if v.bit_length() <= 100 else f"{decimal.Decimal(v):.6e}"
+    try:
+        text = str(v)
+    except ValueError:
+        return f"a {type(v).__name__} too long to print"
+    return text if len(text) <= 60 else f"{text[:28]}...{text[-28:]}"
+
+
+_NUMBERS = "a number or an array of numbers"
+
+
+def _array(name, value, what=_NUMBERS):
     if isinstance(value, (str, bytes)):
-        raise TypeError(f"{name} must be a number or an array of numbers, not {value!r}")
+        raise TypeError(f"{name} must be {what}, not {value!r}")
+    if isinstance(value, np.ma.MaskedArray):
+        raise TypeError(
+            f"{name}: masked arrays are not accepted; pass the data (e.g. a.filled(value))"
+            " and mask the results"
+        )
     try:
         a = np.asarray(value)
     except (TypeError, ValueError) as e:
-        raise TypeError(f"{name} must be a number or an array of numbers: {e}") from None
+        raise TypeError(f"{name} must be {what}: {e}") from None
+    if a.dtype.kind == "b":
+        raise TypeError(f"{name} must be {what}, not a boolean")
+    if a.dtype.kind == "O":
+        # Python numbers of other kinds (fractions, decimals, huge integers): numbers, and
+        # no booleans.
+        for v in a.flat:
+            if _bool(v):
+                raise TypeError(f"{name} must be {what}, not a boolean")
+            if not isinstance(v, numbers.Number):
+                raise TypeError(f"{name} must be {what}, not {shown(v)}")
     return a
 
 
@@ -40,14 +86,37 @@ def _aligned(a):
     return a if a.flags.aligned else a.copy()
 
 
-def _objects(name, a, dtype):
-    # Python numbers of other kinds (fractions, decimals, huge integers), converted once.
-    if not all(isinstance(v, numbers.Number) for v in a.flat):
-        raise TypeError(f"{name} must be a number or an array of numbers")
+def _too_large(name, v):
+    return OverflowError(f"{name} value {shown(v)} is too large for a float")
+
+
+def _infinite(v):
+    return v == math.inf or v == -math.inf
+
+
+def _narrowed(name, a, dtype):
+    """``a`` converted to ``dtype``; a finite value that becomes infinite is refused."""
     try:
-        return a.astype(dtype)
-    except (TypeError, ValueError, OverflowError):
-        raise TypeError(f"{name} must be a number or an array of numbers") from None
+        with np.errstate(over="ignore"):
+            out = a.astype(dtype)
+    except OverflowError:
+        # Python integers and fractions beyond the range of a double.
+        convert = complex if np.dtype(dtype).kind == "c" else float
+        for v in a.flat:
+            try:
+                convert(v)
+            except OverflowError:
+                raise _too_large(name, v) from None
+        raise TypeError(f"{name} must be {_NUMBERS}") from None
+    except (TypeError, ValueError):
+        raise TypeError(f"{name} must be {_NUMBERS}") from None
+    # Long doubles and decimals become infinities without an error.
+    for i in np.flatnonzero(np.isinf(out)):
+        v, got = a.flat[i], out.flat[i]
+        parts = ((got.real, getattr(v, "real", v)), (got.imag, getattr(v, "imag", 0)))
+        if any(math.isinf(g) and not _infinite(given) for g, given in parts):
+            raise _too_large(name, v)
+    return out
 
 
 def real(name, value):
@@ -55,15 +124,17 @@ def real(name, value):
     a = _array(name, value)
     if a.dtype == np.float32 or a.dtype == np.float64:
         return _aligned(a)
-    if a.dtype.kind in _REAL_KINDS:
+    if a.dtype.kind in "iu":
         return a.astype(np.float64)
+    if a.dtype.kind == "f":
+        return _narrowed(name, a, np.float64)
     if a.dtype.kind == "c":
         raise TypeError(f"{name} must be real, not complex")
     if a.dtype.kind == "O":
-        if any(isinstance(v, complex) for v in a.flat):
+        if any(_complex(v) for v in a.flat):
             raise TypeError(f"{name} must be real, not complex")
-        return _objects(name, a, np.float64)
-    raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
+        return _narrowed(name, a, np.float64)
+    raise TypeError(f"{name} must be {_NUMBERS}, not {a.dtype} data")
 
 
 def complex_(name, value):
@@ -71,21 +142,45 @@ def complex_(name, value):
     a = _array(name, value)
     if a.dtype == np.complex64 or a.dtype == np.complex128:
         return _aligned(a)
-    if a.dtype.kind in _REAL_KINDS or a.dtype.kind == "c":
+    if a.dtype.kind in "iu":
         return a.astype(np.complex128)
+    if a.dtype.kind in "fc":
+        return _narrowed(name, a, np.complex128)
     if a.dtype.kind == "O":
-        return _objects(name, a, np.complex128)
-    raise TypeError(f"{name} must be a number or an array of numbers, not {a.dtype} data")
+        return _narrowed(name, a, np.complex128)
+    raise TypeError(f"{name} must be {_NUMBERS}, not {a.dtype} data")
 
 
-def integer(name, value):
-    """``value`` as an array of 64-bit integers; reals must be whole numbers."""
-    a = _array(name, value)
-    if a.dtype.kind in "iub":
-        return a.astype(np.int64)
-    if a.dtype.kind == "f" and np.all(np.isfinite(a)) and np.all(a == np.round(a)):
-        return a.astype(np.int64)
-    raise TypeError(f"{name} must be an integer or an array of integers")
+def _whole(v):
+    if isinstance(v, numbers.Integral):
+        return True
+    if _complex(v):
+        return False
+    try:
+        return v == math.floor(v)
+    except OverflowError:  # an infinity: whole, and out of any range
+        return True
+    except (TypeError, ValueError):
+        return False
+
+
+def integer(name, value, what):
+    """``value`` as an array of whole numbers as given (integers, whole reals, or Python
+    numbers in an object array), for the caller to check their range before converting
+    them; ``what`` says what is expected, for the message."""
+    a = _array(name, value, what)
+    kind = a.dtype.kind
+    if kind in "iu":
+        return a
+    if kind == "f":
+        fraction = ~(np.isinf(a) | (a == np.round(a)))
+    elif kind == "O":
+        fraction = np.array([not _whole(v) for v in a.flat], dtype=bool).reshape(a.shape)
+    else:
+        raise TypeError(f"{name} must be {what}, not {a.dtype} data")
+    if fraction.any():
+        raise TypeError(f"{name} must be {what}, not {shown(a[fraction].flat[0])}")
+    return a
 
 
 def shape(named):

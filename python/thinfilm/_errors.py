@@ -23,7 +23,8 @@ class SolverWarning(NumericalWarning):
 
 class StressFitError(ArithmeticError):
     """``optconst.constants``: the stressed silica coefficients could not be fitted for
-    this stress (the program ends with "STOP 7"). ``stress`` is the stress in MPa."""
+    this stress (the program ends with "STOP 7"). ``stress`` is the stress in MPa as it was
+    given (the fit takes it in single precision, where 1e308 is already infinite)."""
 
     def __init__(self, stress):
         self.stress = stress

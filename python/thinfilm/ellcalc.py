@@ -16,6 +16,11 @@ Conventions, as in the program:
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
 arrays (single precision), or of plain Python numbers when every argument is a scalar.
 NaN and infinities go through as the program lets them through.
+
+Masked arrays are refused (TypeError): their masked elements would be computed as data;
+pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
+numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a second,
+with no result.
 """
 
 import typing

@@ -11,9 +11,13 @@ returned as Python complex numbers. The wavelength is in nm, the photon energy i
 
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
 arrays (complex64), or of plain Python complex numbers when every argument is a scalar.
+
+Masked arrays are refused (TypeError): their masked elements would be computed as data;
+pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
+numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a second,
+with no result.
 """
 
-import numbers
 import typing
 
 import numpy as np
@@ -58,6 +62,9 @@ class Constants(typing.NamedTuple):
     index_2: typing.Any
 
 
+_MENU = "a menu number (1 to 9), a menu label, or an array of menu numbers"
+
+
 def _material_number(material):
     if isinstance(material, str):
         number = _NUMBERS.get(material.strip().lower())
@@ -67,23 +74,27 @@ def _material_number(material):
                 f"unknown material {material!r}; the materials are {known} (or 1 to 9)"
             )
         return np.asarray(number, dtype=np.int64)
-    if isinstance(material, bool):
-        raise TypeError("material must be a menu number (1 to 9) or a menu label")
-    if isinstance(material, numbers.Integral):
-        if not 1 <= material <= 9:
-            raise ValueError(f"unknown material {material}; the menu numbers are 1 to 9")
-        numbers_ = np.asarray(int(material), dtype=np.int64)
-    else:
-        try:
-            numbers_ = _args.integer("material", material)
-        except TypeError:
-            raise TypeError(
-                "material must be a menu number (1 to 9), a menu label, or an array of numbers"
-            ) from None
-    if numbers_.size and (numbers_.min() < 1 or numbers_.max() > 9):
-        bad = numbers_[(numbers_ < 1) | (numbers_ > 9)].flat[0]
+    # Checked as given: a whole number out of the menu is named before any conversion.
+    given = _args.integer("material", material, _MENU)
+    outside = np.asarray((given < 1) | (given > 9), dtype=bool)
+    if outside.any():
+        bad = _args.shown(given[outside].flat[0])
         raise ValueError(f"unknown material {bad}; the menu numbers are 1 to 9")
-    return numbers_
+    return given.astype(np.int64)
+
+
+def _check_range(named, shape, asks, name, bad, rule):
+    """Refuses the first point (in C order) whose material asks for the argument ``name``
+    and whose value is ``bad`` (a boolean array of the argument's shape)."""
+    if not bad.any():
+        return
+    refused = np.isin(np.broadcast_to(named["material"], shape), asks) & bad
+    if refused.any():
+        at = np.flatnonzero(refused)[0]
+        value = _args.shown(np.broadcast_to(named[name], shape).flat[at])
+        material = np.broadcast_to(named["material"], shape).flat[at]
+        where = f" (flat index {at})" if shape else ""
+        raise ValueError(f"{name} must {rule}, not {value}, for material {material}{where}")
 
 
 def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rate=0.0, stress=0.0):
@@ -153,15 +164,16 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
         "si_c_rate": _args.real("si_c_rate", si_c_rate),
         "stress": _args.real("stress", stress),
     }
-    present = np.unique(nat)
-    if np.isin(present, _ASK_VOIDS).any() and np.any(named["voids"] > 1):
-        raise ValueError("voids must be at most 1 (the volume fraction of voids)")
-    rate = named["si_c_rate"]
-    if np.isin(present, _ASK_RATE).any() and (np.any(rate > 1) or np.any(rate < 0)):
-        raise ValueError("si_c_rate must lie between 0 and 1")
     shape = _args.shape(named)
+    # Each point as the program asks it: only its material's questions are checked.
+    voids, rate = named["voids"], named["si_c_rate"]
+    _check_range(named, shape, _ASK_VOIDS, "voids", voids > 1, "be at most 1 (a fraction)")
+    _check_range(
+        named, shape, _ASK_RATE, "si_c_rate", (rate > 1) | (rate < 0), "lie between 0 and 1"
+    )
     out = _core.optconst_constants(shape, _args.threads(), by_energy, *named.values())
-    failed_at, failed_stress = out[4], out[5]
+    failed_at = out[4]
     if failed_at >= 0:
-        raise StressFitError(float(failed_stress))
+        # The stress as given (the fit took it in single precision).
+        raise StressFitError(float(np.broadcast_to(named["stress"], shape).flat[failed_at]))
     return _args.finish(Constants, out[:4], _args.all_scalar(named))

@@ -2,6 +2,7 @@
 messages as data, warnings and exceptions, and independence from the thread count."""
 
 import math
+import numbers
 from fractions import Fraction
 
 import numpy as np
@@ -41,11 +42,55 @@ def threads():
         (lambda: ellcalc.psi_delta(film_index=1.5 + 0.1j), TypeError, "film_index must be real"),
         (lambda: ellcalc.substrate_index(psi={"a": 1}), TypeError, "psi"),
         (lambda: waferbow.continue_pass((1.0, 2.0)), TypeError, "first_state"),
+        # The value shown is the one given, whatever its type; scalars and arrays alike.
+        (lambda: optconst.constants(1e300, wavelength=600), ValueError, r"material 1e\+300;"),
+        (lambda: optconst.constants(-1e30, wavelength=600), ValueError, r"material -1e\+30;"),
+        (lambda: optconst.constants([2, np.inf], wavelength=600), ValueError, "material inf;"),
+        (lambda: optconst.constants(np.nan, wavelength=600), TypeError, "not nan"),
+        (lambda: optconst.constants([2, 10**30], wavelength=600), ValueError, "0000000000;"),
+        (lambda: optconst.constants(np.uint64(2**63), wavelength=600), ValueError, " 92233"),
+        (lambda: optconst.constants(np.True_, wavelength=600), TypeError, "boolean"),
+        (lambda: optconst.constants([True], wavelength=600), TypeError, "boolean"),
+        (lambda: ellcalc.psi_delta(thickness=10**400), OverflowError, r"1\.000000e\+400 is too"),
+        (lambda: ellcalc.psi_delta(substrate=[1, -(10**400)]), OverflowError, "substrate"),
+        (lambda: ellcalc.psi_delta(angle=np.longdouble("1e400")), OverflowError, "too large"),
+        (lambda: waferbow.first_state(bow=Fraction(10**400)), OverflowError, "too large"),
+        (lambda: ellcalc.psi_delta(thickness=np.True_), TypeError, "boolean"),
+        (lambda: waferbow.first_state(bow=np.array([1, True], dtype=object)), TypeError, "bool"),
+        (lambda: ellcalc.psi_delta(angle=np.array([1, np.complex64(1j)], dtype=object)),
+         TypeError, "angle must be real"),
+        (lambda: ellcalc.reflection(film_index=np.array([Fraction(3, 2), _Gaussian()])),
+         TypeError, "film_index must be real"),
+        (lambda: ellcalc.psi_delta(thickness=np.ma.masked_array([0.0, 1.0], mask=[0, 1])),
+         TypeError, "masked"),
+        (lambda: optconst.constants(np.ma.masked_array([2]), wavelength=600), TypeError, "mask"),
+        (lambda: optconst.constants([2, 4], wavelength=600, voids=[0, 2]),
+         ValueError, r"voids .*not 2\.0, for material 4 \(flat index 1\)"),
+        (lambda: optconst.constants([[8], [2]], wavelength=600, si_c_rate=[-1, 0.5]),
+         ValueError, r"si_c_rate .*not -1\.0, for material 8 \(flat index 0\)"),
     ],
 )
 def test_bad_arguments(call, error, words):
     with pytest.raises(error, match=words):
         call()
+
+
+class _Gaussian:
+    """A complex number of another type than Python's and numpy's."""
+
+    def __complex__(self):
+        return 1j
+
+
+numbers.Complex.register(_Gaussian)
+
+
+def test_rates_are_checked_only_where_the_material_asks_them():
+    kw = {"wavelength": 632.8, "x": 1.0}
+    both = optconst.constants([2, 4, 6], voids=[2.0, 0.5, -3.0], si_c_rate=[5.0, 9.0, 2.0], **kw)
+    for i, (material, voids) in enumerate([(2, 2.0), (4, 0.5), (6, -3.0)]):
+        one = optconst.constants(material, voids=voids, si_c_rate=[5.0, 9.0, 2.0][i], **kw)
+        assert one == tuple(v[i].item() for v in both)
 
 
 def test_threads_setting_is_checked(threads):
@@ -160,10 +205,12 @@ def test_solver_failures_warn_and_the_pass_goes_on():
     assert r.regressions[1] == 10000 and r.regressions[0] < 10000
 
 
-def test_failed_stress_fit_raises_and_names_the_stress():
-    with pytest.raises(StressFitError, match="1e\\+30 MPa") as caught:
-        optconst.constants("SiO2", wavelength=[632.8, 500.0], stress=[0.0, 1e30])
-    assert caught.value.stress == pytest.approx(1e30)
+@pytest.mark.parametrize("stress", [1e30, 1e308])  # 1e308 is infinite in single precision
+def test_failed_stress_fit_raises_and_names_the_stress(stress):
+    stresses = np.array([[0.0], [stress]])
+    with pytest.raises(StressFitError, match=f"{stress:g} MPa".replace("+", "\\+")) as caught:
+        optconst.constants("SiO2", wavelength=[632.8, 500.0], stress=stresses)
+    assert caught.value.stress == stress
     # The interpreter goes on, and other stresses are not disturbed.
     silica = optconst.constants("SiO2", wavelength=632.8)
     assert silica.index.real == pytest.approx(1.45702, abs=1e-5)
