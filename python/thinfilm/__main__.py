@@ -2,6 +2,10 @@
 
 import sys
 
-from thinfilm.cli import main
+try:
+    from thinfilm.cli import main
+except KeyboardInterrupt:
+    # Ctrl-C while the modules load: the same quiet end as during a command.
+    sys.exit(130)
 
 sys.exit(main())

@@ -10,12 +10,16 @@ Commands::
 Every command writes a picture (PNG, SVG or PDF, by the output name's
 extension) or, for an output name ending in ``.csv``, the table of what it
 would draw; ``--csv FILE`` writes that table beside a picture. Errors end the
-command with status 2 before any file is written.
+command with status 2 before any file is written; an interrupt (Ctrl-C) ends
+it with status 130, SIGTERM and SIGHUP with the signal, leaving no file.
 """
 
 import argparse
 import math
 import os
+import re
+import signal
+import stat
 import sys
 import warnings
 
@@ -23,13 +27,44 @@ import numpy as np
 
 from thinfilm import StressFitError, ellcalc, waferbow
 from thinfilm.charts import ChartError
-from thinfilm.charts.output import FORMATS, figure_writer, file_format, text_writer, write_files
+from thinfilm.charts.output import FORMATS, figure_writer, file_format, table_writer, write_files
 
 PROG = "thinfilm"
+# The signals that end a command once its files are cleaned up.
+_ENDING_SIGNALS = tuple(getattr(signal, name) for name in ("SIGINT", "SIGTERM", "SIGHUP")
+                        if hasattr(signal, name))
 
 
 class _Failure(Exception):
     """An error that ends the command with status 2 and one line on standard error."""
+
+
+class _Signalled(BaseException):
+    """A SIGTERM or SIGHUP received: unwinds the command like an interrupt."""
+
+    def __init__(self, number):
+        super().__init__(number)
+        self.number = number
+
+
+class _Parser(argparse.ArgumentParser):
+    """An argument parser that reads every negative number as a value, not an option.
+
+    Examples
+    --------
+    >>> p = _Parser(prog="t")
+    >>> _ = p.add_argument("--angle", type=float)
+    >>> _ = p.add_argument("--range")
+    >>> p.parse_args(["--angle", "-7e1", "--range", "-3:-1"])
+    Namespace(angle=-70.0, range='-3:-1')
+    """
+
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        # A minus then a digit, a point and a digit, inf or nan: -7e1, -.5, -1.e3, -inf,
+        # and the values made of numbers (-3:-1, -5,10, -3.8-0.02j). No option of
+        # the command line begins so.
+        self._negative_number_matcher = re.compile(r"^-(?:\d|\.\d|inf|nan)", re.IGNORECASE)
 
 
 # Option values ------------------------------------------------------------------------------
@@ -97,6 +132,13 @@ def _range(text):
     return start, stop
 
 
+def _thickness_range(text):
+    start, stop = _range(text)
+    if start < 0:
+        raise argparse.ArgumentTypeError("range %r begins below 0" % text)
+    return start, stop
+
+
 # The parser ---------------------------------------------------------------------------------
 
 def _output_options(parser):
@@ -119,7 +161,7 @@ def _setting_options(parser, what):
 
 def build_parser():
     """Return the argument parser of the whole command line."""
-    parser = argparse.ArgumentParser(
+    parser = _Parser(
         prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
         description="Charts and tables of the thin-film calculators' results: Psi-Delta\n"
                     "trajectories, n and k spectra, bow predictions and wafer maps.")
@@ -191,7 +233,7 @@ def build_parser():
                    help="E/(1-NU) of silicon in 1E5 MPa (default 2.28)")
     p.add_argument("--modulus-sio2", type=_positive, metavar="E5MPA",
                    help="E/(1-NU) of silica in 1E5 MPa (default 0.863)")
-    p.add_argument("--to-silica", type=_range, required=True, metavar="FROM:TO",
+    p.add_argument("--to-silica", type=_thickness_range, required=True, metavar="FROM:TO",
                    help="range of the new silica thickness in um")
     p.add_argument("--to-silicon", type=_positive, metavar="UM",
                    help="new silicon thickness in um (default: unchanged)")
@@ -233,12 +275,32 @@ def build_parser():
 
 # Running a command --------------------------------------------------------------------------
 
+def _same_file(a, b):
+    """Whether paths `a` and `b` name one file: the same device and inode, or the same path."""
+    try:
+        return os.path.samefile(a, b)
+    except OSError:
+        return os.path.realpath(a) == os.path.realpath(b)
+
+
 def _check_outputs(args):
     if file_format(args.output) is None:
         args.parser.error("cannot tell the format of %r: the output name must end in %s"
                           % (args.output, ", ".join("." + f for f in FORMATS)))
-    if args.csv is not None and os.path.abspath(args.csv) == os.path.abspath(args.output):
+    if args.csv is not None and _same_file(args.csv, args.output):
         args.parser.error("--csv and --output name the same file %r" % args.csv)
+    source = getattr(args, "sites", None)
+    if source is None:
+        return
+    try:
+        # Writing over a terminal or /dev/null read from loses nothing.
+        unharmed = stat.S_ISCHR(os.stat(source).st_mode)
+    except OSError:
+        return  # reading it will tell
+    for option, path in (("--output", args.output), ("--csv", args.csv)):
+        if path is not None and not unharmed and _same_file(path, source):
+            args.parser.error("%s %r names the input file %r: it would be replaced"
+                              % (option, path, source))
 
 
 def _write(args, table, draw):
@@ -247,7 +309,7 @@ def _write(args, table, draw):
     files = []
     try:
         if output_format == "csv":
-            files.append((args.output, text_writer(table.csv_text())))
+            files.append((args.output, table_writer(table)))
         else:
             try:
                 import matplotlib
@@ -258,14 +320,23 @@ def _write(args, table, draw):
             matplotlib.use("Agg")
             files.append((args.output, figure_writer(draw(), output_format, args.dpi)))
         if args.csv is not None:
-            files.append((args.csv, text_writer(table.csv_text())))
+            files.append((args.csv, table_writer(table)))
         write_files(files)
     except OSError as error:
         name = error.filename or args.output
         raise _Failure("cannot write %s: %s" % (name, error.strerror or error)) from None
-    except (ValueError, OverflowError) as error:
-        # Values matplotlib cannot place (beyond what its transforms hold).
-        raise _Failure("cannot draw the chart: %s" % error) from None
+    except (ArithmeticError, ValueError, IndexError) as error:
+        # Values matplotlib cannot place (beyond what its transforms and tick
+        # locators hold).
+        raise _Failure("cannot draw the chart: %s" % (error or type(error).__name__)) from None
+
+
+def _chart_failure(args, error):
+    """The _Failure of a ChartError, naming the option out of range when it is known."""
+    argument = getattr(error, "argument", None)
+    if argument is not None and hasattr(args, argument):
+        return _Failure("argument --%s: %s" % (argument.replace("_", "-"), error))
+    return _Failure(str(error))
 
 
 def _run_psi_delta(args):
@@ -275,8 +346,11 @@ def _run_psi_delta(args):
                     substrate=ellcalc.SUBSTRATE)
     setting = {k: v if getattr(args, k) is None else getattr(args, k)
                for k, v in defaults.items()}
-    chart = psi_delta_data(indices=args.index or [ellcalc.FILM_INDEX], measured=args.measured,
-                           fit_index=args.fit_index, **setting)
+    try:
+        chart = psi_delta_data(indices=args.index or [ellcalc.FILM_INDEX],
+                               measured=args.measured, fit_index=args.fit_index, **setting)
+    except ChartError as error:
+        raise _chart_failure(args, error) from None
     stalled = [f.point for f in chart.fits if not f.converged]
     if stalled:
         _warn(args, "the index search of point %s did not settle (converged = 0 in the table)"
@@ -303,6 +377,7 @@ def _run_nk(args):
     stop = args.stop if args.stop is not None else (5.0 if args.energy else 1000.0)
     if not start < stop:
         args.parser.error("the range %g to %g does not go up" % (start, stop))
+    args.load = "for the chart of %d points of %d materials" % (args.points, len(materials))
     chart = nk_data(materials, start, stop, points=args.points, energy=args.energy,
                     voids=args.voids, x=args.x, si_c_rate=args.si_c_rate, stress=args.stress)
     _write(args, chart.table(), lambda: draw_nk(chart, epsilon=args.epsilon))
@@ -313,9 +388,12 @@ def _run_bow(args):
 
     first_state = {k: getattr(args, k) for k in ("diameter", "modulus_si", "modulus_sio2")
                    if getattr(args, k) is not None}
-    chart = bow_data(args.to_silica, bow=args.bow, silicon=args.silicon, silica=args.silica,
-                     to_silicon=args.to_silicon, moment=args.moment, points=args.points,
-                     **first_state)
+    try:
+        chart = bow_data(args.to_silica, bow=args.bow, silicon=args.silicon,
+                         silica=args.silica, to_silicon=args.to_silicon, moment=args.moment,
+                         points=args.points, **first_state)
+    except ChartError as error:
+        raise _chart_failure(args, error) from None
     stalled = int(np.count_nonzero(np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT))
     if stalled:
         _warn(args, "the regression of %d of %d points did not settle within %d steps"
@@ -325,14 +403,17 @@ def _run_bow(args):
 
 def _run_map(args):
     from thinfilm.charts.sites import InputError, read_sites
-    from thinfilm.charts.wafer_map import SETTING_COLUMNS, SITE_COLUMNS, draw_map, map_data
+    from thinfilm.charts.wafer_map import (SETTING_COLUMNS, SITE_COLUMNS, draw_map, map_data,
+                                           outside, wafer_diameter)
 
+    args.load = "to read %s" % args.sites
     try:
         sites = read_sites(args.sites, SITE_COLUMNS, SETTING_COLUMNS)
     except InputError as error:
         raise _Failure(str(error)) from None
     except OSError as error:
         raise _Failure("cannot read %s: %s" % (args.sites, error.strerror or error)) from None
+    args.load = "for the %d sites of %s" % (len(sites), args.sites)
     chart = map_data(sites, film_index=args.index, fit_index=args.fit_index,
                      wavelength=args.wavelength, angle=args.angle, substrate=args.substrate)
     if args.fit_index:
@@ -340,6 +421,12 @@ def _run_map(args):
         if stalled:
             _warn(args, "the index search of %d of %d sites did not settle (converged = 0 "
                         "in the table)" % (stalled, len(sites)))
+    if file_format(args.output) != "csv":
+        diameter = args.diameter or wafer_diameter(chart.x, chart.y)
+        beyond = outside(chart.x, chart.y, diameter)
+        if beyond:
+            _warn(args, "%d of %d sites lie outside the wafer of %g mm drawn"
+                  % (beyond, len(sites), diameter))
     _write(args, chart.table(), lambda: draw_map(chart, diameter=args.diameter))
 
 
@@ -347,30 +434,106 @@ def _warn(args, message):
     print("%s: warning: %s" % (args.parser.prog, message), file=sys.stderr)
 
 
+class _EndingSignals:
+    """For the time of a command, SIGINT, SIGTERM and SIGHUP raise an exception.
+
+    The command then unwinds, and its temporary files are removed, as after
+    an error. The first signal alone does so: the ones that follow wait for
+    the end of that cleanup. Signals ignored at the start (nohup) stay ignored.
+    """
+
+    def __init__(self):
+        self.received = None
+        self.previous = {}
+
+    def _handle(self, number, frame):
+        if self.received is not None:
+            return
+        self.received = number
+        if number == signal.SIGINT:
+            raise KeyboardInterrupt
+        raise _Signalled(number)
+
+    def __enter__(self):
+        for number in _ENDING_SIGNALS:
+            try:
+                previous = signal.getsignal(number)
+                if previous is not signal.SIG_IGN:
+                    signal.signal(number, self._handle)
+                    self.previous[number] = previous
+            except (ValueError, OSError):
+                pass  # not the main thread: signals keep their handlers
+        return self
+
+    def __exit__(self, *exception):
+        for number, previous in self.previous.items():
+            signal.signal(number, signal.SIG_DFL if previous is None else previous)
+        return False
+
+
+def _end_by_signal(number):
+    """End the process as `number` does by default (after the cleanup); return 128 + n."""
+    sys.stdout.flush()
+    sys.stderr.flush()
+    try:
+        signal.signal(number, signal.SIG_DFL)
+        signal.pthread_sigmask(signal.SIG_UNBLOCK, {number})
+        os.kill(os.getpid(), number)
+    except (AttributeError, ValueError, OSError):
+        pass
+    return 128 + number
+
+
+def _run(args):
+    # The package's numerical warnings (and any other a user should see), once
+    # each, as one line on standard error; deprecations are for developers.
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        warnings.simplefilter("ignore", DeprecationWarning)
+        warnings.simplefilter("ignore", PendingDeprecationWarning)
+        try:
+            args.run(args)
+        finally:
+            for message in dict.fromkeys(str(w.message) for w in caught):
+                _warn(args, message)
+
+
 def main(argv=None):
     """Run the command line with `argv` (sys.argv[1:] by default); return the exit status.
 
     0 when the files are written; 2 after a usage error (with the usage) or an
-    error in the input, with one line on standard error, and no file written.
+    error in the input, with one line on standard error, and no file written;
+    130 after an interrupt (Ctrl-C), quietly, with no file written. SIGTERM and
+    SIGHUP end the process by the same signal, once the files begun are removed.
     """
     parser = build_parser()
-    try:
-        args = parser.parse_args(argv)
-        _check_outputs(args)
-        # The package's numerical warnings (and any other a user should see), once
-        # each, as one line on standard error; deprecations are for developers.
-        with warnings.catch_warnings(record=True) as caught:
-            warnings.simplefilter("always")
-            warnings.simplefilter("ignore", DeprecationWarning)
-            warnings.simplefilter("ignore", PendingDeprecationWarning)
-            try:
-                args.run(args)
-            finally:
-                for message in dict.fromkeys(str(w.message) for w in caught):
-                    _warn(args, message)
-    except SystemExit as end:
-        return 0 if end.code is None else end.code
-    except (_Failure, ChartError, StressFitError) as error:
-        print("%s: error: %s" % (args.parser.prog, error), file=sys.stderr)
-        return 2
-    return 0
+    prog = parser.prog
+    args = None
+    with _EndingSignals() as signals:
+        try:
+            args = parser.parse_args(argv)
+            prog = args.parser.prog
+            args.load = None
+            _check_outputs(args)
+            _run(args)
+        except SystemExit as end:
+            return 0 if end.code is None else end.code
+        except (_Failure, ChartError, StressFitError) as error:
+            print("%s: error: %s" % (prog, error), file=sys.stderr)
+            return 2
+        except (KeyboardInterrupt, _Signalled):
+            received = signals.received
+        except MemoryError:
+            load = getattr(args, "load", None)
+            print("%s: error: not enough memory%s" % (prog, " " + load if load else ""),
+                  file=sys.stderr)
+            return 2
+        except Exception as error:
+            # The last resort: an error not foreseen above, on one line all the same.
+            print("%s: error: %s: %s" % (prog, type(error).__name__, error), file=sys.stderr)
+            return 2
+        else:
+            return 0
+    if received in (None, getattr(signal, "SIGINT", None)):
+        return 130
+    return _end_by_signal(received)

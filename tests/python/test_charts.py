@@ -141,3 +141,15 @@ def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
     for name in ("film_index", "thickness", "period", "psi", "delta", "converged"):
         _same(getattr(fitted.result, name), getattr(r, name))
     assert fitted.table().names[-2:] == ["film_index", "converged"]
+
+
+def test_a_map_shows_the_sites_outside_the_wafer_drawn():
+    pytest.importorskip("matplotlib")
+    from thinfilm.charts.wafer_map import draw_map
+
+    sites = _sites({"x": [0.0, 60.0, -70.0], "y": [0.0, 0.0, 10.0], "psi": [43.61] * 3,
+                    "delta": [75.97] * 3})
+    figure = draw_map(map_data(sites), diameter=10.0)
+    left, right = figure.axes[0].get_xlim()
+    assert left < -70 and right > 60
+    assert len(figure.axes[0].collections[0].get_offsets()) == 3

@@ -159,9 +159,30 @@ ERRORS = [
      "unreadable CSV line"),
     (["map", "sites.csv", "-o", "m.png"], b"x,y,psi,delta\n0,0,43.6,7\xe96\n",
      "sites.csv, line 2, column 4:", "not UTF-8"),
+    (["map", "sites.csv", "-o", "m.png"], b"x,y,psi,delta\n0,0,4\x003,76\n",
+     "sites.csv, line 2, column 3:", "a NUL byte: binary data"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta\n" + "1" * (1 << 21),
+     "sites.csv, line 2:", "a line longer than 1048576 bytes"),
     (["map", "absent.csv", "-o", "m.png"], None, "cannot read absent.csv", "No such file"),
     (["chart", "bow", "--to-silica", "1:3", "-o", "no/such/folder/b.png"], None,
-     "cannot write", "No such file"),
+     "error: cannot write no/such/folder/b.png:", "No such file"),
+    # Values beyond what the arithmetic holds: the option to blame is named.
+    (["chart", "bow", "--to-silicon", "1e-300", "--to-silica", "0.1:3", "-o", "b.png"], None,
+     "error: argument --to-silicon:", "thin-film scaling of the bow overflows"),
+    (["chart", "bow", "--silica", "5e-324", "--to-silica", "0.1:3", "-o", "b.png"], None,
+     "error: argument --silica:", "overflows"),
+    (["chart", "bow", "--diameter", "1e300", "--to-silica", "0.1:3", "-o", "b.png"], None,
+     "error: argument --diameter:", "no finite radius"),
+    (["chart", "psi-delta", "--wavelength", "1e300", "-o", "p.png"], None,
+     "error: argument --wavelength:", "out of range"),
+    (["chart", "psi-delta", "--wavelength", "1e-300", "-o", "p.png"], None,
+     "error: argument --wavelength:", "out of range"),
+    (["chart", "psi-delta", "--angle", "1e300", "-o", "p.png"], None,
+     "error: argument --angle:", "out of range"),
+    (["chart", "nk", "Si", "--to", "1.7e308", "-o", "n.png"], None, "chart nk: error:",
+     "cannot draw the chart"),
+    (["chart", "bow", "--to-silica", "-3:-1", "-o", "b.png"], None, "usage:",
+     "argument --to-silica: range '-3:-1' begins below 0"),
 ]
 
 
@@ -176,6 +197,17 @@ def test_errors_end_with_status_2_and_leave_no_file(argv, sites, where, what, in
     assert status == 2 and out == ""
     assert where in err and what in err
     assert _files(tmp_path) == []
+
+
+@pytest.mark.parametrize("argv", [
+    ["chart", "psi-delta", "--angle", "-7e1", "--measured", "-5,-10", "--substrate",
+     "-3.8-0.02j"],
+    ["chart", "bow", "--moment", "-1e3", "--bow", "-.5", "--to-silica", "0:1", "--points", "3"],
+    ["chart", "nk", "Si", "SiO2", "--stress", "-1.e3", "--x", "-0", "--points", "3"],
+])
+def test_negative_numbers_with_an_exponent_are_values(argv, in_tmp):
+    status, _, err = in_tmp(*argv, "-o", "t.csv")
+    assert status == 0 and "expected one argument" not in err
 
 
 def test_a_file_that_cannot_be_written_leaves_the_others_untouched(in_tmp, tmp_path):

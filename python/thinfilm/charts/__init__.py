@@ -9,4 +9,21 @@ only draws them with matplotlib. The command line is ``python3 -m thinfilm``.
 
 
 class ChartError(ValueError):
-    """Arguments for which a chart has nothing to draw."""
+    """Arguments for which a chart has nothing to draw.
+
+    Attributes
+    ----------
+    argument : str or None
+        The name of the argument of the data function found out of range,
+        when one alone is.
+
+    Examples
+    --------
+    >>> error = ChartError("no finite period", argument="wavelength")
+    >>> str(error), error.argument
+    ('no finite period', 'wavelength')
+    """
+
+    def __init__(self, message, argument=None):
+        super().__init__(message)
+        self.argument = argument

@@ -74,7 +74,8 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     Raises
     ------
     ChartError
-        When the first state has no finite radius of curvature (a bow of 0).
+        When the first state has no finite radius of curvature (a bow of 0,
+        a diameter too large), or the thin-film scaling of the bow overflows.
 
     Examples
     --------
@@ -87,7 +88,13 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     silica = waferbow.SILICA if silica is None else silica
     first = waferbow.first_state(bow=bow, silicon=silicon, silica=silica, **first_state)
     if not np.isfinite(first.radius):
-        raise ChartError("the first state has no finite radius of curvature (bow %g um)" % bow)
+        usual = waferbow.first_state(bow=bow, silicon=silicon, silica=silica,
+                                     **dict(first_state, diameter=waferbow.DIAMETER))
+        if bow != 0 and np.isfinite(usual.radius):
+            raise ChartError("the first state has no finite radius of curvature (diameter "
+                             "%g m)" % first_state["diameter"], argument="diameter")
+        raise ChartError("the first state has no finite radius of curvature (bow %g um)" % bow,
+                         argument="bow")
     new_silicon = silicon if to_silicon is None else to_silicon
     new_silica = np.linspace(to_silica[0], to_silica[1], points)
     prediction = waferbow.continue_pass(first, silicon=new_silicon, silica=new_silica,
@@ -95,7 +102,24 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     # The comparison line only, not a model of the package: for a thin film of
     # unchanged stress the bow goes as the film thickness over the square of
     # the substrate thickness.
-    thin_film_bow = bow * (new_silica / silica) * (silicon / new_silicon) ** 2
+    try:
+        squared = (silicon / new_silicon) ** 2
+    except OverflowError:
+        squared = np.inf
+    with np.errstate(over="ignore", invalid="ignore"):
+        ratio = new_silica / silica
+        thin_film_bow = bow * ratio * squared
+    if not np.isfinite(thin_film_bow).all():
+        if not np.isfinite(squared):
+            culprit = "to_silicon" if new_silicon < silicon else "silicon"
+        elif not np.isfinite(ratio).all():
+            culprit = "silica" if silica < 1 else "to_silica"
+        else:
+            culprit = "bow"
+        raise ChartError("the thin-film scaling of the bow overflows (bow %g um, silicon %g "
+                         "to %g um, silica %g to %g..%g um)"
+                         % (bow, silicon, new_silicon, silica, to_silica[0], to_silica[1]),
+                         argument=culprit)
     return BowChart(bow, silicon, silica, new_silicon, moment, new_silica, prediction,
                     thin_film_bow)
 

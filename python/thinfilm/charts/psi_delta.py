@@ -120,10 +120,9 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
     setting = dict(wavelength=wavelength, angle=angle, substrate=substrate)
     trajectories = []
     for film_index in indices:
-        period = ellcalc.psi_delta(film_index=film_index, thickness=[0.0], **setting).period[0]
+        period = _period(film_index, setting)
         if not (math.isfinite(period) and period > 0):
-            raise ChartError("film index %g has no thickness period at %g degrees: it must be "
-                             "above the sine of the angle of incidence" % (film_index, angle))
+            raise _no_period(film_index, setting)
         step = _STEP
         while period / step > _MAX_STEPS:
             step *= 10
@@ -152,6 +151,36 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
                 fits.append(Fit(k + 1, mode, index, r.thickness[k], r.period[k], r.psi[k],
                                 r.delta[k], converged))
     return PsiDeltaChart(wavelength, angle, substrate, trajectories, bare, measured, fits)
+
+
+def _period(film_index, setting):
+    from thinfilm import ellcalc
+
+    return ellcalc.psi_delta(film_index=film_index, thickness=[0.0], **setting).period[0]
+
+
+def _no_period(film_index, setting):
+    """The ChartError for a film index without a finite thickness period, naming its cause.
+
+    Either the index is not above the sine of the angle of incidence, or one
+    value is beyond what the calculation holds: the one whose replacement by
+    its usual value gives the period back.
+    """
+    from thinfilm import ellcalc
+
+    angle = setting["angle"]
+    if not film_index > abs(math.sin(math.radians(angle))):
+        return ChartError("film index %g has no thickness period at %g degrees: it must be "
+                          "above the sine of the angle of incidence" % (film_index, angle))
+    for name, usual, unit in (("wavelength", ellcalc.WAVELENGTH, " nm"),
+                              ("angle", ellcalc.ANGLE, " degrees")):
+        period = _period(film_index, dict(setting, **{name: usual}))
+        if math.isfinite(period) and period > 0:
+            return ChartError("%s %g%s is out of range: film index %g has no finite thickness "
+                              "period with it" % (name, setting[name], unit, film_index),
+                              argument=name)
+    return ChartError("film index %g is out of range: it has no finite thickness period"
+                      % film_index, argument="index")
 
 
 def _broken_at_wraps(psi, delta):

@@ -49,24 +49,41 @@ class Table:
 
     def __init__(self, columns):
         self.names = [name for name, _ in columns]
-        self.values = [list(values) for _, values in columns]
+        # Sequences (lists, arrays) are kept as given: a table of a million rows
+        # holds no copy of its values, nor one object per value.
+        self.values = [values if hasattr(values, "__getitem__") else list(values)
+                       for _, values in columns]
         lengths = {len(values) for values in self.values}
         if len(lengths) > 1:
             raise ValueError("columns of different lengths: %s" % sorted(lengths))
         self.length = lengths.pop() if lengths else 0
 
     def column(self, name):
-        """Return the values of the column called `name`."""
-        return self.values[self.names.index(name)]
+        """Return the values of the column called `name`, as a list."""
+        return list(self.values[self.names.index(name)])
 
     def csv_text(self):
         """Return the table as CSV text: a header line, then one line per row."""
+        out = io.BytesIO()
+        self.write_csv(out)
+        return out.getvalue().decode("utf-8")
+
+    def write_csv(self, stream, rows_per_block=4096):
+        """Write the table as CSV in UTF-8 to the binary file `stream`.
+
+        The text is made and written a block of rows at a time, so that the
+        whole text of a large table is never held in memory.
+        """
         out = io.StringIO()
         writer = csv.writer(out, lineterminator="\n")
         writer.writerow(self.names)
-        for row in zip(*self.values):
+        for count, row in enumerate(zip(*self.values), 1):
             writer.writerow([number_text(v) for v in row])
-        return out.getvalue()
+            if count % rows_per_block == 0:
+                stream.write(out.getvalue().encode("utf-8"))
+                out.seek(0)
+                out.truncate()
+        stream.write(out.getvalue().encode("utf-8"))
 
     @staticmethod
     def concatenate(tables):

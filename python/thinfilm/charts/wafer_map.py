@@ -54,16 +54,31 @@ class MapChart:
         A computed column whose name the input already has replaces it in place.
         """
         computed = dict(self.computed())
-        names = list(self.sites.names)
-        names += [name for name in computed if name not in names]
+        position = {name: k for k, name in enumerate(self.sites.names)}
+        names = list(self.sites.names) + [name for name in computed if name not in position]
         columns = []
         for name in names:
             if name in computed:
                 columns.append((name, np.atleast_1d(computed[name])))
             else:
-                k = self.sites.names.index(name)
-                columns.append((name, [row[k] for row in self.sites.rows]))
+                columns.append((name, _TextColumn(self.sites.rows, position[name])))
         return Table(columns)
+
+
+class _TextColumn:
+    """One column of the rows read, as a sequence, without a copy of its values."""
+
+    def __init__(self, rows, position):
+        self.rows, self.position = rows, position
+
+    def __len__(self):
+        return len(self.rows)
+
+    def __getitem__(self, k):
+        return self.rows[k][self.position]
+
+    def __iter__(self):
+        return (row[self.position] for row in self.rows)
 
 
 def map_data(sites, film_index=None, fit_index=False, **setting):
@@ -119,11 +134,24 @@ def wafer_diameter(x, y):
     return 2 * reach
 
 
-def site_spacing(x, y, sample=400, chunk=50):
+def outside(x, y, diameter):
+    """Return how many sites lie outside a wafer of `diameter` mm.
+
+    Examples
+    --------
+    >>> outside(np.array([0.0, 70.0, 80.0]), np.array([0.0, 20.0, 0.0]), 150.0)
+    1
+    """
+    finite = np.isfinite(x) & np.isfinite(y)
+    return int(np.count_nonzero(np.hypot(x[finite], y[finite]) > diameter / 2))
+
+
+def site_spacing(x, y, sample=400, chunk=None):
     """Return the median distance from a site to its nearest neighbour (mm).
 
     Measured on at most `sample` sites spread over the table, against all
-    sites, `chunk` sites at a time; 0 for fewer than two sites.
+    sites, `chunk` sites at a time (by default as many as keep each step
+    within a few million distances); 0 for fewer than two sites.
 
     Examples
     --------
@@ -136,6 +164,8 @@ def site_spacing(x, y, sample=400, chunk=50):
     if len(x) < 2:
         return 0.0
     chosen = np.unique(np.linspace(0, len(x) - 1, min(sample, len(x))).astype(int))
+    if chunk is None:
+        chunk = max(1, min(50, (1 << 22) // len(x)))
     nearest = []
     for start in range(0, len(chosen), chunk):
         k = chosen[start:start + chunk]
@@ -146,7 +176,10 @@ def site_spacing(x, y, sample=400, chunk=50):
 
 
 def draw_map(chart, diameter=None):
-    """Draw a `MapChart` on a wafer of `diameter` mm and return the figure."""
+    """Draw a `MapChart` on a wafer of `diameter` mm and return the figure.
+
+    Sites outside the wafer are drawn too: the view then reaches them.
+    """
     from matplotlib.figure import Figure
     from matplotlib.patches import Circle
 
@@ -171,9 +204,11 @@ def draw_map(chart, diameter=None):
     # Square markers as wide as the usual distance between neighbouring sites.
     side = site_spacing(x, y)
     if not side > 0:
-        side = math.sqrt(math.pi * diameter ** 2 / 4 / len(x))
+        side = diameter * math.sqrt(math.pi / 4 / len(x))
     side = min(side, diameter / 8)
-    limit = diameter / 2 * 1.04
+    finite = np.isfinite(x) & np.isfinite(y)
+    reach = float(np.max(np.hypot(x[finite], y[finite]), initial=0.0))
+    limit = max(diameter / 2, reach) * 1.04
     points_per_mm = side_in * 72 / (2 * limit)
     size = (side * points_per_mm) ** 2
     stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None

@@ -1,0 +1,156 @@
+"""The command line: the files it keeps safe, and how it ends (errors, interrupts, signals)."""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+import pytest
+
+from test_cli import COMMANDS, write_sites
+from thinfilm.cli import main
+
+SITES = "x,y,psi,delta\n0,0,43.6,76\n1,0,43.6,76\n"
+
+
+@pytest.fixture
+def run(tmp_path, monkeypatch, capsys):
+    """Runs main() in tmp_path, which holds sites.csv; returns (status, stdout, stderr)."""
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "sites.csv").write_text(SITES)
+
+    def run(*argv):
+        try:
+            status = main([str(a) for a in argv])
+        except KeyboardInterrupt:
+            status = "an interrupt that escaped"
+        out, err = capsys.readouterr()
+        return status, out, err
+
+    return run
+
+
+@pytest.mark.parametrize("link, outputs", [
+    (None, ["-o", "sites.csv"]),
+    (None, ["-o", "./sites.csv"]),
+    ("symlink", ["-o", "m.png", "--csv", "other.csv"]),
+    ("hardlink", ["-o", "other.csv"]),
+    ("hardlink", ["-o", "m.csv", "--csv", "other.csv"]),
+])
+def test_an_output_that_names_the_input_is_refused(link, outputs, run, tmp_path):
+    if link == "symlink":
+        (tmp_path / "other.csv").symlink_to("sites.csv")
+    elif link == "hardlink":
+        os.link(tmp_path / "sites.csv", tmp_path / "other.csv")
+    status, _, err = run("map", "sites.csv", *outputs)
+    assert status == 2 and "names the input file 'sites.csv'" in err
+    assert (tmp_path / "sites.csv").read_text() == SITES
+    assert not {"m.png", "m.csv"} & set(os.listdir(tmp_path))
+
+
+def test_csv_and_output_naming_one_file_by_a_link_are_refused(run, tmp_path):
+    (tmp_path / "a.csv").write_text("old")
+    os.link(tmp_path / "a.csv", tmp_path / "b.csv")
+    status, _, err = run(*COMMANDS["bow"], "-o", "a.csv", "--csv", "b.csv")
+    assert status == 2 and "name the same file" in err
+    assert (tmp_path / "a.csv").read_text() == "old"
+
+
+def test_a_replaced_file_keeps_its_mode_and_a_read_only_one_stays_read_only(run, tmp_path):
+    for name, mode in (("private.csv", 0o600), ("read-only.csv", 0o444)):
+        (tmp_path / name).write_text("old")
+        os.chmod(tmp_path / name, mode)
+        status, _, err = run(*COMMANDS["bow"], "-o", name)
+        assert (tmp_path / name).stat().st_mode & 0o777 == mode
+        if os.access(tmp_path / name, os.W_OK) or mode == 0o600:
+            assert status == 0 and (tmp_path / name).read_text().startswith("silicon,")
+        else:
+            # Not replaced, as writing it in place would not be.
+            assert status == 2 and "cannot write read-only.csv: Permission denied" in err
+            assert (tmp_path / name).read_text() == "old"
+    assert not [n for n in os.listdir(tmp_path) if n.endswith(".part")]
+
+
+def test_a_name_of_255_characters_is_written(run, tmp_path):
+    name = "b" * 251 + ".csv"
+    assert run(*COMMANDS["bow"], "-o", name)[0] == 0
+    assert sorted(os.listdir(tmp_path)) == sorted(["sites.csv", name])
+
+
+def _interrupting_writer(figure, file_format, dpi):
+    def write(stream):
+        stream.write(b"\x89PNG half a picture")
+        raise KeyboardInterrupt
+    return write
+
+
+def _raise(error):
+    def function(*args, **kwargs):
+        raise error
+    return function
+
+
+@pytest.mark.parametrize("target, replacement, status, message", [
+    ("thinfilm.cli.figure_writer", _interrupting_writer, 130, ""),
+    ("thinfilm.charts.wafer_map.map_data", _raise(KeyboardInterrupt), 130, ""),
+    ("thinfilm.charts.wafer_map.map_data", _raise(MemoryError), 2,
+     "thinfilm map: error: not enough memory for the 2 sites of sites.csv\n"),
+    ("thinfilm.charts.sites.read_sites", _raise(MemoryError), 2,
+     "thinfilm map: error: not enough memory to read sites.csv\n"),
+    ("thinfilm.charts.wafer_map.draw_map", _raise(RuntimeError("unforeseen")), 2,
+     "thinfilm map: error: RuntimeError: unforeseen\n"),
+])
+def test_interrupts_and_unforeseen_errors_end_quietly_and_leave_nothing(
+        target, replacement, status, message, run, tmp_path, monkeypatch):
+    monkeypatch.setattr(target, replacement)
+    assert run("map", "sites.csv", "-o", "m.png", "--csv", "m.csv") == (status, "", message)
+    assert os.listdir(tmp_path) == ["sites.csv"]
+
+
+def test_sites_outside_the_wafer_drawn_are_counted(tmp_path, monkeypatch, capsys):
+    monkeypatch.chdir(tmp_path)
+    write_sites(tmp_path / "sites.csv", 60)
+    assert main(["map", "sites.csv", "--diameter", "10", "-o", "m.png", "--dpi", "20"]) == 0
+    err = capsys.readouterr().err
+    assert err.startswith("thinfilm map: warning: ") and err.count("\n") == 1
+    assert "of 60 sites lie outside the wafer of 10 mm drawn" in err
+
+
+def _module(*argv, cwd):
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    return subprocess.Popen([sys.executable, "-m", "thinfilm", *argv], cwd=cwd,
+                            env=environment, stderr=subprocess.PIPE, text=True)
+
+
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
+@pytest.mark.parametrize("name, status", [("SIGINT", 130), ("SIGTERM", -signal.SIGTERM),
+                                          ("SIGHUP", -signal.SIGHUP)])
+def test_a_signal_during_the_writing_leaves_no_file(name, status, tmp_path):
+    # A pipe as output is written in place once the table beside it is complete:
+    # with no reader the command waits there, its temporary file made.
+    os.mkfifo(tmp_path / "pipe.csv")
+    process = _module(*COMMANDS["bow"], "-o", "pipe.csv", "--csv", "t.csv", cwd=tmp_path)
+    try:
+        deadline = time.monotonic() + 120
+        while not any(n.endswith(".part") for n in os.listdir(tmp_path)):
+            assert process.poll() is None and time.monotonic() < deadline
+            time.sleep(0.05)
+        process.send_signal(getattr(signal, name))
+        _, err = process.communicate(timeout=120)
+    finally:
+        process.kill()
+    assert process.returncode == status and err == ""
+    assert os.listdir(tmp_path) == ["pipe.csv"]
+
+
+def test_the_page_keeps_quoted_material_names_whole():
+    page = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
+    if not shutil.which("groff"):
+        pytest.skip("groff not installed")
+    # groff as installed: without the sanitizers' run-time a sanitized test run preloads.
+    environment = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+    text = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", page], capture_output=True,
+                          text=True, check=True, timeout=60, env=environment).stdout
+    assert "Siporeux" not in text and "\"Si poreux\"" in " ".join(text.split())
