@@ -1,9 +1,12 @@
-// Complex numbers of the calculators: a stored value is a pair of single-precision reals
-// (`cplx`); formulas are carried in double precision (`cplx_d`) and rounded to single
-// precision only where the result is stored in a named quantity (`narrow`).
+// Complex numbers of the calculators: a stored value is a pair of reals of the routine's
+// real type R (`cplx_of<R>`: `cplx` for single precision, `cplx_d` itself for double);
+// formulas are carried in double precision (`cplx_d`) and rounded to R only where the
+// result is stored in a named quantity (`narrow<R>`, single precision by default). With
+// R = double the rounding is the identity, so the same formula runs wholly in double.
 //
 //   cplx x1 = ...;                       // stored, single precision
 //   cplx b1 = narrow(x1 + s2 / x1);      // the formula in double, one rounding per part
+//   cplx_of<R> b1 = narrow<R>(...);      // the same in a routine templated on R
 //
 // The arithmetic is the plain textbook one, with no recovery rules for infinities: a
 // product or quotient that meets an infinity or a zero divisor gives what the formulas
@@ -14,6 +17,7 @@
 #pragma once
 
 #include <cmath>
+#include <type_traits>
 
 namespace console {
 
@@ -32,8 +36,20 @@ struct cplx_d {
   constexpr cplx_d(cplx c) : re(c.re), im(c.im) {}  // NOLINT(google-explicit-constructor)
 };
 
-// Rounds each part to single precision (ties to even), as storing does.
-constexpr cplx narrow(cplx_d z) { return {static_cast<float>(z.re), static_cast<float>(z.im)}; }
+// The stored complex value of real type R: the single-precision pair, or the double one.
+template <class R>
+using cplx_of = std::conditional_t<std::is_same_v<R, float>, cplx, cplx_d>;
+
+// Rounds each part to R (ties to even), as storing does; the identity for double.
+template <class R = float>
+constexpr cplx_of<R> narrow(cplx_d z) {
+  static_assert(std::is_same_v<R, float> || std::is_same_v<R, double>);
+  if constexpr (std::is_same_v<R, float>) {
+    return {static_cast<float>(z.re), static_cast<float>(z.im)};
+  } else {
+    return z;
+  }
+}
 
 constexpr cplx_d operator+(cplx_d a, cplx_d b) { return {a.re + b.re, a.im + b.im}; }
 constexpr cplx_d operator-(cplx_d a, cplx_d b) { return {a.re - b.re, a.im - b.im}; }
@@ -81,19 +97,20 @@ inline double modulus(cplx_d z) {
   return big * std::sqrt(1.0 + q * q);
 }
 
-// Principal square root, both parts rounded to single precision: the real part is never
-// negative, and on the negative real axis the imaginary part is positive.
+// Principal square root, both parts rounded to R (single precision by default): the real
+// part is never negative, and on the negative real axis the imaginary part is positive.
 //   csqrt({-4, 0}) -> (0, 2),  csqrt({-4, -0.0}) -> (0, 2),  csqrt({0, 0}) -> (0, 0)
-inline cplx csqrt(cplx_d z) {
+template <class R = float>
+cplx_of<R> csqrt(cplx_d z) {
   const double m = modulus(z);
-  if (m == 0.0) return {0.0f, 0.0f};
+  if (m == 0.0) return narrow<R>({0.0, 0.0});
   if (z.re > 0.0) {
     const double re = std::sqrt((m + z.re) / 2.0);
-    return narrow({re, z.im / (2.0 * re)});
+    return narrow<R>({re, z.im / (2.0 * re)});
   }
   double t = std::sqrt((m - z.re) / 2.0);
   if (z.im < 0.0) t = -t;
-  return narrow({z.im / (2.0 * t), t});
+  return narrow<R>({z.im / (2.0 * t), t});
 }
 
 // exp(a + ib) = e^a (cos b, sin b), in double precision.

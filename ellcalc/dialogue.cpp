@@ -89,6 +89,15 @@ void ask_instrument() {
   list_read({ana});
 }
 
+// The film that film1 returns becomes the kept film, period and model Psi, Delta.
+void keep(const film1_result<float>& f) {
+  an = f.an;
+  ep = f.ep;
+  psa = f.psa;
+  dea = f.dea;
+  per = f.per;
+}
+
 // Mode 1: Psi and Delta of a film; they become the kept Psi and Delta.
 void mode_psi_delta() {
   ask_wavelength();
@@ -96,7 +105,8 @@ void mode_psi_delta() {
   ask_substrate();
   ask_film_index();
   ask_thickness();
-  film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  const film1_result<float> f = film1(ol, phi, cn2, mode, ps, de, an, ep);
+  keep(f);
   ps = psa;
   de = dea;
   fmt_write("(1H+,' ',F8.1,' nm, Indice : ',F9.5,' Epaisseur : ',F8.2,' nm',/,' Periode : ',F8.2,' nm',/,"
@@ -111,7 +121,7 @@ void mode_substrate_index() {
   ask_angle();
   ask_psi();
   ask_delta();
-  substrate_index(phi, ps, de, cn2);
+  cn2 = substrate_index(phi, ps, de);
   fmt_write("(1H+,' Indice du substrat : ',2(F9.5,1X),' . ',/)", {cn2});
 }
 
@@ -124,7 +134,9 @@ void mode_film_fit() {
   ask_film_index();
   ask_psi();
   ask_delta();
-  const film1_outcome search = film1(ol, phi, cn2, mode, ps, de, an, ep, psa, dea, per);
+  const film1_result<float> f = film1(ol, phi, cn2, mode, ps, de, an, ep);
+  keep(f);
+  const film1_outcome& search = f.outcome;
   if (!search.converged) fmt_write("(' Conv. lente ! ',/,' S = ',F7.3,' DSS = ',F7.4)", {search.s, search.dss});
   fmt_write("(1H+,' ',F9.2,' nm, Indice : ',F9.5,' Epaisseur : ',F9.3,' nm',/,' Periode : ',F8.2,' nm',/,"
             "' Psi, Delta avant : ',F9.3,1X,F9.3,' degres',/,' Psi, Delta apres : ',E14.7,1X,E14.7,' degres',/)",

@@ -9,69 +9,110 @@
 
 namespace ellcalc {
 
-using console::cplx;
 using console::cplx_d;
 using console::narrow;
 
 namespace {
 
-constexpr double step = 0.001;      // half-step of the central difference in xi1
-constexpr double tolerance = 0.0005;  // on the relative correction of xi1
-constexpr int max_passes = 15;
+// The admittances of a non-absorbing film of s-admittance xi: (xi, 0) and xi + s2 / xi.
+template <class R>
+struct film_admittances {
+  cplx_of<R> x1, b1;
+};
+
+template <class R>
+film_admittances<R> film_of(R xi, R s2) {
+  const cplx_of<R> x1{xi, R{0}};
+  return {x1, narrow<R>(cplx_d(x1) + double{s2} / cplx_d(x1))};
+}
 
 // Phase factor that matches rho for a film of s-admittance xi.
-cplx phase_factor(const float& xi, const float& s2, const cplx& a0, const cplx& a2, const cplx& b0, const cplx& b2,
-                  const cplx& rho) {
-  const cplx x1{xi, 0.0f};
-  const cplx b1 = narrow(cplx_d(x1) + double{s2} / cplx_d(x1));
-  cplx z;
-  cres(a0, x1, a2, b0, b1, b2, rho, z);
-  return z;
+template <class R>
+cplx_of<R> phase_factor(R xi, const media<R>& m, cplx_of<R> rho) {
+  const film_admittances<R> f = film_of<R>(xi, m.s2);
+  return cres<R>(m.a0, f.x1, m.a2, m.b0, f.b1, m.b2, rho);
 }
 
 }  // namespace
 
-film1_outcome film1(const float& ol, const float& phi, const cplx& cn2, const std::int32_t& kind, const float& ps,
-                    const float& de, float& an, float& ep, float& psa, float& dea, float& per) {
-  film1_outcome outcome;
+template <class R>
+film1_result<R> film1(R ol, R phi, cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep) {
+  using traits = real_traits<R>;
+  film1_result<R> out{};
   // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
-  const media m = ambient_and_substrate(phi, cn2);
-  const float& s2 = m.s2;
-  const cplx &a0 = m.a0, &b0 = m.b0, &a2 = m.a2, &b2 = m.b2;
-  float xi1 = stored(std::sqrt(double{an} * an - s2));
+  const media<R> m = ambient_and_substrate<R>(phi, cn2);
+  const R s2 = m.s2;
+  R xi1 = stored<R>(std::sqrt(double{an} * an - s2));
 
-  if (kind != 1) {
-    const cplx rho = ratio_of_psi_delta(ps, de);
-    cplx z1, z2;
-    if (kind == 3) {
-      z1 = phase_factor(xi1, s2, a0, a2, b0, b2, rho);
-      z2 = z1;
+  // The thickness from the phase factors found on either side of xi1 (the same one twice
+  // when there is no search), and the final film: period, folding, Psi and Delta.
+  const auto thickness_of = [&](cplx_of<R> z1, cplx_of<R> z2) {
+    const cplx_of<R> w = narrow<R>((cplx_d(z1) + cplx_d(z2)) / 2.0);
+    return stored<R>(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * traits::four_pi));
+  };
+  const auto finish = [&](R thickness) {
+    film1_result<R> r{};
+    r.an = an;
+    const thickness_and_period<R> tp = thickness_period<R>(ol, xi1, thickness);
+    r.ep = tp.ep;
+    r.per = tp.per;
+    const R ak = 0;
+    const psi_delta_pair<R> pd = psd<R>(an, ak, r.ep, ol, m.a0, m.a2, m.b0, m.b2, s2);
+    r.psa = pd.psi;
+    r.dea = pd.delta;
+    return r;
+  };
+
+  if (kind == 1) return finish(ep);
+
+  const cplx_of<R> rho = ratio_of_psi_delta<R>(ps, de);
+  if (kind == 3) {
+    an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
+    if constexpr (traits::thickness_root_by_fit) {
+      // Build the film of each root; keep the one that gives back ps and de.
+      const film_admittances<R> f = film_of<R>(xi1, s2);
+      const phase_roots<R> z = cres_roots<R>(m.a0, f.x1, m.a2, m.b0, f.b1, m.b2, rho);
+      const bool second_smaller = console::modulus(z.z2) < console::modulus(z.z1);
+      const film1_result<R> first = finish(thickness_of(z.z1, z.z1));
+      const film1_result<R> second = finish(thickness_of(z.z2, z.z2));
+      const auto misfit = [&](const film1_result<R>& r) {
+        const double dpsi = double{r.psa} - ps;
+        const double ddelta = std::remainder(double{r.dea} - de, 360.0);
+        return dpsi * dpsi + ddelta * ddelta;
+      };
+      const double m1 = misfit(first);
+      const double m2 = misfit(second);
+      if (m2 < m1 || (m2 == m1 && second_smaller)) return second;
+      return first;
     } else {
-      // Newton search for the xi1 at which |z| = 1, as it must be for a non-absorbing
-      // film; the derivative of ln|z| is a central difference of half-step `step`.
-      bool converged = false;
-      float dss = 0.0f;
-      for (int pass = 0; pass < max_passes && !converged; ++pass) {
-        z1 = phase_factor(stored(xi1 - step), s2, a0, a2, b0, b2, rho);
-        z2 = phase_factor(stored(xi1 + step), s2, a0, a2, b0, b2, rho);
-        const double l1 = std::log(console::modulus(z1));
-        const double l2 = std::log(console::modulus(z2));
-        dss = stored(step * (l1 + l2) / (l1 - l2));
-        xi1 = stored(double{xi1} + dss);
-        converged = std::fabs(double{dss} / xi1) < tolerance;
-      }
-      outcome = {converged, xi1, dss};
+      const cplx_of<R> z = phase_factor<R>(xi1, m, rho);
+      return finish(thickness_of(z, z));
     }
-    an = stored(std::sqrt(double{xi1} * xi1 + s2));
-    const cplx w = narrow((cplx_d(z1) + cplx_d(z2)) / 2.0);
-    ep = stored(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * four_pi));
   }
 
-  thickness_period(ol, xi1, ep, per);
-
-  const float ak = 0.0f;
-  psd(an, ak, ep, ol, a0, a2, b0, b2, s2, psa, dea);
-  return outcome;
+  // Newton search for the xi1 at which |z| = 1, as it must be for a non-absorbing film;
+  // the derivative of ln|z| is a central difference of half-step `step`.
+  const double step = traits::search_step;
+  cplx_of<R> z1{}, z2{};
+  bool converged = false;
+  R dss = 0;
+  for (int pass = 0; pass < traits::search_passes && !converged; ++pass) {
+    z1 = phase_factor<R>(stored<R>(xi1 - step), m, rho);
+    z2 = phase_factor<R>(stored<R>(xi1 + step), m, rho);
+    const double l1 = std::log(console::modulus(z1));
+    const double l2 = std::log(console::modulus(z2));
+    dss = stored<R>(step * (l1 + l2) / (l1 - l2));
+    xi1 = stored<R>(double{xi1} + dss);
+    converged = std::fabs(double{dss} / xi1) < traits::search_tolerance;
+  }
+  an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
+  out = finish(thickness_of(z1, z2));
+  out.outcome = {converged, xi1, dss};
+  return out;
 }
+
+template film1_result<float> film1<float>(float, float, cplx_of<float>, std::int32_t, float, float, float, float);
+template film1_result<double> film1<double>(double, double, cplx_of<double>, std::int32_t, double, double, double,
+                                            double);
 
 }  // namespace ellcalc

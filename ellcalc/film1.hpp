@@ -4,8 +4,16 @@
 // kind 1: forward only; psa, dea are Psi and Delta of the film.
 // kind 3: ep is replaced by the thickness that matches the measured Psi ps and Delta de
 //         at the given index (an is recomputed from the film's wave-vector component).
+//         The thickness is the argument of one of the two roots of the phase-factor
+//         quadratic (cres). Single precision takes the root of smaller modulus, as the
+//         calculator always has; on weakly reflecting substrates (|cn2| below about 1.2)
+//         that can be the root whose film does not give back ps and de. Double precision
+//         builds the film of each root and keeps the one whose Psi and Delta are nearer to
+//         ps and de (Delta compared modulo 360 degrees; a tie keeps the smaller modulus).
 // other:  an and ep are both searched (Newton search on the film's normal wave-vector
-//         component, at most 15 passes; the outcome tells whether it settled).
+//         component; the outcome tells whether it settled). Single precision: half-step
+//         0.001, relative correction below 5e-4, at most 15 passes. Double precision:
+//         half-step 1e-7, relative correction below 1e-12, at most 60 passes.
 // In every kind per is the thickness period ol / (2 xi1), a negative ep is replaced by
 // ep + per, and psa, dea are Psi and Delta of the final film.
 //   632.8, 70, (3.866, -0.028), kind 1, an 1.5, ep 100 -> per 270.62, psa 43.613, dea 75.973
@@ -19,17 +27,42 @@
 
 namespace ellcalc {
 
-// How the index search ended: converged is false when 15 passes did not settle it (the
+// How the index search ended: converged is false when the passes did not settle it (the
 // dialogue then writes " Conv. lente ! " with s and dss); s is the final normal
 // wave-vector component xi1 and dss its last correction, settled or not. Kinds 1 and 3
 // do no search and always report converged, with s and dss zero.
-struct film1_outcome {
+template <class R>
+struct film1_outcome_t {
   bool converged = true;
-  float s = 0;
-  float dss = 0;
+  R s = 0;
+  R dss = 0;
+};
+using film1_outcome = film1_outcome_t<float>;
+
+template <class R>
+struct film1_result {
+  R an;   // film index, found when kind is not 1
+  R ep;   // film thickness, nm, found when kind is not 1, folded when negative
+  R psa;  // Psi of the final film, degrees
+  R dea;  // Delta of the final film, degrees
+  R per;  // thickness period, nm
+  film1_outcome_t<R> outcome;
 };
 
-film1_outcome film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind,
-                    const float& ps, const float& de, float& an, float& ep, float& psa, float& dea, float& per);
+template <class R>
+film1_result<R> film1(R ol, R phi, console::cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep);
+
+// Old form, for the bindings until they move to the result struct.
+inline film1_outcome film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind,
+                           const float& ps, const float& de, float& an, float& ep, float& psa, float& dea,
+                           float& per) {
+  const film1_result<float> r = film1<float>(ol, phi, cn2, kind, ps, de, an, ep);
+  an = r.an;
+  ep = r.ep;
+  psa = r.psa;
+  dea = r.dea;
+  per = r.per;
+  return r.outcome;
+}
 
 }  // namespace ellcalc

@@ -4,19 +4,20 @@
 
 namespace ellcalc {
 
+template <class R>
 struct instrument_angles {
-  float p;       // polariser azimuth
-  float delta;   // retardance of Q
-  float rho;     // optical rotation of Q
-  float t;       // azimuth of Q at the top-zero mark
-  float alpha;   // analyser azimuth
-  float theta2;  // 2 (T - P - rho)
-  float theta4;  // 2 (2T - P - rho)
+  R p;       // polariser azimuth
+  R delta;   // retardance of Q
+  R rho;     // optical rotation of Q
+  R t;       // azimuth of Q at the top-zero mark
+  R alpha;   // analyser azimuth
+  R theta2;  // 2 (T - P - rho)
+  R theta4;  // 2 (2T - P - rho)
 };
 
 // From the kept angles in degrees.
 //   (90, 90, 0, 0, -45) -> theta2 = theta4 = -pi
-instrument_angles to_radians(const float& pol, const float& bir, const float& rot, const float& ref,
-                             const float& ana);
+template <class R>
+instrument_angles<R> to_radians(R pol, R bir, R rot, R ref, R ana);
 
 }  // namespace ellcalc

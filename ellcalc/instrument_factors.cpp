@@ -6,17 +6,20 @@
 
 namespace ellcalc {
 
-void instrument_factors(const float& Rs, const float& bir, const float& ana, float& e, float& f, float& g,
-                        float& h) {
-  const float delta = stored(bir * deg);
-  const float alpha = stored(ana * deg);
+template <class R>
+instrument_factor_set<R> instrument_factors(R Rs, R bir, R ana) {
+  const R delta = stored<R>(bir * real_traits<R>::deg);
+  const R alpha = stored<R>(ana * real_traits<R>::deg);
   const double sin2a = std::sin(2.0 * alpha);
   const double cos2a = std::cos(2.0 * alpha);
   const double one_minus_cos = 1.0 - std::cos(double{delta});
-  e = stored(std::sin(double{delta}) * (sin2a * Rs));
-  f = stored(one_minus_cos * ((cos2a + 1.0) * Rs / 2.0) / 2.0);
-  g = stored(one_minus_cos * (sin2a * Rs) / 2.0);
-  h = stored(one_minus_cos * ((cos2a - 1.0) * Rs / 2.0) / 2.0);
+  return {stored<R>(std::sin(double{delta}) * (sin2a * Rs)),
+          stored<R>(one_minus_cos * ((cos2a + 1.0) * Rs / 2.0) / 2.0),
+          stored<R>(one_minus_cos * (sin2a * Rs) / 2.0),
+          stored<R>(one_minus_cos * ((cos2a - 1.0) * Rs / 2.0) / 2.0)};
 }
+
+template instrument_factor_set<float> instrument_factors<float>(float, float, float);
+template instrument_factor_set<double> instrument_factors<double>(double, double, double);
 
 }  // namespace ellcalc

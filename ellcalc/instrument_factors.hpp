@@ -10,7 +10,12 @@
 
 namespace ellcalc {
 
-void instrument_factors(const float& Rs, const float& bir, const float& ana, float& e, float& f, float& g,
-                        float& h);
+template <class R>
+struct instrument_factor_set {
+  R e, f, g, h;
+};
+
+template <class R>
+instrument_factor_set<R> instrument_factors(R Rs, R bir, R ana);
 
 }  // namespace ellcalc

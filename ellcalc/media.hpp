@@ -7,15 +7,17 @@
 
 namespace ellcalc {
 
+template <class R>
 struct media {
-  float s2;
-  console::cplx a0;  // ambient, s
-  console::cplx b0;  // ambient, p
-  console::cplx a2;  // substrate, s
-  console::cplx b2;  // substrate, p
+  R s2;
+  console::cplx_of<R> a0;  // ambient, s
+  console::cplx_of<R> b0;  // ambient, p
+  console::cplx_of<R> a2;  // substrate, s
+  console::cplx_of<R> b2;  // substrate, p
 };
 
 // phi in degrees; cn2 the substrate index n - ik.
-media ambient_and_substrate(const float& phi, const console::cplx& cn2);
+template <class R>
+media<R> ambient_and_substrate(R phi, console::cplx_of<R> cn2);
 
 }  // namespace ellcalc

@@ -7,50 +7,61 @@
 
 namespace ellcalc {
 
-using console::cplx;
 using console::cplx_d;
 using console::narrow;
 
-void thickness_period(const float& ol, const float& xi1, float& ep, float& per) {
-  per = stored(ol / (double{xi1} + xi1));
-  if (ep < 0.0f) ep = stored(double{ep} + per);
+template <class R>
+thickness_and_period<R> thickness_period(R ol, R xi1, R ep) {
+  const R per = stored<R>(ol / (double{xi1} + xi1));
+  if (ep < R{0}) ep = stored<R>(double{ep} + per);
+  return {ep, per};
 }
 
-void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
-                const cplx& b0, const cplx& b2, const float& s2, cplx& rp, cplx& rs) {
-  const cplx n1{an, ak};
+template <class R>
+stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<R> a2, cplx_of<R> b0,
+                                 cplx_of<R> b2, R s2) {
+  const cplx_of<R> n1{an, ak};
   const cplx_d n1sq = cplx_d(n1) * cplx_d(n1);
-  const cplx a1 = console::csqrt(n1sq - double{s2});
-  const cplx b1 = narrow(n1sq / cplx_d(a1));
+  const cplx_of<R> a1 = console::csqrt<R>(n1sq - double{s2});
+  const cplx_of<R> b1 = narrow<R>(n1sq / cplx_d(a1));
 
   // Only the real part of a1 enters the phase.
-  const float beta = stored(ep * four_pi * a1.re / ol);
-  const cplx e = narrow(console::cexp(cplx_d(0.0, -double{beta})));
+  const R beta = stored<R>(ep * real_traits<R>::four_pi * a1.re / ol);
+  const cplx_of<R> e = narrow<R>(console::cexp(cplx_d(0.0, -double{beta})));
 
-  cplx rp01, rs01, rp12, rs12;
-  cf(rp01, b1, b0);
-  cf(rs01, a0, a1);
-  cf(rp12, b2, b1);
-  cf(rs12, a1, a2);
-  cg(rp, rp01, narrow(cplx_d(rp12) * cplx_d(e)));
-  cg(rs, rs01, narrow(cplx_d(rs12) * cplx_d(e)));
+  const cplx_of<R> rp01 = cf<R>(b1, b0);
+  const cplx_of<R> rs01 = cf<R>(a0, a1);
+  const cplx_of<R> rp12 = cf<R>(b2, b1);
+  const cplx_of<R> rs12 = cf<R>(a1, a2);
+  return {cg<R>(rp01, narrow<R>(cplx_d(rp12) * cplx_d(e))), cg<R>(rs01, narrow<R>(cplx_d(rs12) * cplx_d(e)))};
 }
 
-void psi_delta(const cplx& rp, const cplx& rs, float& psi, float& delta) {
-  const cplx rho = narrow(cplx_d(rp) / cplx_d(rs));
-  psi = stored(std::atan(console::modulus(rho)) / deg);
-  delta = stored(std::atan2(double{rho.im}, double{rho.re}) / deg);
+template <class R>
+psi_delta_pair<R> psi_delta(cplx_of<R> rp, cplx_of<R> rs) {
+  const cplx_of<R> rho = narrow<R>(cplx_d(rp) / cplx_d(rs));
+  return {stored<R>(std::atan(console::modulus(rho)) / real_traits<R>::deg),
+          stored<R>(std::atan2(double{rho.im}, double{rho.re}) / real_traits<R>::deg)};
 }
 
-cplx ratio_of_psi_delta(const float& ps, const float& de) {
-  return narrow(std::tan(ps * deg) * console::cexp(cplx_d(0.0, de * deg)));
+template <class R>
+cplx_of<R> ratio_of_psi_delta(R ps, R de) {
+  constexpr double deg = real_traits<R>::deg;
+  return narrow<R>(std::tan(ps * deg) * console::cexp(cplx_d(0.0, de * deg)));
 }
 
-void psd(const float& an, const float& ak, const float& ep, const float& ol, const cplx& a0, const cplx& a2,
-         const cplx& b0, const cplx& b2, const float& s2, float& psi, float& delta) {
-  cplx rp, rs;
-  film_stack(an, ak, ep, ol, a0, a2, b0, b2, s2, rp, rs);
-  psi_delta(rp, rs, psi, delta);
+template <class R>
+psi_delta_pair<R> psd(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<R> a2, cplx_of<R> b0, cplx_of<R> b2, R s2) {
+  const stack_coefficients<R> r = film_stack<R>(an, ak, ep, ol, a0, a2, b0, b2, s2);
+  return psi_delta<R>(r.rp, r.rs);
 }
+
+#define ELLCALC_PSD(R)                                                                                            \
+  template thickness_and_period<R> thickness_period<R>(R, R, R);                                                 \
+  template stack_coefficients<R> film_stack<R>(R, R, R, R, cplx_of<R>, cplx_of<R>, cplx_of<R>, cplx_of<R>, R); \
+  template psi_delta_pair<R> psi_delta<R>(cplx_of<R>, cplx_of<R>);                                               \
+  template cplx_of<R> ratio_of_psi_delta<R>(R, R);                                                               \
+  template psi_delta_pair<R> psd<R>(R, R, R, R, cplx_of<R>, cplx_of<R>, cplx_of<R>, cplx_of<R>, R);
+ELLCALC_PSD(float)
+ELLCALC_PSD(double)
 
 }  // namespace ellcalc

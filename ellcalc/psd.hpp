@@ -10,24 +10,41 @@
 
 namespace ellcalc {
 
-// Thickness period per = ol / (2 xi1) of a film whose normal wave-vector component is xi1;
-// a negative thickness ep is replaced, once, by ep + per.
+template <class R>
+struct psi_delta_pair {
+  R psi, delta;
+};
+
+template <class R>
+struct stack_coefficients {
+  console::cplx_of<R> rp, rs;
+};
+
+// Thickness period ol / (2 xi1) of a film whose normal wave-vector component is xi1, and
+// the thickness ep with a negative one replaced, once, by ep + period.
 //   632.8, 1.16918, ep -100 -> per 270.617, ep 170.617
-void thickness_period(const float& ol, const float& xi1, float& ep, float& per);
+template <class R>
+struct thickness_and_period {
+  R ep, per;
+};
+template <class R>
+thickness_and_period<R> thickness_period(R ol, R xi1, R ep);
 
 // The film stack's reflection coefficients rp and rs for the same film and media as psd.
-void film_stack(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
-                const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2,
-                console::cplx& rp, console::cplx& rs);
+template <class R>
+stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, console::cplx_of<R> a0, console::cplx_of<R> a2,
+                                 console::cplx_of<R> b0, console::cplx_of<R> b2, R s2);
 
 // Psi and Delta (degrees) of the ratio rp / rs.
-void psi_delta(const console::cplx& rp, const console::cplx& rs, float& psi, float& delta);
+template <class R>
+psi_delta_pair<R> psi_delta(console::cplx_of<R> rp, console::cplx_of<R> rs);
 
 // The reverse: the ratio rho = tan(Psi) exp(i Delta) of measured Psi and Delta (degrees).
-console::cplx ratio_of_psi_delta(const float& ps, const float& de);
+template <class R>
+console::cplx_of<R> ratio_of_psi_delta(R ps, R de);
 
-void psd(const float& an, const float& ak, const float& ep, const float& ol, const console::cplx& a0,
-         const console::cplx& a2, const console::cplx& b0, const console::cplx& b2, const float& s2, float& psi,
-         float& delta);
+template <class R>
+psi_delta_pair<R> psd(R an, R ak, R ep, R ol, console::cplx_of<R> a0, console::cplx_of<R> a2,
+                      console::cplx_of<R> b0, console::cplx_of<R> b2, R s2);
 
 }  // namespace ellcalc

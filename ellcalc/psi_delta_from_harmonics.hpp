@@ -5,10 +5,11 @@
 // is not a number counts as negative.
 #pragma once
 
+#include "ellcalc/psd.hpp"
+
 namespace ellcalc {
 
-void psi_delta_from_harmonics(const float& H2C, const float& H2S, const float& H4C, const float& H4S,
-                              const float& Rs, const float& pol, const float& bir, const float& rot,
-                              const float& ref, const float& ana, float& psa, float& dea);
+template <class R>
+psi_delta_pair<R> psi_delta_from_harmonics(R H2C, R H2S, R H4C, R H4S, R Rs, R pol, R bir, R rot, R ref, R ana);
 
 }  // namespace ellcalc

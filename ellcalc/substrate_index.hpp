@@ -6,7 +6,13 @@ namespace ellcalc {
 
 // Index of a bare substrate from Psi and Delta (degrees) at the angle of incidence phi
 // (degrees): the exact inverse of the film-free reflection model.
-//   substrate_index(70, 39.44, 78.24, n) -> n = (0.46301, -1.85226)
-void substrate_index(const float& phi, const float& ps, const float& de, console::cplx& cn2);
+//   substrate_index<float>(70, 39.44, 78.24) -> (0.46301, -1.85226)
+template <class R>
+console::cplx_of<R> substrate_index(R phi, R ps, R de);
+
+// Old form, for the bindings until they move to the result struct.
+inline void substrate_index(const float& phi, const float& ps, const float& de, console::cplx& cn2) {
+  cn2 = substrate_index<float>(phi, ps, de);
+}
 
 }  // namespace ellcalc

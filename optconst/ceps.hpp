@@ -15,8 +15,9 @@ namespace optconst {
 // fr(1) is the void fraction of the first component, fr(2) the fraction of the second
 // component of a mixture. Any other nat gives vacuum. Except for silica, eps(2) = eps(1).
 // Only material 3 reads the stressed words of sio2; silica in a mixture is unstressed.
-//   ceps({0, 0}, 1.9593, 2, unstressed_silica, eps) -> eps = (15.06118, -0.15106) twice
-void ceps(const std::array<float, 2>& fr, const float& en, const std::int32_t& nat,
-          const silica_coefficients& sio2, std::array<console::cplx, 2>& eps);
+//   ceps<float>({0, 0}, 1.9593, 2, unstressed_silica) -> (15.06118, -0.15106) twice
+template <class R>
+std::array<console::cplx_of<R>, 2> ceps(const std::array<R, 2>& fr, R en, std::int32_t nat,
+                                        const silica_block<R>& sio2);
 
 }  // namespace optconst

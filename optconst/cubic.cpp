@@ -1,7 +1,5 @@
 #include "optconst/cubic.hpp"
 
-#include "console/stored.hpp"
-
 namespace optconst {
 
 using console::stored;
@@ -10,25 +8,30 @@ namespace {
 
 // Row i holds the coefficients of node i for the powers 1, t, t^2, t^3: the Lagrange
 // cubic through t = -1.5, -0.5, 0.5, 1.5, times 48.
-constexpr float u[4][4] = {
-    {-3.0f, 2.0f, 12.0f, -8.0f},
-    {27.0f, -54.0f, -12.0f, 24.0f},
-    {27.0f, 54.0f, -12.0f, -24.0f},
-    {-3.0f, -2.0f, 12.0f, 8.0f},
+template <class R>
+constexpr R u[4][4] = {
+    {-3, 2, 12, -8},
+    {27, -54, -12, 24},
+    {27, 54, -12, -24},
+    {-3, -2, 12, 8},
 };
 
 }  // namespace
 
-float fcub(const float& t, const std::array<float, 4>& y) {
-  const float tt = stored(double{t} * double{t});
-  const float p[4] = {1.0f, t, tt, stored(double{t} * double{tt})};
-  float w[4];
-  for (int i = 0; i < 4; ++i) vdot(w[i], u[i], p, 4, 1);
+template <class R>
+R fcub(R t, const std::array<R, 4>& y) {
+  const R tt = stored<R>(double{t} * double{t});
+  const R p[4] = {1, t, tt, stored<R>(double{t} * double{tt})};
+  R w[4];
+  for (int i = 0; i < 4; ++i) w[i] = vdot<R>(u<R>[i], p, 4, 1);
   // The weighted sum is carried in double and rounded once, after the division: at a
   // node (one weight 48, the others 0) this returns the entry itself, exactly.
   const double sum = double{y[0]} * double{w[0]} + double{y[1]} * double{w[1]} + double{y[2]} * double{w[2]} +
                      double{y[3]} * double{w[3]};
-  return stored(sum / 48.0);
+  return stored<R>(sum / 48.0);
 }
+
+template float fcub<float>(float, const std::array<float, 4>&);
+template double fcub<double>(double, const std::array<double, 4>&);
 
 }  // namespace optconst

@@ -6,37 +6,49 @@
 
 namespace optconst {
 
-using console::cplx;
+using console::cplx_of;
 
 namespace {
 
-constexpr cplx vacuum{1.0f, 0.0f};
+template <class R>
+constexpr cplx_of<R> vacuum{R{1}, R{0}};
 
 // eps1 - i eps2 from a table that holds eps1 and eps2.
-cplx from_table(const table& tb, const float& en) {
-  float e1 = 0.0f;
-  float e2 = 0.0f;
-  lookup(tb, en, e1, e2);
-  return {e1, -e2};
+template <class R>
+cplx_of<R> from_table(const table<R>& tb, R en) {
+  const table_values<R> v = lookup<R>(tb, en);
+  return {v.e1, -v.e2};
 }
 
 }  // namespace
 
-void sec(const float& en, cplx& eps) { eps = from_table(si_crystal, en); }
-
-void sea(const float& en, cplx& eps, const std::array<float, 2>& fr) {
-  eps = emix(from_table(si_amorphous, en), vacuum, fr[0]);
+template <class R>
+cplx_of<R> sec(R en) {
+  return from_table<R>(tables<R>::si_crystal, en);
 }
 
-void al(const float& en, cplx& eps) {
-  float e1 = 0.0f;
-  float e2 = 0.0f;
-  lookup(aluminium, en, e1, e2);
-  eps = {-e1, -e2};
+template <class R>
+cplx_of<R> sea(R en, const std::array<R, 2>& fr) {
+  return emix<R>(from_table<R>(tables<R>::si_amorphous, en), vacuum<R>, fr[0]);
 }
 
-void si3n4(const float& en, cplx& eps, const std::array<float, 2>& fr) {
-  eps = emix(from_table(nitride, en), vacuum, fr[0]);
+template <class R>
+cplx_of<R> al(R en) {
+  const table_values<R> v = lookup<R>(tables<R>::aluminium, en);
+  return {-v.e1, -v.e2};
 }
+
+template <class R>
+cplx_of<R> si3n4(R en, const std::array<R, 2>& fr) {
+  return emix<R>(from_table<R>(tables<R>::nitride, en), vacuum<R>, fr[0]);
+}
+
+#define OPTCONST_MATERIALS(R)                                         \
+  template cplx_of<R> sec<R>(R);                                      \
+  template cplx_of<R> sea<R>(R, const std::array<R, 2>&);             \
+  template cplx_of<R> al<R>(R);                                       \
+  template cplx_of<R> si3n4<R>(R, const std::array<R, 2>&);
+OPTCONST_MATERIALS(float)
+OPTCONST_MATERIALS(double)
 
 }  // namespace optconst

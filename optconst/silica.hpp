@@ -16,16 +16,31 @@ using console::stored;
 //   words 22-24  C'^2 of the first polarisation
 //   words 25-27  C'^2 of the second polarisation
 // A block holds the stressed words for one stress; the caller keeps it and hands it on.
-using silica_coefficients = std::array<float, 27>;
+template <class R>
+using silica_block = std::array<R, 27>;
+using silica_coefficients = silica_block<float>;
 
-// The unstressed words, with the stressed ones still zero.
-inline constexpr silica_coefficients unstressed_silica = {
-    0.6961663f, 0.0684043f,  0.4079426f, 0.1162414f, 0.8974794f, 9.896161f,  // unstressed pairs
-    0.004679148f, 0.01351206f, 97.934f,                                      // their C^2
-    0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,                                      // first polarisation
-    0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,                                      // second polarisation
-    0.0f, 0.0f, 0.0f,                                                        // C'^2, first
-    0.0f, 0.0f, 0.0f};                                                       // C'^2, second
+// The unstressed words, as recorded, with the stressed ones still zero; each word is its
+// decimal converted straight to R.
+#define OPTCONST_UNSTRESSED_SILICA(E)                                                        \
+  E(0.6961663) E(0.0684043) E(0.4079426) E(0.1162414) E(0.8974794) E(9.896161) /* pairs */ \
+  E(0.004679148) E(0.01351206) E(97.934)                                       /* C^2 */   \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0)        \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0)
+#define OPTCONST_WORD_FLOAT(x) x##f,
+#define OPTCONST_WORD_DOUBLE(x) x,
+
+template <class R>
+inline constexpr silica_block<R> unstressed_silica_of = {OPTCONST_UNSTRESSED_SILICA(OPTCONST_WORD_DOUBLE)};
+template <>
+inline constexpr silica_block<float> unstressed_silica_of<float> = {
+    OPTCONST_UNSTRESSED_SILICA(OPTCONST_WORD_FLOAT)};
+
+#undef OPTCONST_UNSTRESSED_SILICA
+#undef OPTCONST_WORD_FLOAT
+#undef OPTCONST_WORD_DOUBLE
+
+inline constexpr silica_coefficients unstressed_silica = unstressed_silica_of<float>;
 
 // First word (0-based) of each coefficient set: its three (B, C) pairs and its three C^2.
 inline constexpr int unstressed_pairs = 0;
@@ -38,18 +53,22 @@ inline constexpr double q = 1.239854;  // um eV: wavelength = q / energy
 // Sellmeier permittivity 1 + sum Bk lsq / (lsq - Ck^2) at lsq (um^2), with the oscillator
 // strengths in the pairs of sio2 starting at word `pairs` and the squares starting at
 // `squares`.
-//   sellmeier(unstressed_silica, 0.4004, 0, 6) -> 2.1229 (unstressed silica at 632.8 nm)
-float sellmeier(const silica_coefficients& sio2, const double& lsq, const int& pairs, const int& squares);
+//   sellmeier<float>(unstressed_silica, 0.4004, 0, 6) -> 2.1229 (unstressed silica at 632.8 nm)
+template <class R>
+R sellmeier(const silica_block<R>& sio2, double lsq, int pairs, int squares);
 
 // Square of the wavelength (um^2) for the photon energy en (eV), rounded once.
-float wavelength_squared(const float& en);
+template <class R>
+R wavelength_squared(R en);
 
 // Unstressed silica without voids at the photon energy en (eV).
-float silica(const float& en);
+template <class R>
+R silica(R en);
 
 // A real permittivity es mixed with voids at the volume fraction f: the effective-medium
 // root for a real material and vacuum, taken without any choice.
 //   silica_voids(2.1229, 1) -> 1     silica_voids(2.1229, 0) -> 2.1229
-float silica_voids(const float& es, const float& f);
+template <class R>
+R silica_voids(R es, R f);
 
 }  // namespace optconst

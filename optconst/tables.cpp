@@ -1,86 +1,148 @@
 // The four tabulated materials, entry by entry as measured. Entry 99 of the amorphous
 // silicon e2 table is 8.32, between 6.5 and 6.09, and is kept as recorded.
+//
+// Each table is written once, as its recorded decimals; the single- and double-precision
+// arrays are both made from these decimals (as float and as double literals), so neither
+// goes through the other.
 #include "optconst/tables.hpp"
+
+#include <cstddef>
 
 namespace optconst {
 
 namespace {
 
-constexpr float sec_e1[58] = {
-    11.731f,  11.772f,  11.834f,  11.903f, 11.992f,  12.096f,  12.215f,  12.397f,  12.588f, 12.781f,
-    12.982f,  13.177f,  13.488f,  13.793f, 14.079f,  14.413f,  14.797f,  15.254f,  15.754f, 16.334f,
-    16.994f,  17.761f,  18.661f,  19.724f, 20.987f,  22.565f,  24.574f,  27.197f,  30.874f, 36.355f,
-    43.264f,  35.224f,  22.394f,  19.124f, 17.231f,  15.531f,  13.965f,  12.24f,   9.364f,  2.371f,
-    -12.404f, -18.818f, -19.815f, -17.931f, -15.19f, -13.087f, -11.507f, -10.242f, -9.291f, -8.724f,
-    -8.751f,  -9.168f,  -9.106f,  -8.726f, -8.325f,  -7.987f,  -7.721f,  -7.443f};
+#define SEC_E1(E) \
+  E(11.731) E(11.772) E(11.834) E(11.903) E(11.992) E(12.096) E(12.215) E(12.397) E(12.588) E(12.781) \
+  E(12.982) E(13.177) E(13.488) E(13.793) E(14.079) E(14.413) E(14.797) E(15.254) E(15.754) E(16.334) \
+  E(16.994) E(17.761) E(18.661) E(19.724) E(20.987) E(22.565) E(24.574) E(27.197) E(30.874) E(36.355) \
+  E(43.264) E(35.224) E(22.394) E(19.124) E(17.231) E(15.531) E(13.965) E(12.24) E(9.364) E(2.371) \
+  E(-12.404) E(-18.818) E(-19.815) E(-17.931) E(-15.19) E(-13.087) E(-11.507) E(-10.242) E(-9.291) E(-8.724) \
+  E(-8.751) E(-9.168) E(-9.106) E(-8.726) E(-8.325) E(-7.987) E(-7.721) E(-7.443)
 
-constexpr float sec_e2[58] = {
-    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.007f,  0.014f,  0.014f,
-    0.022f,  0.029f,  0.038f,  0.057f,  0.078f,  0.099f,  0.126f,  0.172f,  0.236f,  0.26f,
-    0.396f,  0.508f,  0.63f,   0.803f,  1.193f,  1.548f,  2.017f,  2.807f,  4.321f,  7.636f,
-    17.717f, 35.282f, 33.818f, 31.632f, 31.527f, 32.229f, 33.567f, 35.939f, 39.947f, 45.348f,
-    44.095f, 33.35f,  24.919f, 18.601f, 15.094f, 13.193f, 11.974f, 11.195f, 10.776f, 10.655f,
-    10.586f, 9.907f,  8.846f,  7.999f,  7.4f,    6.898f,  6.46f,   5.877f};
+#define SEC_E2(E) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.007) E(0.014) E(0.014) \
+  E(0.022) E(0.029) E(0.038) E(0.057) E(0.078) E(0.099) E(0.126) E(0.172) E(0.236) E(0.26) \
+  E(0.396) E(0.508) E(0.63) E(0.803) E(1.193) E(1.548) E(2.017) E(2.807) E(4.321) E(7.636) \
+  E(17.717) E(35.282) E(33.818) E(31.632) E(31.527) E(32.229) E(33.567) E(35.939) E(39.947) E(45.348) \
+  E(44.095) E(33.35) E(24.919) E(18.601) E(15.094) E(13.193) E(11.974) E(11.195) E(10.776) E(10.655) \
+  E(10.586) E(9.907) E(8.846) E(7.999) E(7.4) E(6.898) E(6.46) E(5.877)
 
-constexpr float sea_e1[101] = {
-    16.435f, 16.524f, 16.63f,  16.761f, 16.892f, 17.04f,  17.181f, 17.347f, 17.523f, 17.682f,
-    17.86f,  18.07f,  18.3f,   18.53f,  18.79f,  19.05f,  19.32f,  19.61f,  19.92f,  20.26f,
-    20.61f,  20.94f,  21.25f,  21.56f,  21.86f,  22.13f,  22.41f,  22.67f,  22.87f,  23.03f,
-    23.16f,  23.24f,  23.27f,  23.25f,  23.17f,  23.01f,  22.79f,  22.49f,  22.1f,   21.63f,
-    21.08f,  20.41f,  19.65f,  18.82f,  17.87f,  16.83f,  15.73f,  14.53f,  13.29f,  12.01f,
-    10.7f,   9.35f,   8.0f,    6.68f,   5.38f,   4.12f,   2.88f,   1.71f,   0.63f,   -0.37f,
-    -1.31f,  -2.18f,  -2.96f,  -3.66f,  -4.3f,   -4.87f,  -5.37f,  -5.81f,  -6.2f,   -6.53f,
-    -6.82f,  -7.07f,  -7.27f,  -7.44f,  -7.58f,  -7.69f,  -7.78f,  -7.84f,  -7.88f,  -7.9f,
-    -7.9f,   -7.9f,   -7.88f,  -7.84f,  -7.8f,   -7.75f,  -7.68f,  -7.62f,  -7.54f,  -7.45f,
-    -7.37f,  -7.27f,  -7.19f,  -7.11f,  -6.96f,  -6.91f,  -6.79f,  -6.68f,  -6.61f,  -6.49f,
-    -6.27f};
+#define SEA_E1(E) \
+  E(16.435) E(16.524) E(16.63) E(16.761) E(16.892) E(17.04) E(17.181) E(17.347) E(17.523) E(17.682) \
+  E(17.86) E(18.07) E(18.3) E(18.53) E(18.79) E(19.05) E(19.32) E(19.61) E(19.92) E(20.26) \
+  E(20.61) E(20.94) E(21.25) E(21.56) E(21.86) E(22.13) E(22.41) E(22.67) E(22.87) E(23.03) \
+  E(23.16) E(23.24) E(23.27) E(23.25) E(23.17) E(23.01) E(22.79) E(22.49) E(22.1) E(21.63) \
+  E(21.08) E(20.41) E(19.65) E(18.82) E(17.87) E(16.83) E(15.73) E(14.53) E(13.29) E(12.01) \
+  E(10.7) E(9.35) E(8.0) E(6.68) E(5.38) E(4.12) E(2.88) E(1.71) E(0.63) E(-0.37) \
+  E(-1.31) E(-2.18) E(-2.96) E(-3.66) E(-4.3) E(-4.87) E(-5.37) E(-5.81) E(-6.2) E(-6.53) \
+  E(-6.82) E(-7.07) E(-7.27) E(-7.44) E(-7.58) E(-7.69) E(-7.78) E(-7.84) E(-7.88) E(-7.9) \
+  E(-7.9) E(-7.9) E(-7.88) E(-7.84) E(-7.8) E(-7.75) E(-7.68) E(-7.62) E(-7.54) E(-7.45) \
+  E(-7.37) E(-7.27) E(-7.19) E(-7.11) E(-6.96) E(-6.91) E(-6.79) E(-6.68) E(-6.61) E(-6.49) \
+  E(-6.27)
 
-constexpr float sea_e2[101] = {
-    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,    0.0f,
-    0.0f,    0.0f,    0.0f,    0.0f,    0.05f,   0.13f,   0.38f,   0.85f,   1.42f,   2.02f,
-    2.61f,   3.22f,   3.87f,   4.52f,   5.18f,   5.85f,   6.56f,   7.28f,   8.07f,   8.89f,
-    9.74f,   10.64f,  11.55f,  12.51f,  13.48f,  14.5f,   15.53f,  16.56f,  17.63f,  18.69f,
-    19.73f,  20.77f,  21.76f,  22.71f,  23.62f,  24.46f,  25.2f,   25.87f,  26.43f,  26.89f,
-    27.23f,  27.45f,  27.56f,  27.54f,  27.42f,  27.2f,   26.89f,  26.46f,  25.96f,  25.42f,
-    24.82f,  24.18f,  23.51f,  22.81f,  22.1f,   21.37f,  20.65f,  19.93f,  19.22f,  18.54f,
-    17.86f,  17.2f,   16.55f,  15.93f,  15.33f,  14.74f,  14.18f,  13.65f,  13.13f,  12.62f,
-    12.14f,  11.68f,  11.26f,  10.83f,  10.43f,  10.04f,  9.67f,   9.32f,   8.97f,   8.66f,
-    8.35f,   8.04f,   7.77f,   7.49f,   7.22f,   6.97f,   6.73f,   6.5f,    8.32f,   6.09f,
-    5.78f};
+#define SEA_E2(E) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.05) E(0.13) E(0.38) E(0.85) E(1.42) E(2.02) \
+  E(2.61) E(3.22) E(3.87) E(4.52) E(5.18) E(5.85) E(6.56) E(7.28) E(8.07) E(8.89) \
+  E(9.74) E(10.64) E(11.55) E(12.51) E(13.48) E(14.5) E(15.53) E(16.56) E(17.63) E(18.69) \
+  E(19.73) E(20.77) E(21.76) E(22.71) E(23.62) E(24.46) E(25.2) E(25.87) E(26.43) E(26.89) \
+  E(27.23) E(27.45) E(27.56) E(27.54) E(27.42) E(27.2) E(26.89) E(26.46) E(25.96) E(25.42) \
+  E(24.82) E(24.18) E(23.51) E(22.81) E(22.1) E(21.37) E(20.65) E(19.93) E(19.22) E(18.54) \
+  E(17.86) E(17.2) E(16.55) E(15.93) E(15.33) E(14.74) E(14.18) E(13.65) E(13.13) E(12.62) \
+  E(12.14) E(11.68) E(11.26) E(10.83) E(10.43) E(10.04) E(9.67) E(9.32) E(8.97) E(8.66) \
+  E(8.35) E(8.04) E(7.77) E(7.49) E(7.22) E(6.97) E(6.73) E(6.5) E(8.32) E(6.09) \
+  E(5.78)
 
-constexpr float al_e1[49] = {
-    197.45f, 143.69f, 112.96f, 95.684f, 85.569f, 78.106f, 69.703f, 58.673f, 48.839f, 44.266f,
-    44.817f, 47.356f, 48.873f, 47.064f, 42.847f, 38.065f, 34.274f, 31.943f, 30.2f,   28.26f,
-    26.111f, 24.027f, 22.257f, 20.818f, 19.617f, 18.553f, 17.558f, 16.574f, 15.627f, 14.738f,
-    13.911f, 13.152f, 12.455f, 11.812f, 11.212f, 10.653f, 10.129f, 9.641f,  9.178f,  8.75f,
-    8.349f,  7.974f,  7.618f,  7.287f,  6.968f,  6.672f,  6.386f,  6.112f,  5.849f};
+#define AL_E1(E) \
+  E(197.45) E(143.69) E(112.96) E(95.684) E(85.569) E(78.106) E(69.703) E(58.673) E(48.839) E(44.266) \
+  E(44.817) E(47.356) E(48.873) E(47.064) E(42.847) E(38.065) E(34.274) E(31.943) E(30.2) E(28.26) \
+  E(26.111) E(24.027) E(22.257) E(20.818) E(19.617) E(18.553) E(17.558) E(16.574) E(15.627) E(14.738) \
+  E(13.911) E(13.152) E(12.455) E(11.812) E(11.212) E(10.653) E(10.129) E(9.641) E(9.178) E(8.75) \
+  E(8.349) E(7.974) E(7.618) E(7.287) E(6.968) E(6.672) E(6.386) E(6.112) E(5.849)
 
-constexpr float al_e2[49] = {
-    49.475f, 31.935f, 24.523f, 22.793f, 24.249f, 27.095f, 29.66f,  30.407f, 29.186f, 26.711f,
-    23.719f, 20.982f, 18.665f, 16.085f, 13.447f, 11.134f, 9.382f,  8.158f,  7.216f,  6.344f,
-    5.518f,  4.808f,  4.256f,  3.849f,  3.54f,   3.286f,  3.062f,  2.844f,  2.634f,  2.434f,
-    2.26f,   2.103f,  1.961f,  1.827f,  1.706f,  1.591f,  1.481f,  1.382f,  1.294f,  1.21f,
-    1.129f,  1.064f,  0.996f,  0.941f,  0.889f,  0.839f,  0.795f,  0.753f,  0.712f};
+#define AL_E2(E) \
+  E(49.475) E(31.935) E(24.523) E(22.793) E(24.249) E(27.095) E(29.66) E(30.407) E(29.186) E(26.711) \
+  E(23.719) E(20.982) E(18.665) E(16.085) E(13.447) E(11.134) E(9.382) E(8.158) E(7.216) E(6.344) \
+  E(5.518) E(4.808) E(4.256) E(3.849) E(3.54) E(3.286) E(3.062) E(2.844) E(2.634) E(2.434) \
+  E(2.26) E(2.103) E(1.961) E(1.827) E(1.706) E(1.591) E(1.481) E(1.382) E(1.294) E(1.21) \
+  E(1.129) E(1.064) E(0.996) E(0.941) E(0.889) E(0.839) E(0.795) E(0.753) E(0.712)
 
-constexpr float si3n4_e1[44] = {
-    4.04f, 4.05f, 4.07f, 4.09f, 4.11f, 4.12f, 4.14f, 4.16f, 4.18f, 4.2f,
-    4.23f, 4.25f, 4.27f, 4.29f, 4.32f, 4.34f, 4.37f, 4.39f, 4.42f, 4.45f,
-    4.48f, 4.51f, 4.54f, 4.57f, 4.61f, 4.66f, 4.71f, 4.76f, 4.82f, 4.89f,
-    4.96f, 5.03f, 5.1f,  5.16f, 5.23f, 5.3f,  5.39f, 5.48f, 5.58f, 5.69f,
-    5.82f, 5.99f, 6.15f, 6.32f};
+#define SI3N4_E1(E) \
+  E(4.04) E(4.05) E(4.07) E(4.09) E(4.11) E(4.12) E(4.14) E(4.16) E(4.18) E(4.2) \
+  E(4.23) E(4.25) E(4.27) E(4.29) E(4.32) E(4.34) E(4.37) E(4.39) E(4.42) E(4.45) \
+  E(4.48) E(4.51) E(4.54) E(4.57) E(4.61) E(4.66) E(4.71) E(4.76) E(4.82) E(4.89) \
+  E(4.96) E(5.03) E(5.1) E(5.16) E(5.23) E(5.3) E(5.39) E(5.48) E(5.58) E(5.69) \
+  E(5.82) E(5.99) E(6.15) E(6.32)
 
-constexpr float si3n4_e2[44] = {
-    0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,
-    0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,
-    0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,  0.0f,
-    0.0f,  0.0f,  0.01f, 0.04f, 0.06f, 0.09f, 0.12f, 0.15f, 0.2f,  0.25f,
-    0.31f, 0.37f, 0.45f, 0.56f};
+#define SI3N4_E2(E) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) \
+  E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) E(0.0) \
+  E(0.0) E(0.0) E(0.01) E(0.04) E(0.06) E(0.09) E(0.12) E(0.15) E(0.2) E(0.25) \
+  E(0.31) E(0.37) E(0.45) E(0.56)
+
+
+#define OPTCONST_AS_FLOAT(x) x##f,
+#define OPTCONST_AS_DOUBLE(x) x,
+
+template <class R>
+struct recorded;
+
+template <>
+struct recorded<float> {
+  static constexpr float sec_e1[] = {SEC_E1(OPTCONST_AS_FLOAT)};
+  static constexpr float sec_e2[] = {SEC_E2(OPTCONST_AS_FLOAT)};
+  static constexpr float sea_e1[] = {SEA_E1(OPTCONST_AS_FLOAT)};
+  static constexpr float sea_e2[] = {SEA_E2(OPTCONST_AS_FLOAT)};
+  static constexpr float al_e1[] = {AL_E1(OPTCONST_AS_FLOAT)};
+  static constexpr float al_e2[] = {AL_E2(OPTCONST_AS_FLOAT)};
+  static constexpr float si3n4_e1[] = {SI3N4_E1(OPTCONST_AS_FLOAT)};
+  static constexpr float si3n4_e2[] = {SI3N4_E2(OPTCONST_AS_FLOAT)};
+};
+
+template <>
+struct recorded<double> {
+  static constexpr double sec_e1[] = {SEC_E1(OPTCONST_AS_DOUBLE)};
+  static constexpr double sec_e2[] = {SEC_E2(OPTCONST_AS_DOUBLE)};
+  static constexpr double sea_e1[] = {SEA_E1(OPTCONST_AS_DOUBLE)};
+  static constexpr double sea_e2[] = {SEA_E2(OPTCONST_AS_DOUBLE)};
+  static constexpr double al_e1[] = {AL_E1(OPTCONST_AS_DOUBLE)};
+  static constexpr double al_e2[] = {AL_E2(OPTCONST_AS_DOUBLE)};
+  static constexpr double si3n4_e1[] = {SI3N4_E1(OPTCONST_AS_DOUBLE)};
+  static constexpr double si3n4_e2[] = {SI3N4_E2(OPTCONST_AS_DOUBLE)};
+};
+
+// The double entries agree with the float ones to the float rounding: a decimal read as
+// double and then rounded to float gives the float read straight from it.
+template <std::size_t N>
+constexpr bool agree(const float (&f)[N], const double (&d)[N]) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (static_cast<float>(d[i]) != f[i]) return false;
+  }
+  return true;
+}
+static_assert(agree(recorded<float>::sec_e1, recorded<double>::sec_e1));
+static_assert(agree(recorded<float>::sec_e2, recorded<double>::sec_e2));
+static_assert(agree(recorded<float>::sea_e1, recorded<double>::sea_e1));
+static_assert(agree(recorded<float>::sea_e2, recorded<double>::sea_e2));
+static_assert(agree(recorded<float>::al_e1, recorded<double>::al_e1));
+static_assert(agree(recorded<float>::al_e2, recorded<double>::al_e2));
+static_assert(agree(recorded<float>::si3n4_e1, recorded<double>::si3n4_e1));
+static_assert(agree(recorded<float>::si3n4_e2, recorded<double>::si3n4_e2));
 
 }  // namespace
 
-const table si_crystal{sec_e1, sec_e2, 0.3, 0.1};
-const table si_amorphous{sea_e1, sea_e2, 1.0, 0.05};
-const table aluminium{al_e1, al_e2, 0.7, 0.1};
-const table nitride{si3n4_e1, si3n4_e2, 1.5, 0.1};
+template <class R>
+const table<R> tables<R>::si_crystal{recorded<R>::sec_e1, recorded<R>::sec_e2, 0.3, 0.1};
+template <class R>
+const table<R> tables<R>::si_amorphous{recorded<R>::sea_e1, recorded<R>::sea_e2, 1.0, 0.05};
+template <class R>
+const table<R> tables<R>::aluminium{recorded<R>::al_e1, recorded<R>::al_e2, 0.7, 0.1};
+template <class R>
+const table<R> tables<R>::nitride{recorded<R>::si3n4_e1, recorded<R>::si3n4_e2, 1.5, 0.1};
+
+template struct tables<float>;
+template struct tables<double>;
 
 }  // namespace optconst

@@ -28,55 +28,50 @@ struct film_result {
 
 film_result run_film1(std::int32_t kind, float an, float ep, float ps = 39.44f, float de = 78.24f) {
   const float ol = 632.8f, phi = 70.0f;
-  film_result r{an, ep, 0.0f, 0.0f, 0.0f, {}};
-  r.search = film1(ol, phi, substrate, kind, ps, de, r.an, r.ep, r.psa, r.dea, r.per);
-  return r;
+  const film1_result<float> f = film1<float>(ol, phi, substrate, kind, ps, de, an, ep);
+  return {f.an, f.ep, f.psa, f.dea, f.per, f.outcome};
 }
 
 TEST(CfCg, IdentitiesOfTheTwoCombinations) {
   const cplx a{1.3f, -0.2f}, b{0.4f, 0.7f}, zero{};
-  cplx r, s;
-  cf(r, a, a);
+  cplx r = cf<float>(a, a);
   EXPECT_EQ(r.re, 0.0f);
   EXPECT_EQ(r.im, 0.0f);
-  cf(r, a, b);
-  cf(s, b, a);
+  r = cf<float>(a, b);
+  const cplx s = cf<float>(b, a);
   EXPECT_FLOAT_EQ(r.re, -s.re);
   EXPECT_FLOAT_EQ(r.im, -s.im);
-  cf(r, cplx{2.0f, 0.0f}, cplx{1.0f, 0.0f});
+  r = cf<float>(cplx{2.0f, 0.0f}, cplx{1.0f, 0.0f});
   EXPECT_FLOAT_EQ(r.re, 1.0f / 3.0f);
-  cg(r, a, zero);
+  r = cg<float>(a, zero);
   EXPECT_EQ(r.re, a.re);
   EXPECT_EQ(r.im, a.im);
-  cg(r, zero, b);
+  r = cg<float>(zero, b);
   EXPECT_EQ(r.re, b.re);
   EXPECT_EQ(r.im, b.im);
 }
 
 TEST(Psd, PeriodicInTheThickness) {
-  const media g = ambient_and_substrate(70.0f, substrate);
+  const media<float> g = ambient_and_substrate<float>(70.0f, substrate);
   const float an = 1.5f, ak = 0.0f, ol = 632.8f;
   const double period = ol / (2.0 * std::sqrt(double{an} * an - g.s2));
   for (float ep : {10.0f, 100.0f, 180.0f}) {
-    float p1, d1, p2, d2;
     const float later = static_cast<float>(ep + period);
-    psd(an, ak, ep, ol, g.a0, g.a2, g.b0, g.b2, g.s2, p1, d1);
-    psd(an, ak, later, ol, g.a0, g.a2, g.b0, g.b2, g.s2, p2, d2);
-    EXPECT_NEAR(p1, p2, 2e-3) << ep;
-    EXPECT_NEAR(d1, d2, 2e-3) << ep;
+    const psi_delta_pair<float> a = psd<float>(an, ak, ep, ol, g.a0, g.a2, g.b0, g.b2, g.s2);
+    const psi_delta_pair<float> b = psd<float>(an, ak, later, ol, g.a0, g.a2, g.b0, g.b2, g.s2);
+    EXPECT_NEAR(a.psi, b.psi, 2e-3) << ep;
+    EXPECT_NEAR(a.delta, b.delta, 2e-3) << ep;
   }
 }
 
 TEST(Cres, ReturnsThePhaseFactorOfAFilmThatFitsExactly) {
-  const media g = ambient_and_substrate(70.0f, substrate);
+  const media<float> g = ambient_and_substrate<float>(70.0f, substrate);
   const float an = 1.5f, ak = 0.0f, ol = 632.8f, ep = 100.0f;
-  float psi, delta;
-  psd(an, ak, ep, ol, g.a0, g.a2, g.b0, g.b2, g.s2, psi, delta);
+  const auto [psi, delta] = psd<float>(an, ak, ep, ol, g.a0, g.a2, g.b0, g.b2, g.s2);
   const cplx x1{static_cast<float>(std::sqrt(double{an} * an - g.s2)), 0.0f};
   const cplx b1 = console::narrow(cplx_d(x1) + double{g.s2} / cplx_d(x1));
   const cplx rho = console::narrow(std::tan(psi * 0.017453292) * console::cexp(cplx_d(0.0, delta * 0.017453292)));
-  cplx z;
-  cres(g.a0, x1, g.a2, g.b0, b1, g.b2, rho, z);
+  const cplx z = cres<float>(g.a0, x1, g.a2, g.b0, b1, g.b2, rho);
   const double beta = 12.566371 * ep * x1.re / ol;
   EXPECT_NEAR(z.re, std::cos(beta), 1e-4);
   EXPECT_NEAR(z.im, -std::sin(beta), 1e-4);
@@ -139,13 +134,12 @@ TEST(Reflection, SameThicknessPeriodAndAnglesAsTheFilmModel) {
     for (float ep : {5.0f, 100.0f, 400.0f, -50.0f}) {
       const float ol = 500.0f, phi = 65.0f, ps = 0.0f, de = 0.0f;
       const std::int32_t kind = 1;
-      float n = an, d = ep, psa, dea, per;
-      film1(ol, phi, substrate, kind, ps, de, n, d, psa, dea, per);
-      const reflection_result r = reflection(ol, phi, substrate, an, ep);
-      EXPECT_EQ(r.ep, d);
-      EXPECT_EQ(r.per, per);
-      EXPECT_EQ(r.psi, psa);
-      EXPECT_EQ(r.delta, dea);
+      const film1_result<float> f = film1<float>(ol, phi, substrate, kind, ps, de, an, ep);
+      const reflection_result r = reflection<float>(ol, phi, substrate, an, ep);
+      EXPECT_EQ(r.ep, f.ep);
+      EXPECT_EQ(r.per, f.per);
+      EXPECT_EQ(r.psi, f.psa);
+      EXPECT_EQ(r.delta, f.dea);
       EXPECT_FLOAT_EQ(r.Rp, static_cast<float>(console::modulus(r.rp) * console::modulus(r.rp)));
       EXPECT_FLOAT_EQ(r.Rs, static_cast<float>(console::modulus(r.rs) * console::modulus(r.rs)));
     }

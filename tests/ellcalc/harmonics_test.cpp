@@ -24,10 +24,8 @@ struct coefficients {
 };
 
 coefficients run_harmonics(float ps, float de, float Rs, const instrument& q) {
-  coefficients c{};
-  harmonics(ps, de, Rs, q.pol, q.bir, q.rot, q.ref, q.ana, c.H0, c.H2C, c.H2S, c.H2A, c.H2P, c.H4C, c.H4S, c.H4A,
-            c.H4P);
-  return c;
+  const harmonics_set_t<float> h = harmonics<float>(ps, de, Rs, q.pol, q.bir, q.rot, q.ref, q.ana);
+  return {h.H0, h.H2C, h.H2S, h.H2A, h.H2P, h.H4C, h.H4S, h.H4A, h.H4P};
 }
 
 // Instrument settings met in practice and some awkward ones; none puts the analyser at a
@@ -43,8 +41,7 @@ TEST(InstrumentFactors, TheThreeIdentitiesOfTheModel) {
       for (float de : {-150.0f, -20.0f, 75.0f, 170.0f}) {
         const float rs = 0.27f;
         const coefficients c = run_harmonics(ps, de, rs, q);
-        float e, f, g, h;
-        instrument_factors(rs, q.bir, q.ana, e, f, g, h);
+        const auto [e, f, g, h] = instrument_factors<float>(rs, q.bir, q.ana);
         const double tau = std::tan(ps * k), j = tau * tau;
         const double th2 = 2.0 * (q.ref - q.pol - q.rot) * k;
         const double th4 = 2.0 * (2.0 * q.ref - q.pol - q.rot) * k;
@@ -69,12 +66,12 @@ TEST(Inversions, GiveBackPsiAndDeltaOfTheModelHarmonics) {
       for (float de : {-170.0f, -90.0f, -5.0f, 30.0f, 75.973f, 179.0f}) {
         const float rs = 0.26f;
         const coefficients c = run_harmonics(ps, de, rs, q);
-        float psa, dea;
-        psi_delta_from_harmonics(c.H2C, c.H2S, c.H4C, c.H4S, rs, q.pol, q.bir, q.rot, q.ref, q.ana, psa, dea);
+        const auto [psa, dea] =
+            psi_delta_from_harmonics<float>(c.H2C, c.H2S, c.H4C, c.H4S, rs, q.pol, q.bir, q.rot, q.ref, q.ana);
         EXPECT_NEAR(psa, ps, 2e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
         EXPECT_NEAR(dea, de, 5e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
-        float ps7 = 39.44f, de7 = 78.24f, disc = 0.0f;
-        invert_harmonics(c.H2A, c.H2P, c.H4A, c.H4P, q.pol, q.bir, q.rot, q.ref, q.ana, ps7, de7, disc);
+        const auto [ps7, de7, disc] =
+            invert_harmonics<float>(c.H2A, c.H2P, c.H4A, c.H4P, q.pol, q.bir, q.rot, q.ref, q.ana, 39.44f, 78.24f);
         EXPECT_GE(disc, 0.999f) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
         EXPECT_NEAR(ps7, ps, 2e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
         EXPECT_NEAR(de7, de, 5e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
@@ -90,41 +87,38 @@ TEST(Inversions, GiveBackPsiAndDeltaOfTheModelHarmonics) {
 // below put |sin th2| or |cos th4| within 4e-5 of 0.05, on either side.
 TEST(SignRules, SineOfDeltaFromTheOtherQuotientBelowSinTheta2Of0p05) {
   const float below = 1.4327f, above = 1.4333f;
-  ASSERT_LT(std::sin(double{to_radians(0, 90, 0, below, -45).theta2}), 0.05);
-  ASSERT_GT(std::sin(double{to_radians(0, 90, 0, above, -45).theta2}), 0.05);
+  ASSERT_LT(std::sin(double{to_radians<float>(0, 90, 0, below, -45).theta2}), 0.05);
+  ASSERT_GT(std::sin(double{to_radians<float>(0, 90, 0, above, -45).theta2}), 0.05);
 
   // Mode 6: H2C and H2S of opposite signs, while th2 is in the first quadrant.
-  float psa, dea;
-  psi_delta_from_harmonics(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, below, -45, psa, dea);
-  EXPECT_NEAR(dea, 114.246, 1e-3);  // sign of H2S / cos th2 / e, e < 0
-  psi_delta_from_harmonics(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, above, -45, psa, dea);
-  EXPECT_NEAR(dea, -114.247, 1e-3);  // sign of H2C / sin th2 / e
+  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, below, -45).delta, 114.246,
+              1e-3);  // sign of H2S / cos th2 / e, e < 0
+  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, above, -45).delta, -114.247,
+              1e-3);  // sign of H2C / sin th2 / e
 
   // Mode 7: a measured H2 phase of 135 degrees puts H2C and H2S at opposite signs.
-  float ps = 39.44f, de = 78.24f, disc = 0.0f;
-  invert_harmonics(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, below, -45, ps, de, disc);
-  EXPECT_NEAR(de, -105.296, 1e-3);
-  invert_harmonics(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, above, -45, ps, de, disc);
-  EXPECT_NEAR(de, 105.296, 1e-3);
+  EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, below, -45, 39.44f, 78.24f).de, -105.296,
+              1e-3);
+  EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, above, -45, 39.44f, 78.24f).de, 105.296,
+              1e-3);
 }
 
 TEST(SignRules, CosineOfDeltaFromTheOtherQuotientBelowCosTheta4Of0p05) {
   const float below = 21.7845f, above = 21.7825f;
-  ASSERT_LT(std::cos(double{to_radians(0, 90, 0, below, -45).theta4}), 0.05);
-  ASSERT_GT(std::cos(double{to_radians(0, 90, 0, above, -45).theta4}), 0.05);
-  float psa, dea;
-  psi_delta_from_harmonics(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, below, -45, psa, dea);
-  EXPECT_NEAR(dea, -29.706, 1e-3);  // cos Delta > 0, from the quotient over sin th4
-  psi_delta_from_harmonics(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, above, -45, psa, dea);
-  EXPECT_NEAR(dea, -150.295, 1e-3);  // cos Delta < 0, from the quotient over cos th4
+  ASSERT_LT(std::cos(double{to_radians<float>(0, 90, 0, below, -45).theta4}), 0.05);
+  ASSERT_GT(std::cos(double{to_radians<float>(0, 90, 0, above, -45).theta4}), 0.05);
+  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, below, -45).delta, -29.706,
+              1e-3);  // cos Delta > 0, from the quotient over sin th4
+  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, above, -45).delta, -150.295,
+              1e-3);  // cos Delta < 0, from the quotient over cos th4
 }
 
 // Mode 7 takes J+ only when its scale s+ is positive; at s+ = 0 it takes J-. With a
 // retardance of 0.01 degree and an H4 of 1e38, u and v (s = u J + v) underflow to zero,
 // so both scales are 0. The analyser at -45 makes the roots tan^2 22.5 and tan^2 67.5.
 TEST(SignRules, AScaleOfZeroTakesTheSmallerRoot) {
-  float ps = 39.44f, de = 78.24f, disc = 0.0f;
-  invert_harmonics(0.2f, 30.0f, 1e38f, 60.0f, 90.0f, 0.01f, 0.0f, 0.0f, -45.0f, ps, de, disc);
+  const auto [ps, de, disc] =
+      invert_harmonics<float>(0.2f, 30.0f, 1e38f, 60.0f, 90.0f, 0.01f, 0.0f, 0.0f, -45.0f, 39.44f, 78.24f);
   EXPECT_EQ(disc, 2.0f);
   EXPECT_NEAR(ps, 22.5, 1e-4);
   EXPECT_EQ(de, 0.0f);  // both parts of Delta scale with s

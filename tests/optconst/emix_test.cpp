@@ -33,8 +33,7 @@ TEST(Emix, EndFractionsGiveTheComponents) {
 }
 
 TEST(Emix, PicksTheRootNearTheLinearAverage) {
-  cplx ea{};
-  sea(static_cast<float>(1239.854 / double{632.8f}), ea, {0.0f, 0.0f});  // amorphous Si, 632.8 nm
+  const cplx ea = sea<float>(static_cast<float>(1239.854 / double{632.8f}), {0.0f, 0.0f});  // a-Si, 632.8 nm
   for (float f : {-0.2f, 0.1f, 0.5f, 0.9f}) {
     const cplx e = emix(ea, {1.0f, 0.0f}, f);
     EXPECT_LT(residual(ea, {1.0f, 0.0f}, f, e), 1e-5) << f;

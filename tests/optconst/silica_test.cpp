@@ -17,7 +17,7 @@ using console::cplx;
 const float en6328 = static_cast<float>(1239.854 / double{632.8f});  // 632.8 nm
 
 float stressed(const silica_coefficients& sio2, int pol, float en) {
-  return sellmeier(sio2, wavelength_squared(en), stressed_pairs[pol], stressed_squares[pol]);
+  return sellmeier<float>(sio2, wavelength_squared(en), stressed_pairs[pol], stressed_squares[pol]);
 }
 
 TEST(StressFit, ConvergesForUsualStressesOfEitherSign) {
@@ -48,13 +48,12 @@ TEST(Ceps, StressDoesNotLeakIntoTheMixtures) {
   std::array<std::array<cplx, 2>, 10> unstressed{};
   const stress_fit none = bir_fit(0.0f);
   ASSERT_TRUE(none.converged);
-  for (std::int32_t nat = 1; nat <= 9; ++nat) ceps(fr, en6328, nat, none.sio2, unstressed[nat]);
+  for (std::int32_t nat = 1; nat <= 9; ++nat) unstressed[nat] = ceps(fr, en6328, nat, none.sio2);
   for (float s : {-300.0f, 450.0f}) {
     const stress_fit r = bir_fit(s);
     ASSERT_TRUE(r.converged);
     for (std::int32_t nat = 1; nat <= 9; ++nat) {
-      std::array<cplx, 2> eps{};
-      ceps(fr, en6328, nat, r.sio2, eps);
+      const std::array<cplx, 2> eps = ceps(fr, en6328, nat, r.sio2);
       for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(eps[i].re == unstressed[nat][i].re && eps[i].im == unstressed[nat][i].im, nat != 3)
             << nat << ' ' << s << ' ' << i;
@@ -69,17 +68,15 @@ TEST(StressFit, FitsForDifferentStressesGiveIndependentBlocks) {
   const stress_fit compressed = bir_fit(-300.0f);
   ASSERT_TRUE(compressed.converged);
   const silica_coefficients kept = compressed.sio2;
-  std::array<cplx, 2> before{};
-  ceps(dense, en6328, 3, compressed.sio2, before);
+  const std::array<cplx, 2> before = ceps(dense, en6328, 3, compressed.sio2);
 
   const stress_fit tensile = bir_fit(450.0f);
   ASSERT_TRUE(tensile.converged);
   EXPECT_FALSE(bir_fit(1e30f).converged);
   EXPECT_EQ(compressed.sio2, kept);
 
-  std::array<cplx, 2> again{}, other{};
-  ceps(dense, en6328, 3, compressed.sio2, again);
-  ceps(dense, en6328, 3, tensile.sio2, other);
+  const std::array<cplx, 2> again = ceps(dense, en6328, 3, compressed.sio2);
+  const std::array<cplx, 2> other = ceps(dense, en6328, 3, tensile.sio2);
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(again[i].re, before[i].re) << i;
     EXPECT_LT(other[i].re, before[i].re) << i;  // tension lowers the index
