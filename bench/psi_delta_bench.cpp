@@ -43,9 +43,11 @@ int main(int argc, char** argv) {
     const std::clock_t cpu_start = std::clock();
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < thickness.size(); ++i) {
-      float an = 1.46f;
-      float ep = thickness[i];
-      ellcalc::film1(wavelength[i], phi, cn2, forward, unused, unused, an, ep, psi[i], delta[i], period[i]);
+      const ellcalc::film1_result<float> r =
+          ellcalc::film1<float>(wavelength[i], phi, cn2, forward, unused, unused, 1.46f, thickness[i]);
+      psi[i] = r.psa;
+      delta[i] = r.dea;
+      period[i] = r.per;
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     best = std::min(best, took.count());

@@ -52,17 +52,4 @@ struct film1_result {
 template <class R>
 film1_result<R> film1(R ol, R phi, console::cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep);
 
-// Old form, for the bindings until they move to the result struct.
-inline film1_outcome film1(const float& ol, const float& phi, const console::cplx& cn2, const std::int32_t& kind,
-                           const float& ps, const float& de, float& an, float& ep, float& psa, float& dea,
-                           float& per) {
-  const film1_result<float> r = film1<float>(ol, phi, cn2, kind, ps, de, an, ep);
-  an = r.an;
-  ep = r.ep;
-  psa = r.psa;
-  dea = r.dea;
-  per = r.per;
-  return r.outcome;
-}
-
 }  // namespace ellcalc

@@ -1,10 +1,10 @@
 #include "console/console.hpp"
+#include "console/help_text.hpp"
 #include "ellcalc/dialogue.hpp"
 
 namespace {
 
-constexpr console::program_info info{
-    "ellcalc",
+constexpr auto help = console::join(
     "Usage: ellcalc [--help | --version]\n"
     "\n"
     "Ellipsometry of one transparent film on a substrate, seen from air: Psi and Delta of\n"
@@ -16,13 +16,10 @@ constexpr console::program_info info{
     "input (a menu, then questions that show the current values; an answer of / or , keeps\n"
     "the value shown). At a terminal, rlwrap ellcalc adds line editing and a history of\n"
     "answers. The manual page: man ellcalc.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  after --help or --version\n"
-    "  1  interrupted (Ctrl-C) or terminated\n"
-    "  2  the end of the input (the normal end of a piped session), an answer that cannot\n"
-    "     be read, output that cannot be written, or a quit, arithmetic, trace or abort\n"
-    "     signal\n"};
+    "\n",
+    console::exit_status_at_end_of_input);
+
+constexpr console::program_info info{"ellcalc", console::view(help)};
 
 }  // namespace
 

@@ -10,9 +10,4 @@ namespace ellcalc {
 template <class R>
 console::cplx_of<R> substrate_index(R phi, R ps, R de);
 
-// Old form, for the bindings until they move to the result struct.
-inline void substrate_index(const float& phi, const float& ps, const float& de, console::cplx& cn2) {
-  cn2 = substrate_index<float>(phi, ps, de);
-}
-
 }  // namespace ellcalc

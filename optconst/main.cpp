@@ -1,10 +1,10 @@
 #include "console/console.hpp"
+#include "console/help_text.hpp"
 #include "optconst/dialogue.hpp"
 
 namespace {
 
-constexpr console::program_info info{
-    "optconst",
+constexpr auto help = console::join(
     "Usage: optconst [--help | --version]\n"
     "\n"
     "The complex dielectric function and the complex refractive index n, k at one\n"
@@ -18,10 +18,12 @@ constexpr console::program_info info{
     "optconst adds line editing and a history of answers. The manual page: man optconst.\n"
     "\n"
     "Exit status:\n"
-    "  0  the answer -1, a silica fit that does not converge (STOP 7), --help or --version\n"
-    "  1  interrupted (Ctrl-C) or terminated\n"
+    "  0  the answer -1, a silica fit that does not converge (STOP 7), --help or --version\n",
+    console::exit_interrupted,
     "  2  the end of the input, an answer that cannot be read, output that cannot be\n"
-    "     written, or a quit, arithmetic, trace or abort signal\n"};
+    "     written, or a quit, arithmetic, trace or abort signal\n");
+
+constexpr console::program_info info{"optconst", console::view(help)};
 
 }  // namespace
 

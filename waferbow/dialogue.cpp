@@ -3,7 +3,9 @@
 // thicknesses change and an external moment applies. Every prompt shows the current value
 // and the answer replaces it, so each answer becomes the default of the next question,
 // also after a restart.
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "console/console.hpp"
 #include "waferbow/continue_pass.hpp"
@@ -54,7 +56,8 @@ void ask_silica_thickness(double& v) {
 // wider than E14.7: two blanks before a positive value's "0." and one before a negative
 // value's "-0.", as the reference report of the default wafer shows. The moment prompt,
 // the regression trace and the solver messages keep E14.7.
-void write_stress_report(const stress_report& r) {
+template <std::size_t... I>
+void write_stress_report(const stress_report& r, std::index_sequence<I...>) {
   fmt_write("(' Rayon de courbure : ',F9.3,'m ; moment de flexion : ',E15.7,'MN',/,"
             "' Lignes neutre du silicium : ',E15.7,'m, de la silice : ',E15.7,'m',/,"
             "' Contrainte dans le silicium : interface ',E15.7,' surface : ',E15.7,'MPa',/,"
@@ -62,9 +65,11 @@ void write_stress_report(const stress_report& r) {
             "' Deformation silicium : interface ',E15.7,' surface : ',E15.7,/,"
             "' Deformation silice : interface ',E15.7,' surface : ',E15.7,/,"
             "' Energie elastique : silicium ',E15.7,', silice ',E15.7,' J.m-2',/)",
-            {r.radius, r.moment, r.neutral_si, r.neutral_sio2, r.stress_si_int, r.stress_si_surf,
-             r.stress_sio2_int, r.stress_sio2_surf, r.strain_si_int, r.strain_si_surf, r.strain_sio2_int,
-             r.strain_sio2_surf, r.energy_si, r.energy_sio2});
+            {r.*stress_fields[I].member...});
+}
+
+void write_stress_report(const stress_report& r) {
+  write_stress_report(r, std::make_index_sequence<stress_fields.size()>{});
 }
 
 // Shows the continue prompt with 0 and reads the answer: true for a restart (1).

@@ -1,10 +1,10 @@
 #include "console/console.hpp"
+#include "console/help_text.hpp"
 #include "waferbow/dialogue.hpp"
 
 namespace {
 
-constexpr console::program_info info{
-    "waferbow",
+constexpr auto help = console::join(
     "Usage: waferbow [--help | --version]\n"
     "\n"
     "The bow of a silicon wafer carrying a silica layer: radius of curvature, bending\n"
@@ -16,13 +16,10 @@ constexpr console::program_info info{
     "input (questions that show the current values; an answer of / or , keeps the value\n"
     "shown). At a terminal, rlwrap waferbow adds line editing and a history of answers.\n"
     "The manual page: man waferbow.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  after --help or --version\n"
-    "  1  interrupted (Ctrl-C) or terminated\n"
-    "  2  the end of the input (the normal end of a piped session), an answer that cannot\n"
-    "     be read, output that cannot be written, or a quit, arithmetic, trace or abort\n"
-    "     signal\n"};
+    "\n",
+    console::exit_status_at_end_of_input);
+
+constexpr console::program_info info{"waferbow", console::view(help)};
 
 }  // namespace
 

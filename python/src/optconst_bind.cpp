@@ -1,35 +1,31 @@
-// optconst's dielectric function and complex index over arrays. Each point is one pass of
-// the dialogue: material number, void fraction, second fraction (from the oxygen content
-// x for the sub-oxide), the silica stress, and a wavelength in nm or an energy in eV.
-#include <pybind11/complex.h>
-#include <pybind11/numpy.h>
-#include <pybind11/pybind11.h>
-
+// optconst's dielectric function and complex index. Each point is one pass of the
+// dialogue: material number, void fraction, second fraction (from the oxygen content x for
+// the sub-oxide), the silica stress, and a wavelength in nm or an energy in eV.
 #include <array>
-#include <complex>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <mutex>
-#include <vector>
+#include <optional>
+#include <tuple>
 
 #include "optconst/constants.hpp"
 #include "optconst/silica.hpp"
 #include "optconst/stress_fit.hpp"
 #include "python/src/bindings.hpp"
-#include "python/src/points.hpp"
+#include "python/src/calculation.hpp"
 
 namespace thinfilm_py {
 
 namespace {
 
-using c64 = py::array_t<std::complex<float>>;
+using console::cplx;
 
 constexpr std::int32_t silica_number = 3;
 constexpr std::int32_t suboxide_number = 5;
+constexpr std::int64_t last_number = 9;
 
-// The silica coefficients of the last stress a worker fitted, so that a stress shared by
-// many points is fitted once per worker.
+// The silica coefficients of the last stress a worker fitted, so that a run of points of
+// one stress is fitted once per worker.
 class silica_cache {
  public:
   // False when the fit of stress s does not converge.
@@ -52,79 +48,83 @@ class silica_cache {
   optconst::silica_coefficients coefficients_{};
 };
 
-// Results: eps(1), n(1), eps(2), n(2); then (index, stress) of the first point, in C
-// order, whose silica stress fit did not converge, or (-1, 0).
-py::tuple constants(const py::iterable& shape_in, int threads, bool by_energy, const py::array& nat,
-                    const py::array& light, const py::array& voids, const py::array& x, const py::array& rate,
-                    const py::array& stress) {
-  const shape_t shape = shape_of(shape_in);
-  std::array<std::complex<float>*, 4> p{};
-  const std::array<c64, 4> out = results(shape, p);
+struct point {
+  optconst::optical_constants c;
+  bool fit_failed;  // the silica stress fit did not converge: the results are NaN
+};
 
-  py::ssize_t failed_at = -1;
-  float failed_stress = 0.0f;
-  std::mutex failed_lock;
-  for_ranges<6>(shape, {nat, light, voids, x, rate, stress}, threads, 5000,
-                [&](walker<6>& w, const std::array<operand, 6>& o, py::ssize_t begin, py::ssize_t end) {
-    silica_cache cache;
-    py::ssize_t my_failure = -1;
-    float my_stress = 0.0f;
-    for (py::ssize_t i = begin; i < end; ++i, w.next()) {
-      // The Python layer lets only 1..9 through.
-      const auto number = static_cast<std::int32_t>(as_int(o[0], w[0]));
-      const float given = as_float(o[1], w[1]);
-      const float en = by_energy ? given : optconst::energy_of_wavelength(given);
-      const std::array<float, 2> fr{as_float(o[2], w[2]), number == suboxide_number
-                                                             ? optconst::silica_fraction_of_x(as_float(o[3], w[3]))
-                                                             : as_float(o[4], w[4])};
-      optconst::silica_coefficients sio2 = optconst::unstressed_silica;
-      if (number == silica_number) {
-        const float s = as_float(o[5], w[5]);
-        if (!cache.get(s, sio2)) {
-          if (my_failure < 0) {
-            my_failure = i;
-            my_stress = s;
-          }
-          constexpr float nan = std::numeric_limits<float>::quiet_NaN();
-          for (std::complex<float>* q : p) q[i] = {nan, nan};
-          continue;
-        }
-      }
-      const optconst::optical_constants c = optconst::constants_at(fr, en, number, sio2);
-      p[0][i] = to_std(c.eps[0]);
-      p[1][i] = to_std(c.index[0]);
-      p[2][i] = to_std(c.eps[1]);
-      p[3][i] = to_std(c.index[1]);
-    }
-    if (my_failure >= 0) {
-      const std::lock_guard<std::mutex> hold(failed_lock);
-      if (failed_at < 0 || my_failure < failed_at) {
-        failed_at = my_failure;
-        failed_stress = my_stress;
-      }
-    }
-  });
-  return py::make_tuple(out[0], out[1], out[2], out[3], failed_at, failed_stress);
+point not_a_number(bool fit_failed) {
+  constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+  const cplx z{nan, nan};
+  return {{{z, z}, {z, z}}, fit_failed};
 }
 
-// The wavelength (nm) of each energy (eV), and the energy of each wavelength, as the
-// dialogue converts them.
-py::array_t<float> convert(const py::iterable& shape_in, int threads, bool to_energy, const py::array& v) {
-  const shape_t shape = shape_of(shape_in);
-  py::array_t<float> out = result<float>(shape);
-  float* p = out.mutable_data();
-  for_points<1>(shape, {v}, threads, 50000, [&](const walker<1>& w, const std::array<operand, 1>& o, py::ssize_t i) {
-    const float a = as_float(o[0], w[0]);
-    p[i] = to_energy ? optconst::energy_of_wavelength(a) : optconst::wavelength_of_energy(a);
-  });
-  return out;
-}
+// ByEnergy: the light is given as a photon energy (eV), else as a wavelength (nm).
+template <bool ByEnergy>
+struct constants {
+  static constexpr const char* name = ByEnergy ? "optconst_constants_energy" : "optconst_constants";
+  static constexpr const char* doc = "Dielectric function and complex index of a material.";
+  static constexpr py::ssize_t min_points = 5000;
+  static constexpr std::array inputs{input{"material", elem::integer, ""},
+                                     ByEnergy ? input{"energy", elem::real32, "eV"}
+                                              : input{"wavelength", elem::real32, "nm"},
+                                     input{"voids", elem::real32, ""},
+                                     input{"x", elem::real32, ""},
+                                     input{"si_c_rate", elem::real32, ""},
+                                     input{"stress", elem::real32, "MPa"}};
+  using result = point;
+  static constexpr std::tuple outputs{output{"epsilon", [](const point& p) { return p.c.eps[0]; }},
+                                      output{"index", [](const point& p) { return p.c.index[0]; }},
+                                      output{"epsilon_2", [](const point& p) { return p.c.eps[1]; }},
+                                      output{"index_2", [](const point& p) { return p.c.index[1]; }}};
+  using worker = silica_cache;
+
+  static point compute(silica_cache& cache, std::int64_t material, float light, float voids, float x, float rate,
+                       float stress) {
+    // The Python layer lets only the menu through; anything else gives no value.
+    if (material < 1 || material > last_number) return not_a_number(false);
+    const auto number = static_cast<std::int32_t>(material);
+    const float en = ByEnergy ? light : optconst::energy_of_wavelength(light);
+    const std::array<float, 2> fr{voids, number == suboxide_number ? optconst::silica_fraction_of_x(x) : rate};
+    optconst::silica_coefficients sio2 = optconst::unstressed_silica;
+    if (number == silica_number && !cache.get(stress, sio2)) return not_a_number(true);
+    return {optconst::constants_at(fr, en, number, sio2), false};
+  }
+
+  // The stress fit that failed (the program's STOP 7).
+  static constexpr std::array<const char*, 0> event_fields{};
+  static std::optional<std::array<double, 0>> event(const point& p) {
+    if (!p.fit_failed) return std::nullopt;
+    return std::array<double, 0>{};
+  }
+};
+
+// The conversions of the light as the dialogue makes them: ToEnergy, the photon energy
+// (eV) of a wavelength (nm), else the reverse.
+template <bool ToEnergy>
+struct conversion {
+  static constexpr const char* name = ToEnergy ? "optconst_energy_of_wavelength" : "optconst_wavelength_of_energy";
+  static constexpr const char* doc = "The photon energy of a wavelength, or the reverse, as the dialogue converts.";
+  static constexpr py::ssize_t min_points = 50000;
+  static constexpr input wavelength{"wavelength", elem::real32, "nm"};
+  static constexpr input energy{"energy", elem::real32, "eV"};
+  static constexpr std::array inputs{ToEnergy ? wavelength : energy};
+  using result = float;
+  static constexpr std::tuple outputs{output{ToEnergy ? energy.name : wavelength.name, [](float v) { return v; }}};
+  static float compute(float v) {
+    return ToEnergy ? optconst::energy_of_wavelength(v) : optconst::wavelength_of_energy(v);
+  }
+};
 
 }  // namespace
 
-void bind_optconst(py::module_& m) {
-  m.def("optconst_constants", &constants);
-  m.def("optconst_convert", &convert);
+void bind_optconst(py::module_& m, py::dict& table) {
+  define<constants<false>>(m, table);
+  define<constants<true>>(m, table);
+  define<conversion<true>>(m, table);
+  define<conversion<false>>(m, table);
+  // hc of the conversions, nm eV.
+  m.attr("optconst_hc") = optconst::hc;
 }
 
 }  // namespace thinfilm_py

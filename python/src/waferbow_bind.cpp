@@ -1,140 +1,149 @@
-// waferbow's first calculation and continue pass over arrays. Lengths and moduli are the
-// dialogue's doubles; the moment is entered in N as a single-precision value, as at the
-// moment prompt.
-#include <pybind11/numpy.h>
-#include <pybind11/pybind11.h>
-
+// waferbow's first calculation and continue pass. Lengths and moduli are the dialogue's
+// doubles; the moment is entered in N as a single-precision value, as at the moment
+// prompt. The first calculation gives back, besides its report, every number a continue
+// pass starts from, so that its result is plain data.
 #include <array>
 #include <cstdint>
-#include <mutex>
-#include <vector>
+#include <optional>
+#include <tuple>
+#include <utility>
 
 #include "python/src/bindings.hpp"
-#include "python/src/points.hpp"
+#include "python/src/calculation.hpp"
 #include "waferbow/continue_pass.hpp"
 #include "waferbow/first_calculation.hpp"
+#include "waferbow/stress_report.hpp"
 #include "waferbow/units.hpp"
 
 namespace thinfilm_py {
 
 namespace {
 
-using f64 = py::array_t<double>;
+using waferbow::first_state;
+using waferbow::stress_fields;
 
-constexpr std::size_t report_size = 14;
-constexpr std::size_t state_size = 7;  // e1, e2, c1, c2, r1, r2, t
-
-void put_report(const waferbow::stress_report& r, const std::array<double*, report_size>& p, py::ssize_t i) {
-  const std::array<double, report_size> v{r.radius,          r.moment,           r.neutral_si,     r.neutral_sio2,
-                                          r.stress_si_int,   r.stress_si_surf,   r.stress_sio2_int,
-                                          r.stress_sio2_surf, r.strain_si_int,   r.strain_si_surf,
-                                          r.strain_sio2_int, r.strain_sio2_surf, r.energy_si,      r.energy_sio2};
-  for (std::size_t k = 0; k < report_size; ++k) p[k][i] = v[k];
-}
-
-// The fourteen report values, then the first state that continue passes start from.
-py::tuple first(const py::iterable& shape_in, int threads, const py::array& f, const py::array& d,
-                const py::array& d1, const py::array& d2, const py::array& p1, const py::array& p2,
-                const py::array& moment) {
-  const shape_t shape = shape_of(shape_in);
-  std::array<double*, report_size> rp{};
-  std::array<double*, state_size> sp{};
-  std::array<f64, report_size> report = results(shape, rp);
-  std::array<f64, state_size> state = results(shape, sp);
-  for_points<7>(shape, {f, d, d1, d2, p1, p2, moment}, threads, 20000,
-                [&](const walker<7>& w, const std::array<operand, 7>& o, py::ssize_t i) {
-                  const double t = waferbow::moment_of_newtons(as_float(o[6], w[6]));
-                  waferbow::first_state s{};
-                  waferbow::stress_report r{};
-                  waferbow::first_calculation(as_double(o[0], w[0]), as_double(o[1], w[1]), as_double(o[2], w[2]),
-                                              as_double(o[3], w[3]), as_double(o[4], w[4]), as_double(o[5], w[5]), t,
-                                              s, r);
-                  put_report(r, rp, i);
-                  const std::array<double, state_size> v{s.e1, s.e2, s.c1, s.c2, s.r1, s.r2, t};
-                  for (std::size_t k = 0; k < state_size; ++k) sp[k][i] = v[k];
-                });
-  py::list all;
-  for (f64& a : report) all.append(a);
-  for (f64& a : state) all.append(a);
-  return py::tuple(all);
-}
-
-// Where the solver could not finish a step: the number of points concerned and the first
-// of them (in C order) with its first unfinished step.
-struct solver_trouble {
-  py::ssize_t points = 0;
-  py::ssize_t first = -1;
-  waferbow::solver_event event{};
+// The first state that a continue pass starts from, by name.
+struct state_field {
+  const char* name;
+  double first_state::*member;
+  const char* unit;
 };
 
-// The fourteen report values, the bow (um) and the regression count of a continue pass,
-// then the summary of the solver's trouble (points, first index, status, x1, x2). With
-// no moment array (None) each point keeps the moment of its first state, as a null answer
-// to the moment prompt does.
-py::tuple next(const py::iterable& shape_in, int threads, const py::array& e1, const py::array& e2,
-               const py::array& c1, const py::array& c2, const py::array& r1, const py::array& r2,
-               const py::array& t, const py::array& d, const py::array& d1, const py::array& d2,
-               const py::object& moment_in) {
-  const shape_t shape = shape_of(shape_in);
-  const bool kept_moment = moment_in.is_none();
-  const py::array moment = kept_moment ? py::array(t) : py::array(moment_in);
-  std::array<double*, report_size> rp{};
-  std::array<f64, report_size> report = results(shape, rp);
-  f64 bow = result<double>(shape);
-  py::array_t<std::int32_t> count = result<std::int32_t>(shape);
-  double* bow_p = bow.mutable_data();
-  std::int32_t* count_p = count.mutable_data();
-  std::vector<solver_trouble> trouble;
-  std::mutex trouble_lock;
-  for_ranges<11>(shape, {e1, e2, c1, c2, r1, r2, t, d, d1, d2, moment}, threads, 200,
-                 [&](walker<11>& w, const std::array<operand, 11>& o, py::ssize_t begin, py::ssize_t end) {
-    solver_trouble mine;
-    for (py::ssize_t i = begin; i < end; ++i, w.next()) {
-      const waferbow::first_state s{as_double(o[0], w[0]), as_double(o[1], w[1]), as_double(o[2], w[2]),
-                                    as_double(o[3], w[3]), as_double(o[4], w[4]), as_double(o[5], w[5])};
-      const float newtons =
-          kept_moment ? waferbow::newtons_of_moment(as_double(o[10], w[10])) : as_float(o[10], w[10]);
-      const double m = waferbow::moment_of_newtons(newtons);
-      // Each point starts its solver array from zeros.
-      waferbow::vector3 xs{0.0, 0.0, 0.0};
-      const waferbow::continue_prediction p =
-          waferbow::predict_continue_pass(s, waferbow::metres_of_um(as_double(o[8], w[8])),
-                                          waferbow::metres_of_um(as_double(o[9], w[9])), m, as_double(o[7], w[7]), xs);
-      put_report(p.report, rp, i);
-      bow_p[i] = p.bow;
-      count_p[i] = p.regressions;
-      if (!p.events.empty()) {
-        if (mine.points == 0) {
-          mine.first = i;
-          mine.event = p.events.front();
-        }
-        ++mine.points;
-      }
-    }
-    const std::lock_guard<std::mutex> hold(trouble_lock);
-    trouble.push_back(mine);
-  });
-  solver_trouble all;
-  for (const solver_trouble& k : trouble) {
-    all.points += k.points;
-    if (k.points > 0 && (all.first < 0 || k.first < all.first)) {
-      all.first = k.first;
-      all.event = k.event;
-    }
-  }
-  py::list out;
-  for (f64& a : report) out.append(a);
-  out.append(bow);
-  out.append(count);
-  out.append(py::make_tuple(all.points, all.first, static_cast<int>(all.event.status), all.event.x1, all.event.x2));
-  return py::tuple(out);
+constexpr std::array<state_field, 6> state_fields{{
+    {"modulus_si_mpa", &first_state::e1, "MPa"},
+    {"modulus_sio2_mpa", &first_state::e2, "MPa"},
+    {"mid_radius_si", &first_state::c1, "m"},
+    {"mid_radius_sio2", &first_state::c2, "m"},
+    {"neutral_radius_si", &first_state::r1, "m"},
+    {"neutral_radius_sio2", &first_state::r2, "m"},
+}};
+
+constexpr input diameter{"diameter", elem::real64, "m"};
+constexpr input silicon{"silicon", elem::real64, "um"};
+constexpr input silica{"silica", elem::real64, "um"};
+constexpr input moment{"moment", elem::real32, "N"};
+
+// The report's field I of a result R holding a `report`.
+template <class R, std::size_t I>
+struct report_value {
+  double operator()(const R& r) const { return r.report.*stress_fields[I].member; }
+};
+
+template <class R, std::size_t... I>
+constexpr auto report_outputs(std::index_sequence<I...>) {
+  return std::tuple{output{stress_fields[I].name, report_value<R, I>{}}...};
 }
+
+template <class R>
+constexpr auto report_outputs() {
+  return report_outputs<R>(std::make_index_sequence<stress_fields.size()>{});
+}
+
+struct first_point {
+  waferbow::stress_report report;
+  first_state state;
+  double diameter, silicon, silica;
+  float moment;
+};
+
+template <std::size_t I>
+struct state_value {
+  double operator()(const first_point& p) const { return p.state.*state_fields[I].member; }
+};
+
+template <std::size_t... I>
+constexpr auto state_outputs(std::index_sequence<I...>) {
+  return std::tuple{output{state_fields[I].name, state_value<I>{}}...};
+}
+
+struct first {
+  static constexpr const char* name = "waferbow_first";
+  static constexpr const char* doc = "The stress report of a measured wafer, and the state it leaves.";
+  static constexpr py::ssize_t min_points = 20000;
+  static constexpr std::array inputs{input{"bow", elem::real64, "um"},
+                                     diameter,
+                                     silicon,
+                                     silica,
+                                     input{"modulus_si", elem::real64, "1E5 MPa"},
+                                     input{"modulus_sio2", elem::real64, "1E5 MPa"},
+                                     moment};
+  using result = first_point;
+  static constexpr auto outputs =
+      std::tuple_cat(report_outputs<first_point>(), state_outputs(std::make_index_sequence<state_fields.size()>{}),
+                     std::tuple{output{"diameter", &first_point::diameter},
+                                output{"silicon", &first_point::silicon}, output{"silica", &first_point::silica},
+                                output{"moment", &first_point::moment}});
+  static first_point compute(double f, double d, double d1, double d2, double p1, double p2, float newtons) {
+    first_point p{};
+    waferbow::first_calculation(f, d, d1, d2, p1, p2, waferbow::moment_of_newtons(newtons), p.state, p.report);
+    p.diameter = d;
+    p.silicon = d1;
+    p.silica = d2;
+    p.moment = newtons;
+    return p;
+  }
+};
+
+template <std::size_t... I>
+constexpr auto continue_inputs(std::index_sequence<I...>) {
+  return std::array{input{state_fields[I].name, elem::real64, state_fields[I].unit}..., diameter, silicon, silica,
+                    moment};
+}
+
+// Unfinished solver steps are events: the first one's status and values.
+struct continue_pass {
+  static constexpr const char* name = "waferbow_continue";
+  static constexpr const char* doc = "The bow and stress report after the layer thicknesses change.";
+  static constexpr py::ssize_t min_points = 200;
+  static constexpr auto inputs = continue_inputs(std::make_index_sequence<state_fields.size()>{});
+  using result = waferbow::continue_prediction;
+  static constexpr auto outputs =
+      std::tuple_cat(report_outputs<result>(),
+                     std::tuple{output{"bow", &result::bow}, output{"regressions", &result::regressions}});
+  static result compute(double e1, double e2, double c1, double c2, double r1, double r2, double d, double d1,
+                        double d2, float newtons) {
+    const first_state s{e1, e2, c1, c2, r1, r2};
+    // Each point starts its solver array from zeros.
+    waferbow::vector3 xs{0.0, 0.0, 0.0};
+    return waferbow::predict_continue_pass(s, waferbow::metres_of_um(d1), waferbow::metres_of_um(d2),
+                                           waferbow::moment_of_newtons(newtons), d, xs);
+  }
+  static constexpr std::array event_fields{"status", "x1", "x2"};
+  static std::optional<std::array<double, 3>> event(const result& r) {
+    if (r.events.empty()) return std::nullopt;
+    const waferbow::solver_event& e = r.events.front();
+    return std::array<double, 3>{static_cast<double>(e.status), e.x1, e.x2};
+  }
+};
 
 }  // namespace
 
-void bind_waferbow(py::module_& m) {
-  m.def("waferbow_first", &first);
-  m.def("waferbow_continue", &next);
+void bind_waferbow(py::module_& m, py::dict& table) {
+  define<first>(m, table);
+  define<continue_pass>(m, table);
+  py::list names;
+  for (const waferbow::stress_field& f : stress_fields) names.append(f.name);
+  m.attr("waferbow_report_fields") = py::tuple(names);
 }
 
 }  // namespace thinfilm_py

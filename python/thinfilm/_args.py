@@ -119,13 +119,22 @@ def _narrowed(name, a, dtype):
     return out
 
 
+def _kept(a, narrow, wide):
+    """``a`` as it is when its elements are ``narrow`` or ``wide``, integers widened to
+    ``wide``; None for anything else."""
+    if a.dtype == narrow or a.dtype == wide:
+        return _aligned(a)
+    if a.dtype.kind in "iu":
+        return a.astype(wide)
+    return None
+
+
 def real(name, value):
     """``value`` as an array of reals the extension reads (float32 or float64 kept)."""
     a = _array(name, value)
-    if a.dtype == np.float32 or a.dtype == np.float64:
-        return _aligned(a)
-    if a.dtype.kind in "iu":
-        return a.astype(np.float64)
+    kept = _kept(a, np.float32, np.float64)
+    if kept is not None:
+        return kept
     if a.dtype.kind == "f":
         return _narrowed(name, a, np.float64)
     if a.dtype.kind == "c":
@@ -140,10 +149,9 @@ def real(name, value):
 def complex_(name, value):
     """``value`` as an array of complex numbers (complex64 or complex128 kept)."""
     a = _array(name, value)
-    if a.dtype == np.complex64 or a.dtype == np.complex128:
-        return _aligned(a)
-    if a.dtype.kind in "iu":
-        return a.astype(np.complex128)
+    kept = _kept(a, np.complex64, np.complex128)
+    if kept is not None:
+        return kept
     if a.dtype.kind in "fc":
         return _narrowed(name, a, np.complex128)
     if a.dtype.kind == "O":

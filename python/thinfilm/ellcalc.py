@@ -23,12 +23,7 @@ numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a s
 with no result.
 """
 
-import typing
-import warnings
-
-import numpy as np
-
-from thinfilm import _args
+from thinfilm import _calc
 from thinfilm import _core
 from thinfilm._errors import DiscriminantWarning
 
@@ -66,108 +61,43 @@ H2_PHASE = 92.776
 H4 = 0.417
 H4_PHASE = 45.034
 
-_FORWARD, _THICKNESS, _THICKNESS_AND_INDEX = 1, 3, 4
+
+PsiDelta = _calc.result_type("PsiDelta", _core.ellcalc_psi_delta, __name__, """
+    Psi and Delta of a film (degrees) and its thickness period (nm).""")
 
 
-class PsiDelta(typing.NamedTuple):
-    """Psi and Delta of a film (degrees) and its thickness period (nm)."""
-
-    psi: typing.Any
-    delta: typing.Any
-    period: typing.Any
+Thickness = _calc.result_type("Thickness", _core.ellcalc_thickness, __name__, """
+    The film thickness found (nm, from 0 to one period), the period (nm), and Psi and
+    Delta of the model for the film found (degrees).""")
 
 
-class Thickness(typing.NamedTuple):
-    """The film thickness found (nm, from 0 to one period), the period (nm), and Psi and
-    Delta of the model for the film found (degrees)."""
-
-    thickness: typing.Any
-    period: typing.Any
-    psi: typing.Any
-    delta: typing.Any
+ThicknessAndIndex = _calc.result_type(
+    "ThicknessAndIndex", _core.ellcalc_thickness_and_index, __name__, """
+    The film index and thickness found (nm), the period (nm), Psi and Delta of the model
+    for the film found (degrees), and whether the index search converged.""")
 
 
-class ThicknessAndIndex(typing.NamedTuple):
-    """The film index and thickness found (nm), the period (nm), Psi and Delta of the model
-    for the film found (degrees), and whether the index search converged."""
-
-    film_index: typing.Any
-    thickness: typing.Any
-    period: typing.Any
-    psi: typing.Any
-    delta: typing.Any
-    converged: typing.Any
+Reflection = _calc.result_type("Reflection", _core.ellcalc_reflection, __name__, """
+    Complex reflection coefficients rp, rs of the film stack, reflectances Rp = |rp|^2
+    and Rs = |rs|^2, the thickness period (nm), Psi and Delta (degrees).""")
 
 
-class Reflection(typing.NamedTuple):
-    """Complex reflection coefficients rp, rs of the film stack, reflectances Rp = |rp|^2
-    and Rs = |rs|^2, the thickness period (nm), Psi and Delta (degrees)."""
-
-    rp: typing.Any
-    rs: typing.Any
-    Rp: typing.Any
-    Rs: typing.Any
-    period: typing.Any
-    psi: typing.Any
-    delta: typing.Any
-
-
-class Harmonics(typing.NamedTuple):
-    """Harmonics of the rotating-compensator ellipsometer: H0, the amplitudes h2, h4 and
+Harmonics = _calc.result_type("Harmonics", _core.ellcalc_harmonics, __name__, """
+    Harmonics of the rotating-compensator ellipsometer: H0, the amplitudes h2, h4 and
     phases h2_phase, h4_phase (degrees) of the second and fourth harmonics, and Psi and
-    Delta (degrees) computed back from them."""
-
-    h0: typing.Any
-    h2: typing.Any
-    h2_phase: typing.Any
-    h4: typing.Any
-    h4_phase: typing.Any
-    psi: typing.Any
-    delta: typing.Any
+    Delta (degrees) computed back from them.""")
 
 
-class FromHarmonics(typing.NamedTuple):
-    """Everything mode 7 prints, named; see :func:`from_harmonics`."""
-
-    psi: typing.Any
-    delta: typing.Any
-    model_psi: typing.Any
-    model_delta: typing.Any
-    film_index: typing.Any
-    thickness: typing.Any
-    period: typing.Any
-    rp: typing.Any
-    rs: typing.Any
-    Rp: typing.Any
-    Rs: typing.Any
-    h0: typing.Any
-    h2_cos: typing.Any
-    h2_sin: typing.Any
-    h2: typing.Any
-    h2_phase: typing.Any
-    h4_cos: typing.Any
-    h4_sin: typing.Any
-    h4: typing.Any
-    h4_phase: typing.Any
-    discriminant: typing.Any
+FromHarmonics = _calc.result_type(
+    "FromHarmonics", _core.ellcalc_from_harmonics, __name__, """
+    Everything mode 7 prints, named; see :func:`from_harmonics`.""")
 
 
-def _prepare(**kwargs):
-    return _args.prepare(("substrate",), **kwargs)
-
-
-def _film(kind, wavelength, angle, substrate, film_index, thickness, psi, delta):
-    named, shape, scalar = _prepare(
-        wavelength=wavelength,
-        angle=angle,
-        substrate=substrate,
-        film_index=film_index,
-        thickness=thickness,
-        psi=psi,
-        delta=delta,
+def _negative_discriminant(events, _named, _shape):
+    return DiscriminantWarning(
+        f"negative discriminant ({events['discriminant']:.7E} at flat index {events['first']};"
+        f" {events['count']} point(s)): Psi and Delta kept at the given psi and delta there"
     )
-    out = _core.ellcalc_film(shape, _args.threads(), kind, *named.values())
-    return out, scalar
 
 
 def psi_delta(
@@ -214,8 +144,7 @@ def psi_delta(
     >>> ellcalc.psi_delta(thickness=np.array([0.0, 100.0])).psi.round(3)
     array([10.457, 43.613], dtype=float32)
     """
-    out, scalar = _film(_FORWARD, wavelength, angle, substrate, film_index, thickness, 0.0, 0.0)
-    return _args.finish(PsiDelta, out, scalar)
+    return _calc.run(_core.ellcalc_psi_delta, PsiDelta, **locals())
 
 
 def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
@@ -245,9 +174,7 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
     >>> round(n.real, 5), round(n.imag, 5)
     (0.46301, -1.85226)
     """
-    named, shape, scalar = _prepare(angle=angle, psi=psi, delta=delta)
-    out = _core.ellcalc_substrate_index(shape, _args.threads(), *named.values())
-    return _args.plain(out) if scalar else out
+    return _calc.run(_core.ellcalc_substrate_index, None, **locals())
 
 
 def thickness(
@@ -291,8 +218,7 @@ def thickness(
     >>> round(r.thickness, 3), round(r.psi, 3), round(r.delta, 3)
     (92.872, 39.384, 76.285)
     """
-    out, scalar = _film(_THICKNESS, wavelength, angle, substrate, film_index, 0.0, psi, delta)
-    return _args.finish(Thickness, (out[3], out[2], out[0], out[1]), scalar)
+    return _calc.run(_core.ellcalc_thickness, Thickness, **locals())
 
 
 def thickness_and_index(
@@ -336,11 +262,7 @@ def thickness_and_index(
     >>> round(r.film_index, 5), round(r.thickness, 3), round(r.period, 2), r.converged
     (1.47352, 95.274, 278.77, True)
     """
-    out, scalar = _film(
-        _THICKNESS_AND_INDEX, wavelength, angle, substrate, film_index, 0.0, psi, delta
-    )
-    fields = (out[4], out[3], out[2], out[0], out[1], out[5])
-    return _args.finish(ThicknessAndIndex, fields, scalar)
+    return _calc.run(_core.ellcalc_thickness_and_index, ThicknessAndIndex, **locals())
 
 
 def reflection(
@@ -378,15 +300,7 @@ def reflection(
     >>> round(r.Rp, 5), round(r.Rs, 5), round(r.rp.real, 5), round(r.rs.imag, 5)
     (0.23832, 0.26256, -0.43614, 0.38833)
     """
-    named, shape, scalar = _prepare(
-        wavelength=wavelength,
-        angle=angle,
-        substrate=substrate,
-        film_index=film_index,
-        thickness=thickness,
-    )
-    out = _core.ellcalc_reflection(shape, _args.threads(), *named.values())
-    return _args.finish(Reflection, out, scalar)
+    return _calc.run(_core.ellcalc_reflection, Reflection, **locals())
 
 
 def harmonics(
@@ -439,20 +353,7 @@ def harmonics(
     >>> round(r.psi, 3), round(r.delta, 3)
     (43.613, 75.973)
     """
-    named, shape, scalar = _prepare(
-        wavelength=wavelength,
-        angle=angle,
-        substrate=substrate,
-        film_index=film_index,
-        thickness=thickness,
-        polariser=polariser,
-        retardance=retardance,
-        rotation=rotation,
-        zero=zero,
-        analyser=analyser,
-    )
-    out = _core.ellcalc_harmonics(shape, _args.threads(), *named.values())
-    return _args.finish(Harmonics, out, scalar)
+    return _calc.run(_core.ellcalc_harmonics, Harmonics, **locals())
 
 
 def from_harmonics(
@@ -521,33 +422,6 @@ def from_harmonics(
     >>> round(r.psi, 2), round(r.delta, 2), round(r.discriminant, 2)
     (37.94, 75.4, 16.78)
     """
-    named, shape, scalar = _prepare(
-        wavelength=wavelength,
-        angle=angle,
-        substrate=substrate,
-        polariser=polariser,
-        retardance=retardance,
-        rotation=rotation,
-        zero=zero,
-        analyser=analyser,
-        h2=h2,
-        h2_phase=h2_phase,
-        h4=h4,
-        h4_phase=h4_phase,
-        film_index=film_index,
-        psi=psi,
-        delta=delta,
+    return _calc.run(
+        _core.ellcalc_from_harmonics, FromHarmonics, on_event=_negative_discriminant, **locals()
     )
-    out = _core.ellcalc_from_harmonics(shape, _args.threads(), *named.values())
-    disc = out[-1]
-    negative = np.count_nonzero(disc < 0)
-    if negative:
-        first = np.flatnonzero(disc < 0)[0]
-        warnings.warn(
-            DiscriminantWarning(
-                f"negative discriminant ({disc.flat[first]:.7E} at flat index {first};"
-                f" {negative} point(s)): Psi and Delta kept at the given psi and delta there"
-            ),
-            stacklevel=2,
-        )
-    return _args.finish(FromHarmonics, out, scalar)

@@ -7,7 +7,7 @@ in gives the program's digits.
 Sign conventions, as in the program: the dielectric function is eps1 - i eps2 and the
 complex index n - ik, so an absorbing material has negative imaginary parts; both are
 returned as Python complex numbers. The wavelength is in nm, the photon energy in eV
-(hc = 1239.854 nm eV).
+(hc = 1239.854 nm eV, ``HC``).
 
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
 arrays (complex64), or of plain Python complex numbers when every argument is a scalar.
@@ -18,15 +18,14 @@ numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a s
 with no result.
 """
 
-import typing
-
 import numpy as np
 
 from thinfilm import _args
+from thinfilm import _calc
 from thinfilm import _core
 from thinfilm._errors import StressFitError
 
-__all__ = ["constants", "Constants", "MATERIALS"]
+__all__ = ["constants", "Constants", "MATERIALS", "ASKS_VOIDS", "ASKS_SI_C_RATE", "HC"]
 
 #: The menu of the program: number -> label.
 MATERIALS = {
@@ -42,24 +41,21 @@ MATERIALS = {
 }
 _NUMBERS = {label.lower(): number for number, label in MATERIALS.items()}
 
-# Materials for which the program asks the void fraction (compacity), and the Si-c rate.
-_ASK_VOIDS = (3, 4, 5, 7, 8, 9)
-_ASK_RATE = (7, 8, 9)
-_SILICA = 3
+#: The materials (number -> label) the program asks a void fraction ("Compacite") of.
+ASKS_VOIDS = {n: MATERIALS[n] for n in (3, 4, 5, 7, 8, 9)}
+#: The materials (number -> label) the program asks a Si-c rate of.
+ASKS_SI_C_RATE = {n: MATERIALS[n] for n in (7, 8, 9)}
 
+#: hc of the conversions between wavelength and photon energy, nm eV.
+HC = _core.optconst_hc
 
-class Constants(typing.NamedTuple):
-    """Dielectric function and complex index of a material.
+Constants = _calc.result_type("Constants", _core.optconst_constants, __name__, """
+    Dielectric function and complex index of a material.
 
     ``epsilon`` (eps1 - i eps2) and ``index`` (n - ik); ``epsilon_2`` and ``index_2`` are
     those of the second polarisation of stressed silica (light polarised in the plane of
     the layer; the first is normal to it), the same as the first for the other materials.
-    """
-
-    epsilon: typing.Any
-    index: typing.Any
-    epsilon_2: typing.Any
-    index_2: typing.Any
+    """)
 
 
 _MENU = "a menu number (1 to 9), a menu label, or an array of menu numbers"
@@ -83,12 +79,26 @@ def _material_number(material):
     return given.astype(np.int64)
 
 
+def _check_fractions(named, shape):
+    # Each point as the program asks it: only its material's questions are checked.
+    voids, rate = named["voids"], named["si_c_rate"]
+    _check_range(named, shape, ASKS_VOIDS, "voids", voids > 1, "be at most 1 (a fraction)")
+    _check_range(
+        named, shape, ASKS_SI_C_RATE, "si_c_rate", (rate > 1) | (rate < 0), "lie between 0 and 1"
+    )
+
+
+def _stress_fit_failed(events, named, shape):
+    # The stress as given (the fit took it in single precision).
+    raise StressFitError(float(np.broadcast_to(named["stress"], shape).flat[events["first"]]))
+
+
 def _check_range(named, shape, asks, name, bad, rule):
     """Refuses the first point (in C order) whose material asks for the argument ``name``
     and whose value is ``bad`` (a boolean array of the argument's shape)."""
     if not bad.any():
         return
-    refused = np.isin(np.broadcast_to(named["material"], shape), asks) & bad
+    refused = np.isin(np.broadcast_to(named["material"], shape), list(asks)) & bad
     if refused.any():
         at = np.flatnonzero(refused)[0]
         value = _args.shown(np.broadcast_to(named[name], shape).flat[at])
@@ -152,28 +162,20 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
     """
     if (wavelength is None) == (energy is None):
         raise TypeError("give exactly one of wavelength (nm) and energy (eV)")
-    by_energy = energy is not None
-    nat = _material_number(material)
-    named = {
-        "material": nat,
-        "light": (
-            _args.real("energy", energy) if by_energy else _args.real("wavelength", wavelength)
-        ),
-        "voids": _args.real("voids", voids),
-        "x": _args.real("x", x),
-        "si_c_rate": _args.real("si_c_rate", si_c_rate),
-        "stress": _args.real("stress", stress),
-    }
-    shape = _args.shape(named)
-    # Each point as the program asks it: only its material's questions are checked.
-    voids, rate = named["voids"], named["si_c_rate"]
-    _check_range(named, shape, _ASK_VOIDS, "voids", voids > 1, "be at most 1 (a fraction)")
-    _check_range(
-        named, shape, _ASK_RATE, "si_c_rate", (rate > 1) | (rate < 0), "lie between 0 and 1"
+    calc, light = (
+        (_core.optconst_constants, {"wavelength": wavelength})
+        if energy is None
+        else (_core.optconst_constants_energy, {"energy": energy})
     )
-    out = _core.optconst_constants(shape, _args.threads(), by_energy, *named.values())
-    failed_at = out[4]
-    if failed_at >= 0:
-        # The stress as given (the fit took it in single precision).
-        raise StressFitError(float(np.broadcast_to(named["stress"], shape).flat[failed_at]))
-    return _args.finish(Constants, out[:4], _args.all_scalar(named))
+    return _calc.run(
+        calc,
+        Constants,
+        check=_check_fractions,
+        on_event=_stress_fit_failed,
+        material=_material_number(material),
+        voids=voids,
+        x=x,
+        si_c_rate=si_c_rate,
+        stress=stress,
+        **light,
+    )

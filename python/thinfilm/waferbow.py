@@ -19,16 +19,13 @@ numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a s
 with no result.
 """
 
-import typing
-import warnings
-
 import numpy as np
 
-from thinfilm import _args
+from thinfilm import _calc
 from thinfilm import _core
 from thinfilm._errors import SolverWarning
 
-__all__ = ["first_state", "continue_pass", "FirstState", "ContinuePass"]
+__all__ = ["first_state", "continue_pass", "FirstState", "ContinuePass", "REPORT"]
 
 # The program's initial values; the diameter and the moduli are single-precision values.
 BOW = 10.0
@@ -39,22 +36,8 @@ MODULUS_SI = float(np.float32(2.28))
 MODULUS_SIO2 = float(np.float32(0.863))
 MOMENT = 0.0
 
-_REPORT = (
-    "radius",
-    "bending_moment",
-    "neutral_line_si",
-    "neutral_line_sio2",
-    "stress_si_interface",
-    "stress_si_surface",
-    "stress_sio2_interface",
-    "stress_sio2_surface",
-    "strain_si_interface",
-    "strain_si_surface",
-    "strain_sio2_interface",
-    "strain_sio2_surface",
-    "energy_si",
-    "energy_sio2",
-)
+#: The names of the fourteen values of the stress report, in the program's order.
+REPORT = _core.waferbow_report_fields
 
 _REPORT_DOC = """
     radius : radius of curvature, m
@@ -68,27 +51,27 @@ _REPORT_DOC = """
     energy_si, energy_sio2 : elastic energy per unit area of each layer, J.m-2
 """
 
-_FirstStateFields = typing.NamedTuple(
-    "_FirstStateFields", [(name, typing.Any) for name in _REPORT]
-)
-_ContinuePassFields = typing.NamedTuple(
-    "_ContinuePassFields", [(name, typing.Any) for name in _REPORT + ("bow", "regressions")]
-)
+FirstState = _calc.result_type("FirstState", _core.waferbow_first, __name__, """
+    The stress report of a measured wafer (the program's first pass), and the state that
+    continue passes start from:
+    """ + _REPORT_DOC + """
+    modulus_si_mpa, modulus_sio2_mpa : E/(1-NU) of silicon and of silica, MPa
+    mid_radius_si, mid_radius_sio2 : radius of the mid-plane of each layer, m
+    neutral_radius_si, neutral_radius_sio2 : radius of the neutral line of each layer, m
+    diameter : wafer diameter, m
+    silicon, silica : silicon and silica thicknesses, um
+    moment : external bending moment, N, in single precision
 
+    Plain data: a FirstState built from these values, or changed by ``_replace``, is
+    continued as the program would continue the first pass they describe.
+    """)
 
-class FirstState(_FirstStateFields):
-    __doc__ = "The stress report of a measured wafer (the program's first pass):\n" + _REPORT_DOC
-
-    # The wafer it was computed for, which continue passes start from.
-    _wafer = None
-
-
-class ContinuePass(_ContinuePassFields):
-    __doc__ = (
-        "The stress report of the wafer predicted by a continue pass:\n"
-        + _REPORT_DOC
-        + "    bow : predicted bow, um\n    regressions : Newton steps done, as printed\n"
-    )
+ContinuePass = _calc.result_type("ContinuePass", _core.waferbow_continue, __name__, """
+    The stress report of the wafer predicted by a continue pass:
+    """ + _REPORT_DOC + """
+    bow : predicted bow, um
+    regressions : Newton steps done, as printed
+    """)
 
 
 def first_state(
@@ -125,8 +108,8 @@ def first_state(
     Returns
     -------
     FirstState
-        The fourteen values of the stress report by name; pass it to
-        :func:`continue_pass`.
+        The fourteen values of the stress report by name, and every value a continue
+        pass starts from; pass it to :func:`continue_pass`.
 
     Examples
     --------
@@ -135,24 +118,7 @@ def first_state(
     >>> round(first.radius, 3), f"{first.bending_moment:.6E}", f"{first.neutral_line_si:.6E}"
     (125.0, '3.148110E-02', '-3.508336E-04')
     """
-    named, shape, scalar = _args.prepare(
-        bow=bow,
-        diameter=diameter,
-        silicon=silicon,
-        silica=silica,
-        modulus_si=modulus_si,
-        modulus_sio2=modulus_sio2,
-        moment=moment,
-    )
-    out = _core.waferbow_first(shape, _args.threads(), *named.values())
-    result = _args.finish(FirstState, out[: len(_REPORT)], scalar)
-    result._wafer = {
-        "state": out[len(_REPORT):],
-        "diameter": named["diameter"],
-        "silicon": named["silicon"],
-        "silica": named["silica"],
-    }
-    return result
+    return _calc.run(_core.waferbow_first, FirstState, **locals())
 
 
 _SOLVER_TROUBLE = {
@@ -160,6 +126,16 @@ _SOLVER_TROUBLE = {
     2: "no X(2)",
     3: "no X(3)",
 }
+
+
+def _solver_trouble(events, _named, _shape):
+    status, x1, x2 = events["status"], events["x1"], events["x2"]
+    detail = _SOLVER_TROUBLE.get(status, "")
+    values = {2: f", X(1) = {x1:.7E}", 3: f", X(1-2) = {x1:.7E} {x2:.7E}"}.get(status, "")
+    return SolverWarning(
+        f"the 3x3 solver could not finish a Newton step at {events['count']} point(s)"
+        f" (first at flat index {events['first']}: {detail}{values})"
+    )
 
 
 def continue_pass(first, silicon=None, silica=None, moment=None):
@@ -200,37 +176,11 @@ def continue_pass(first, silicon=None, silica=None, moment=None):
     >>> waferbow.continue_pass(first).regressions
     1
     """
-    if not isinstance(first, FirstState) or first._wafer is None:
+    if not isinstance(first, FirstState):
         raise TypeError("first must be the result of waferbow.first_state()")
-    wafer = first._wafer
-    state = wafer["state"]
-    named = {
-        "first": state[0],
-        "diameter": wafer["diameter"],
-        "silicon": wafer["silicon"] if silicon is None else _args.real("silicon", silicon),
-        "silica": wafer["silica"] if silica is None else _args.real("silica", silica),
+    given = {"silicon": silicon, "silica": silica, "moment": moment}
+    values = {
+        name: getattr(first, name) if given.get(name) is None else given[name]
+        for name in _calc.input_names(_core.waferbow_continue)
     }
-    if moment is not None:
-        named["moment"] = _args.real("moment", moment)
-    shape = _args.shape(named)
-    out = _core.waferbow_continue(
-        shape,
-        _args.threads(),
-        *state,
-        named["diameter"],
-        named["silicon"],
-        named["silica"],
-        named.get("moment"),
-    )
-    points, index, status, x1, x2 = out[-1]
-    if points:
-        detail = _SOLVER_TROUBLE.get(status, "")
-        values = {2: f", X(1) = {x1:.7E}", 3: f", X(1-2) = {x1:.7E} {x2:.7E}"}.get(status, "")
-        warnings.warn(
-            SolverWarning(
-                f"the 3x3 solver could not finish a Newton step at {points} point(s)"
-                f" (first at flat index {index}: {detail}{values})"
-            ),
-            stacklevel=2,
-        )
-    return _args.finish(ContinuePass, out[:-1], _args.all_scalar(named))
+    return _calc.run(_core.waferbow_continue, ContinuePass, on_event=_solver_trouble, **values)

@@ -55,9 +55,11 @@ def test_constants_against_the_program(optconst_session):
     r_ev = optconst.constants(energy=c["light"], **kw)
     eps1, n1, eps2, n2 = (np.where(e, by_ev, by_nm) for by_ev, by_nm in zip(r_ev, r_nm))
     # The wavelength and energy lines echo the light converted as the program converts it.
-    shape = c["light"].shape
-    w = np.where(e, _core.optconst_convert(shape, 1, False, c["light"]), c["light"])
-    en = np.where(e, c["light"], _core.optconst_convert(shape, 1, True, c["light"]))
+    shape, light = c["light"].shape, c["light"]
+    converted = _core.optconst_wavelength_of_energy(shape, 1, energy=light)["wavelength"]
+    w = np.where(e, converted, light)
+    converted = _core.optconst_energy_of_wavelength(shape, 1, wavelength=light)["energy"]
+    en = np.where(e, light, converted)
 
     bad = []
     for i in range(N):

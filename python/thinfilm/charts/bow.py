@@ -8,7 +8,7 @@ from . import ChartError
 from .table import Table
 
 # The stress report of a continue pass, in the order of the program's report.
-REPORT = waferbow.FirstState._fields
+REPORT = waferbow.REPORT
 # The step count at which the regression gives up.
 REGRESSION_LIMIT = 10000
 

@@ -136,20 +136,18 @@ def nk_data(materials, start, stop, points=351, energy=False, voids=0.0, x=0.0,
     return NkChart(axis, values, spectra, settings)
 
 
-# The materials optconst mixes no voids into.
-_DENSE = ("vide", "Si", "Al")
-
-
 def _subtitle(chart):
+    from thinfilm.optconst import ASKS_SI_C_RATE, ASKS_VOIDS
+
     names = {s.material for s in chart.spectra}
     parts = []
     porous = list(dict.fromkeys(ENGLISH.get(s.material, s.material) for s in chart.spectra
-                                if s.material not in _DENSE))
+                                if s.material in ASKS_VOIDS.values()))
     if chart.settings["voids"] and porous:
         parts.append("void fraction %g in %s" % (chart.settings["voids"], ", ".join(porous)))
     if "SiOx" in names:
         parts.append("SiOx x = %g" % chart.settings["x"])
-    if names & {"Si3N4", "Si polycristallin", "Si poreux"}:
+    if names & set(ASKS_SI_C_RATE.values()):
         parts.append("Si-c rate %g" % chart.settings["si_c_rate"])
     if SILICA in names and chart.settings["stress"]:
         parts.append("SiO2 stress %g MPa" % chart.settings["stress"])
