@@ -1,20 +1,112 @@
 // The per-point work of thinfilm's ellcalc.psi_delta in a plain C++ loop: the film model
-// (film1, kind 1) at 1,000,000 (thickness, wavelength) points, single thread. The Python
-// benchmark (bench/thinfilm_bench.py) compares its array call with this time divided by
-// the threads it uses.
+// (kind 1) at 1,000,000 (thickness, wavelength) points, single thread, with angle,
+// substrate and film index the same at every point, as in a sweep. Each loop is timed
+// twice over: film1 itself, which redoes the whole model at each point, and film_sweep,
+// which keeps the part that the angle, the substrate and the film index fix; in single
+// and in double precision. The two must give the same bits ("identical").
+// bench/thinfilm_bench.py compares the package with the first line (single precision,
+// film_sweep) divided by the threads it uses.
 //
 //   psi_delta_bench [points] [runs]
-//   -> "psi_delta loop: 1000000 points, best of 5: 0.210 s, processor time 0.209 s (checksum ...)"
+//   -> "psi_delta loop, float film_sweep: 1000000 points, best of 5: 0.080 s, processor
+//       time 0.080 s, 80.0 ns/point (checksum ...)"
+//      and the float film1, double film_sweep and double film1 lines, then whether each
+//      precision's two loops gave identical results.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
 #include "console/complex.hpp"
 #include "ellcalc/film1.hpp"
+#include "ellcalc/film_sweep.hpp"
+
+namespace {
+
+template <class R>
+struct outputs {
+  std::vector<R> psi, delta, period;
+  bool operator==(const outputs& o) const {
+    const auto same = [](const std::vector<R>& a, const std::vector<R>& b) {
+      return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(R)) == 0;
+    };
+    return same(psi, o.psi) && same(delta, o.delta) && same(period, o.period);
+  }
+};
+
+// Times `evaluate(i)` over the points, best of `runs`, prints one line and returns the
+// results.
+template <class R, class Evaluate>
+outputs<R> timed(const char* label, std::size_t points, int runs, Evaluate evaluate) {
+  outputs<R> out{std::vector<R>(points), std::vector<R>(points), std::vector<R>(points)};
+  double best = 1e300;
+  double best_cpu = 1e300;
+  for (int run = 0; run < runs; ++run) {
+    const std::clock_t cpu_start = std::clock();
+    const auto start = std::chrono::steady_clock::now();
+    evaluate.reset();
+    for (std::size_t i = 0; i < points; ++i) {
+      const ellcalc::film1_result<R> r = evaluate(i);
+      out.psi[i] = r.psa;
+      out.delta[i] = r.dea;
+      out.period[i] = r.per;
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+    best_cpu = std::min(best_cpu, static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC);
+  }
+  double check = 0.0;
+  for (const R v : out.psi) check += static_cast<double>(v);
+  std::printf(
+      "psi_delta loop, %s: %zu points, best of %d: %.3f s, processor time %.3f s, %.1f ns/point (checksum %.6g)\n",
+      label, points, runs, best, best_cpu, 1e9 * best / static_cast<double>(points), check);
+  return out;
+}
+
+template <class R>
+void both(const char* real, const std::vector<double>& thickness, const std::vector<double>& wavelength, int runs) {
+  std::vector<R> ep(thickness.begin(), thickness.end());
+  std::vector<R> ol(wavelength.begin(), wavelength.end());
+  const R phi = 70;
+  const console::cplx_of<R> cn2{static_cast<R>(3.866), static_cast<R>(-0.028)};
+  const R an = static_cast<R>(1.46);
+  const R unused = 0;
+  const std::int32_t forward = 1;
+
+  struct cached {
+    const std::vector<R>& ol;
+    const std::vector<R>& ep;
+    R phi, an;
+    console::cplx_of<R> cn2;
+    ellcalc::film_sweep<R> sweep{};
+    void reset() { sweep = {}; }
+    ellcalc::film1_result<R> operator()(std::size_t i) { return sweep.evaluate(ol[i], phi, cn2, an, ep[i]); }
+  };
+  struct whole {
+    const std::vector<R>& ol;
+    const std::vector<R>& ep;
+    R phi, an;
+    console::cplx_of<R> cn2;
+    R unused;
+    std::int32_t forward;
+    void reset() {}
+    ellcalc::film1_result<R> operator()(std::size_t i) const {
+      return ellcalc::film1<R>(ol[i], phi, cn2, forward, unused, unused, an, ep[i]);
+    }
+  };
+  char label[64];
+  std::snprintf(label, sizeof label, "%s film_sweep", real);
+  const outputs<R> a = timed<R>(label, ep.size(), runs, cached{ol, ep, phi, an, cn2});
+  std::snprintf(label, sizeof label, "%s film1", real);
+  const outputs<R> b = timed<R>(label, ep.size(), runs, whole{ol, ep, phi, an, cn2, unused, forward});
+  std::printf("%s: film_sweep and film1 %s\n", real, a == b ? "identical" : "DIFFER");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const long points = argc > 1 ? std::atol(argv[1]) : 1000000;
@@ -24,38 +116,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The same points as the Python benchmark: thickness 0..1000 nm, wavelength 300..1000 nm.
-  std::vector<float> thickness(static_cast<std::size_t>(points));
-  std::vector<float> wavelength(static_cast<std::size_t>(points));
+  std::vector<double> thickness(static_cast<std::size_t>(points));
+  std::vector<double> wavelength(static_cast<std::size_t>(points));
   for (long i = 0; i < points; ++i) {
     const double t = static_cast<double>(i) / static_cast<double>(points);
-    thickness[static_cast<std::size_t>(i)] = static_cast<float>(1000.0 * t);
-    wavelength[static_cast<std::size_t>(i)] = static_cast<float>(300.0 + 700.0 * t);
+    thickness[static_cast<std::size_t>(i)] = 1000.0 * t;
+    wavelength[static_cast<std::size_t>(i)] = 300.0 + 700.0 * t;
   }
-  std::vector<float> psi(thickness.size()), delta(thickness.size()), period(thickness.size());
-  const float phi = 70.0f;
-  const console::cplx cn2{3.866f, -0.028f};
-  const std::int32_t forward = 1;
-  const float unused = 0.0f;
-
-  double best = 1e300;
-  double best_cpu = 1e300;
-  for (int r = 0; r < runs; ++r) {
-    const std::clock_t cpu_start = std::clock();
-    const auto start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < thickness.size(); ++i) {
-      const ellcalc::film1_result<float> r =
-          ellcalc::film1<float>(wavelength[i], phi, cn2, forward, unused, unused, 1.46f, thickness[i]);
-      psi[i] = r.psa;
-      delta[i] = r.dea;
-      period[i] = r.per;
-    }
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-    best_cpu = std::min(best_cpu, static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC);
-  }
-  double check = 0.0;
-  for (const float v : psi) check += static_cast<double>(v);
-  std::printf("psi_delta loop: %ld points, best of %d: %.3f s, processor time %.3f s (checksum %.6g)\n", points,
-              runs, best, best_cpu, check);
+  both<float>("float", thickness, wavelength, runs);
+  both<double>("double", thickness, wavelength, runs);
   return 0;
 }

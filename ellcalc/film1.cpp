@@ -36,13 +36,33 @@ cplx_of<R> phase_factor(R xi, const media<R>& m, cplx_of<R> rho) {
 }  // namespace
 
 template <class R>
+film_invariants<R> film_setup(const media<R>& m, R an, R xi1) {
+  const R ak = 0;
+  return {an, xi1, interfaces<R>(an, ak, m.a0, m.a2, m.b0, m.b2, m.s2)};
+}
+
+template <class R>
+film1_result<R> film_at(const film_invariants<R>& f, R ol, R ep) {
+  film1_result<R> r{};
+  r.an = f.an;
+  const thickness_and_period<R> tp = thickness_period<R>(ol, f.xi1, ep);
+  r.ep = tp.ep;
+  r.per = tp.per;
+  const stack_coefficients<R> c = stack_at<R>(f.faces, r.ep, ol);
+  const psi_delta_pair<R> pd = psi_delta<R>(c.rp, c.rs);
+  r.psa = pd.psi;
+  r.dea = pd.delta;
+  return r;
+}
+
+template <class R>
 film1_result<R> film1(R ol, R phi, cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep) {
   using traits = real_traits<R>;
   film1_result<R> out{};
   // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
   const media<R> m = ambient_and_substrate<R>(phi, cn2);
   const R s2 = m.s2;
-  R xi1 = stored<R>(std::sqrt(double{an} * an - s2));
+  R xi1 = normal_component<R>(an, s2);
 
   // The thickness from the phase factors found on either side of xi1 (the same one twice
   // when there is no search), and the final film: period, folding, Psi and Delta.
@@ -50,18 +70,7 @@ film1_result<R> film1(R ol, R phi, cplx_of<R> cn2, std::int32_t kind, R ps, R de
     const cplx_of<R> w = narrow<R>((cplx_d(z1) + cplx_d(z2)) / 2.0);
     return stored<R>(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * traits::four_pi));
   };
-  const auto finish = [&](R thickness) {
-    film1_result<R> r{};
-    r.an = an;
-    const thickness_and_period<R> tp = thickness_period<R>(ol, xi1, thickness);
-    r.ep = tp.ep;
-    r.per = tp.per;
-    const R ak = 0;
-    const psi_delta_pair<R> pd = psd<R>(an, ak, r.ep, ol, m.a0, m.a2, m.b0, m.b2, s2);
-    r.psa = pd.psi;
-    r.dea = pd.delta;
-    return r;
-  };
+  const auto finish = [&](R thickness) { return film_at<R>(film_setup<R>(m, an, xi1), ol, thickness); };
 
   if (kind == 1) return finish(ep);
 
@@ -111,6 +120,10 @@ film1_result<R> film1(R ol, R phi, cplx_of<R> cn2, std::int32_t kind, R ps, R de
   return out;
 }
 
+template film_invariants<float> film_setup<float>(const media<float>&, float, float);
+template film_invariants<double> film_setup<double>(const media<double>&, double, double);
+template film1_result<float> film_at<float>(const film_invariants<float>&, float, float);
+template film1_result<double> film_at<double>(const film_invariants<double>&, double, double);
 template film1_result<float> film1<float>(float, float, cplx_of<float>, std::int32_t, float, float, float, float);
 template film1_result<double> film1<double>(double, double, cplx_of<double>, std::int32_t, double, double, double,
                                             double);

@@ -24,6 +24,8 @@
 #include <cstdint>
 
 #include "console/complex.hpp"
+#include "ellcalc/media.hpp"
+#include "ellcalc/psd.hpp"
 
 namespace ellcalc {
 
@@ -51,5 +53,20 @@ struct film1_result {
 
 template <class R>
 film1_result<R> film1(R ol, R phi, console::cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep);
+
+// The final film of every kind in two parts: film_setup, what the media and the film's
+// index an and normal component xi1 fix (kind 1 takes xi1 = normal_component(an, s2));
+// film_at, the rest at one wavelength ol and thickness ep: the period, the folding of a
+// negative ep, Psi and Delta. Kind 1 is film_at(film_setup(m, an, xi1), ol, ep) with
+// m = ambient_and_substrate(phi, cn2), whatever the other arguments.
+template <class R>
+struct film_invariants {
+  R an, xi1;
+  film_interfaces<R> faces;
+};
+template <class R>
+film_invariants<R> film_setup(const media<R>& m, R an, R xi1);
+template <class R>
+film1_result<R> film_at(const film_invariants<R>& f, R ol, R ep);
 
 }  // namespace ellcalc

@@ -18,22 +18,31 @@ thickness_and_period<R> thickness_period(R ol, R xi1, R ep) {
 }
 
 template <class R>
-stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<R> a2, cplx_of<R> b0,
-                                 cplx_of<R> b2, R s2) {
+R normal_component(R an, R s2) {
+  return stored<R>(std::sqrt(double{an} * an - s2));
+}
+
+template <class R>
+film_interfaces<R> interfaces(R an, R ak, cplx_of<R> a0, cplx_of<R> a2, cplx_of<R> b0, cplx_of<R> b2, R s2) {
   const cplx_of<R> n1{an, ak};
   const cplx_d n1sq = cplx_d(n1) * cplx_d(n1);
   const cplx_of<R> a1 = console::csqrt<R>(n1sq - double{s2});
   const cplx_of<R> b1 = narrow<R>(n1sq / cplx_d(a1));
+  return {a1.re, cf<R>(b1, b0), cf<R>(a0, a1), cf<R>(b2, b1), cf<R>(a1, a2)};
+}
 
+template <class R>
+stack_coefficients<R> stack_at(const film_interfaces<R>& f, R ep, R ol) {
   // Only the real part of a1 enters the phase.
-  const R beta = stored<R>(ep * real_traits<R>::four_pi * a1.re / ol);
+  const R beta = stored<R>(ep * real_traits<R>::four_pi * f.a1re / ol);
   const cplx_of<R> e = narrow<R>(console::cexp(cplx_d(0.0, -double{beta})));
+  return {cg<R>(f.rp01, narrow<R>(cplx_d(f.rp12) * cplx_d(e))), cg<R>(f.rs01, narrow<R>(cplx_d(f.rs12) * cplx_d(e)))};
+}
 
-  const cplx_of<R> rp01 = cf<R>(b1, b0);
-  const cplx_of<R> rs01 = cf<R>(a0, a1);
-  const cplx_of<R> rp12 = cf<R>(b2, b1);
-  const cplx_of<R> rs12 = cf<R>(a1, a2);
-  return {cg<R>(rp01, narrow<R>(cplx_d(rp12) * cplx_d(e))), cg<R>(rs01, narrow<R>(cplx_d(rs12) * cplx_d(e)))};
+template <class R>
+stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<R> a2, cplx_of<R> b0,
+                                 cplx_of<R> b2, R s2) {
+  return stack_at<R>(interfaces<R>(an, ak, a0, a2, b0, b2, s2), ep, ol);
 }
 
 template <class R>
@@ -57,6 +66,9 @@ psi_delta_pair<R> psd(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<R> a2, cplx
 
 #define ELLCALC_PSD(R)                                                                                            \
   template thickness_and_period<R> thickness_period<R>(R, R, R);                                                 \
+  template R normal_component<R>(R, R);                                                                          \
+  template film_interfaces<R> interfaces<R>(R, R, cplx_of<R>, cplx_of<R>, cplx_of<R>, cplx_of<R>, R);           \
+  template stack_coefficients<R> stack_at<R>(const film_interfaces<R>&, R, R);                                  \
   template stack_coefficients<R> film_stack<R>(R, R, R, R, cplx_of<R>, cplx_of<R>, cplx_of<R>, cplx_of<R>, R); \
   template psi_delta_pair<R> psi_delta<R>(cplx_of<R>, cplx_of<R>);                                               \
   template cplx_of<R> ratio_of_psi_delta<R>(R, R);                                                               \

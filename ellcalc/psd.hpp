@@ -30,7 +30,27 @@ struct thickness_and_period {
 template <class R>
 thickness_and_period<R> thickness_period(R ol, R xi1, R ep);
 
-// The film stack's reflection coefficients rp and rs for the same film and media as psd.
+// The normal wave-vector component xi1 = sqrt(an^2 - s2) of a non-absorbing film of index an.
+//   1.5, s2 0.883022 -> 1.16918
+template <class R>
+R normal_component(R an, R s2);
+
+// What the film stack owes to its index and the media alone: the real part of the film's
+// s-admittance a1 (the only part that enters the phase) and the Fresnel coefficients of
+// its two interfaces. stack_at adds the thickness and the wavelength.
+template <class R>
+struct film_interfaces {
+  R a1re;
+  console::cplx_of<R> rp01, rs01, rp12, rs12;
+};
+template <class R>
+film_interfaces<R> interfaces(R an, R ak, console::cplx_of<R> a0, console::cplx_of<R> a2, console::cplx_of<R> b0,
+                              console::cplx_of<R> b2, R s2);
+template <class R>
+stack_coefficients<R> stack_at(const film_interfaces<R>& f, R ep, R ol);
+
+// The film stack's reflection coefficients rp and rs for the same film and media as psd:
+// stack_at(interfaces(...), ep, ol).
 template <class R>
 stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, console::cplx_of<R> a0, console::cplx_of<R> a2,
                                  console::cplx_of<R> b0, console::cplx_of<R> b2, R s2);

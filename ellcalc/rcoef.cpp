@@ -16,7 +16,7 @@ reflection_result_t<R> rcoef(R ol, R phi, cplx_of<R> cn2, R an, R ep) {
   const R s2 = m.s2;
 
   // Period, and a negative thickness folded once.
-  const R xi1 = stored<R>(std::sqrt(double{an} * an - s2));
+  const R xi1 = normal_component<R>(an, s2);
   const thickness_and_period<R> tp = thickness_period<R>(ol, xi1, ep);
   r.ep = tp.ep;
   r.per = tp.per;

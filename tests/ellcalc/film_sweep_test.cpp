@@ -1,0 +1,141 @@
+// film_sweep against film1 kind 1, to the bit, over sequences of points in which the angle,
+// the substrate and the film index come in runs, alternate, or change one at a time, with
+// zeros of either sign, infinities and NaNs of distinct payloads among them.
+#include "ellcalc/film_sweep.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <type_traits>
+#include <vector>
+
+#include "ellcalc/film1.hpp"
+
+namespace ellcalc {
+namespace {
+
+template <class R>
+using bits_t = std::conditional_t<sizeof(R) == 4, std::uint32_t, std::uint64_t>;
+
+template <class R>
+R nan_with(bits_t<R> payload) {
+  using lim = std::numeric_limits<R>;
+  return std::bit_cast<R>(std::bit_cast<bits_t<R>>(lim::quiet_NaN()) | payload);
+}
+
+// Every field of the result as bits, the outcome included.
+template <class R>
+std::array<bits_t<R>, 8> bits_of(const film1_result<R>& r) {
+  return {std::bit_cast<bits_t<R>>(r.an),        std::bit_cast<bits_t<R>>(r.ep),
+          std::bit_cast<bits_t<R>>(r.psa),       std::bit_cast<bits_t<R>>(r.dea),
+          std::bit_cast<bits_t<R>>(r.per),       r.outcome.converged,
+          std::bit_cast<bits_t<R>>(r.outcome.s), std::bit_cast<bits_t<R>>(r.outcome.dss)};
+}
+
+template <class R>
+struct point {
+  R ol, phi;
+  console::cplx_of<R> cn2;
+  R an, ep;
+};
+
+// Runs the points through one evaluator and checks each against film1 kind 1.
+template <class R>
+void expect_film1_at_each(const std::vector<point<R>>& points) {
+  film_sweep<R> sweep;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const point<R>& p = points[i];
+    const film1_result<R> want = film1<R>(p.ol, p.phi, p.cn2, 1, R{0}, R{0}, p.an, p.ep);
+    ASSERT_EQ(bits_of(sweep.evaluate(p.ol, p.phi, p.cn2, p.an, p.ep)), bits_of(want))
+        << "point " << i << ": ol " << p.ol << " phi " << p.phi << " cn2 (" << p.cn2.re << ", " << p.cn2.im << ") an "
+        << p.an << " ep " << p.ep;
+  }
+}
+
+template <class R>
+class FilmSweep : public ::testing::Test {};
+using Reals = ::testing::Types<float, double>;
+TYPED_TEST_SUITE(FilmSweep, Reals);
+
+TYPED_TEST(FilmSweep, EqualsFilm1OverRandomSequences) {
+  using R = TypeParam;
+  using lim = std::numeric_limits<R>;
+  const std::array<R, 8> special{R{0},           -R{0},           lim::infinity(),   -lim::infinity(),
+                                 nan_with<R>(1), -nan_with<R>(2), lim::denorm_min(), lim::max()};
+  std::mt19937 g(20240611);
+  const auto uniform = [&](double lo, double hi) {
+    return static_cast<R>(std::uniform_real_distribution<>(lo, hi)(g));
+  };
+  const auto chance = [&](double p) { return std::uniform_real_distribution<>(0.0, 1.0)(g) < p; };
+  const auto odd = [&] { return special[std::uniform_int_distribution<std::size_t>(0, special.size() - 1)(g)]; };
+
+  // The invariants: a current set, the set before it, and changes of one quantity (often
+  // to a special value) or of all.
+  point<R> now{0, 70, {R(3.866), R(-0.028)}, R(1.46), 0};
+  point<R> before = now;
+  std::vector<point<R>> points;
+  for (int i = 0; i < 40000; ++i) {
+    if (chance(0.02)) std::swap(now, before);
+    if (chance(0.02)) {
+      before = now;
+      switch (std::uniform_int_distribution<int>(0, 4)(g)) {
+        case 0:
+          now.phi = chance(0.5) ? odd() : uniform(0, 89);
+          break;
+        case 1:
+          now.cn2.re = chance(0.5) ? odd() : uniform(0.5, 5);
+          break;
+        case 2:
+          now.cn2.im = chance(0.5) ? odd() : uniform(-2, 0);
+          break;
+        case 3:
+          now.an = chance(0.5) ? odd() : uniform(1, 3);
+          break;
+        default:
+          now = {0, uniform(0, 89), {uniform(0.5, 5), uniform(-2, 0)}, uniform(1, 3), 0};
+      }
+    }
+    point<R> p = now;
+    p.ol = chance(0.01) ? odd() : uniform(200, 1200);
+    p.ep = chance(0.01) ? odd() : uniform(-300, 1000);
+    points.push_back(p);
+  }
+  expect_film1_at_each(points);
+}
+
+// Two sets of invariants that == cannot tell apart (0 and -0) or that are unordered
+// (NaNs of different payloads) give different results; alternating between them must
+// give each its own.
+TYPED_TEST(FilmSweep, TellsApartZerosOfEitherSignAndNaNPayloads) {
+  using R = TypeParam;
+  const point<R> base{R(632.8), R(70), {R(3.866), R(-0.028)}, R(1.46), R(100)};
+  const R nan1 = nan_with<R>(1), nan2 = nan_with<R>(2);
+  std::vector<std::array<point<R>, 2>> pairs;
+  auto p = base, q = base;
+  p.an = R{0}, q.an = -R{0};
+  pairs.push_back({p, q});
+  p = q = base;
+  p.an = nan1, q.an = nan2;
+  pairs.push_back({p, q});
+  p = q = base;
+  p.phi = nan1, q.phi = nan2;
+  pairs.push_back({p, q});
+  p = q = base;
+  p.cn2.re = nan1, q.cn2.re = nan2;
+  pairs.push_back({p, q});
+  p = q = base;
+  p.cn2.im = nan1, q.cn2.im = nan2;
+  pairs.push_back({p, q});
+  for (const auto& [a, b] : pairs) {
+    ASSERT_NE(bits_of(film1<R>(a.ol, a.phi, a.cn2, 1, R{0}, R{0}, a.an, a.ep)),
+              bits_of(film1<R>(b.ol, b.phi, b.cn2, 1, R{0}, R{0}, b.an, b.ep)));
+    expect_film1_at_each<R>({a, b, b, a, a, b, a});
+  }
+}
+
+}  // namespace
+}  // namespace ellcalc
