@@ -11,7 +11,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev pybind11-dev python3-dev python3-numpy
-          python3-pytest python3-matplotlib gcovr)
+          python3-pytest python3-matplotlib python3-scipy gcovr)
 # Installed without their recommendations, which they do not need here.
 lean_packages=()
 case "${1:-}" in

@@ -110,8 +110,9 @@ inline shape_t shape_of(const py::iterable& s) {
 }
 
 // Element readers: a real argument read as float (the programs' single-precision answers,
-// rounded to nearest as a read does) or as double; a complex one as a pair of floats. (The
-// Python layer never hands a complex array for a real argument; its real part would do.)
+// rounded to nearest as a read does) or as double; a complex one as a pair of floats or of
+// doubles. (The Python layer never hands a complex array for a real argument; its real
+// part would do.)
 inline double as_double(const operand& op, const char* p) {
   switch (op.kind) {
     case element::f32:
@@ -139,6 +140,21 @@ inline console::cplx as_cplx(const operand& op, const char* p) {
       return {static_cast<float>(d[0]), static_cast<float>(d[1])};
     }
     default: return {as_float(op, p), 0.0f};
+  }
+}
+
+// A complex argument as a pair of doubles (single-precision pairs and reals widened exactly).
+inline console::cplx_d as_cplx_d(const operand& op, const char* p) {
+  switch (op.kind) {
+    case element::c64: {
+      const auto* f = reinterpret_cast<const float*>(p);
+      return {static_cast<double>(f[0]), static_cast<double>(f[1])};
+    }
+    case element::c128: {
+      const auto* d = reinterpret_cast<const double*>(p);
+      return {d[0], d[1]};
+    }
+    default: return {as_double(op, p), 0.0};
   }
 }
 

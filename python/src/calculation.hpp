@@ -13,6 +13,9 @@
 //   compute     a static function of one point: the inputs as values (float, double,
 //               complex or 64-bit integer by their element), returning the result.
 // Optionally
+//   real        the real type the calculation is computed in: a descriptor template on R
+//               makes one calculation per precision, the double one named with the suffix
+//               "_double" (`real_in<R>` and `complex_in<R>` are the elements of its inputs);
 //   worker      a type of which each worker makes one, passed first to compute: what a
 //               worker keeps from one point to the next of its range;
 //   event_fields and event(result)  per-point trouble: event returns std::nullopt, or the
@@ -21,7 +24,8 @@
 //
 // define<D>(m, table) makes the extension function
 //   D::name(shape, threads, <inputs by name>) -> {output name: array, ..., ["events": {...}]}
-// and records the description in `table` (the module's `calculations`).
+// and records the description in `table` (the module's `calculations`), with its precision
+// ("single", "double", or "" when the descriptor names none).
 #pragma once
 
 #include <pybind11/complex.h>
@@ -35,6 +39,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -45,8 +51,15 @@
 namespace thinfilm_py {
 
 // How an input's elements are taken at each point: a real in single precision (the
-// programs' answers) or in double precision, a complex number as two singles, an integer.
-enum class elem { real32, real64, complex, integer };
+// programs' answers) or in double precision, a complex number as two singles or as two
+// doubles, an integer.
+enum class elem { real32, real64, complex, complex128, integer };
+
+// The elements of the real and complex inputs of a calculation computed in R.
+template <class R>
+inline constexpr elem real_in = std::is_same_v<R, float> ? elem::real32 : elem::real64;
+template <class R>
+inline constexpr elem complex_in = std::is_same_v<R, float> ? elem::complex : elem::complex128;
 
 struct input {
   const char* name;
@@ -70,6 +83,7 @@ auto read(const operand& op, const char* p) {
   if constexpr (K == elem::real32) return as_float(op, p);
   else if constexpr (K == elem::real64) return as_double(op, p);
   else if constexpr (K == elem::complex) return as_cplx(op, p);
+  else if constexpr (K == elem::complex128) return as_cplx_d(op, p);
   else return as_int(op, p);
 }
 
@@ -77,7 +91,8 @@ constexpr const char* kind_name(elem k) {
   switch (k) {
     case elem::real32:
     case elem::real64: return "real";
-    case elem::complex: return "complex";
+    case elem::complex:
+    case elem::complex128: return "complex";
     case elem::integer: return "integer";
   }
   return "";
@@ -95,6 +110,12 @@ struct stored<console::cplx> {
   static type of(const console::cplx& z) { return {z.re, z.im}; }
 };
 
+template <>
+struct stored<console::cplx_d> {
+  using type = std::complex<double>;
+  static type of(const console::cplx_d& z) { return {z.re, z.im}; }
+};
+
 template <class D, class Get>
 using value_of = std::remove_cvref_t<std::invoke_result_t<const Get&, const typename D::result&>>;
 
@@ -103,6 +124,25 @@ concept with_worker = requires { typename D::worker; };
 
 template <class D>
 concept with_events = requires { D::event_fields; };
+
+template <class D>
+concept with_real = requires { typename D::real; };
+
+template <class D>
+constexpr const char* precision_of() {
+  if constexpr (!with_real<D>) return "";
+  else if constexpr (std::is_same_v<typename D::real, double>) return "double";
+  else return "single";
+}
+
+// The extension function's name: D::name, with "_double" for a double-precision twin. The
+// string lives as long as the module.
+template <class D>
+const char* name_of() {
+  static const std::string name =
+      std::string(D::name) + (std::string_view(precision_of<D>()) == "double" ? "_double" : "");
+  return name.c_str();
+}
 
 // The events of a range, and of the whole call once merged.
 template <std::size_t K>
@@ -224,7 +264,7 @@ using array_arg = const py::array&;
 template <class D, std::size_t... I>
 void define(py::module_& m, std::index_sequence<I...>) {
   m.def(
-      D::name,
+      name_of<D>(),
       [](const py::iterable& shape, int threads, array_arg<I>... args) {
         return run<D, sizeof...(I)>(shape, threads, {args...});
       },
@@ -235,7 +275,8 @@ void define(py::module_& m, std::index_sequence<I...>) {
 
 // Makes the extension function of calculation D and adds its description to `table`:
 // name -> {"inputs": ((name, kind, unit), ...), "outputs": (name, ...), "events": (name, ...),
-// "min_points": n} ("events" empty when the calculation has none).
+// "min_points": n, "precision": "single", "double" or ""} ("events" empty when the
+// calculation has none).
 template <class D>
 void define(py::module_& m, py::dict& table) {
   detail::define<D>(m, std::make_index_sequence<D::inputs.size()>{});
@@ -251,7 +292,8 @@ void define(py::module_& m, py::dict& table) {
   description["outputs"] = py::tuple(outputs);
   description["events"] = py::tuple(events);
   description["min_points"] = D::min_points;
-  table[D::name] = description;
+  description["precision"] = detail::precision_of<D>();
+  table[detail::name_of<D>()] = description;
 }
 
 }  // namespace thinfilm_py

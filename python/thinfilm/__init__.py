@@ -1,10 +1,13 @@
 """Thin-film optics and wafer bow calculations on numpy arrays.
 
-The arithmetic of the three console calculators, to the last bit, for scripts:
+The arithmetic of the three console calculators, to the last bit, for scripts (and, for
+``ellcalc`` and ``optconst``, the same routines in double precision on request:
+``precision="double"``):
 
 - :mod:`thinfilm.ellcalc`: ellipsometry of one film on a substrate (Psi and Delta, the
   substrate index, the film thickness and index, reflection coefficients, the harmonics
-  of a rotating-compensator ellipsometer, forward and back);
+  of a rotating-compensator ellipsometer, forward and back); the substrate and the film
+  may be named as materials of ``optconst``;
 - :mod:`thinfilm.optconst`: dielectric function and complex index n - ik of silicon
   technology materials at a wavelength or photon energy;
 - :mod:`thinfilm.waferbow`: stresses of a silicon wafer bent by a silica layer, and the
@@ -29,7 +32,13 @@ Examples
 
 import os
 
-from thinfilm._errors import DiscriminantWarning, NumericalWarning, SolverWarning, StressFitError
+from thinfilm._errors import (
+    DiscriminantWarning,
+    IndexConventionWarning,
+    NumericalWarning,
+    SolverWarning,
+    StressFitError,
+)
 from thinfilm._version import __version__
 
 
@@ -51,6 +60,7 @@ __all__ = [
     "threads",
     "NumericalWarning",
     "DiscriminantWarning",
+    "IndexConventionWarning",
     "SolverWarning",
     "StressFitError",
 ]

@@ -6,6 +6,10 @@ of its per-point events, by name. A calculation module's function names its argu
 the inputs are named and hands them to :func:`run`, which checks each by its kind,
 broadcasts them, calls the extension and gives the outputs back in the named tuple whose
 fields are the output names (:func:`result_type`).
+
+A calculation of ``ellcalc`` or ``optconst`` comes twice: in the program's single precision
+(``ellcalc_psi_delta``) and in double precision from the same routines
+(``ellcalc_psi_delta_double``); :func:`run` takes the one its ``precision`` names.
 """
 
 import collections
@@ -51,9 +55,28 @@ def _integer(name, value):
 
 _CONVERT = {"real": _args.real, "complex": _args.complex_, "integer": _integer}
 
+#: The values of the ``precision`` argument.
+PRECISIONS = ("single", "double")
 
-def run(calc, cls, check=None, on_event=None, **values):
-    """``calc`` (an extension function) over the arguments ``values``, named as its inputs.
+
+def checked_precision(precision):
+    """``precision`` when it is one of :data:`PRECISIONS`; ValueError otherwise."""
+    if isinstance(precision, str) and precision in PRECISIONS:
+        return precision
+    given = _args.shown(repr(precision) if isinstance(precision, str) else precision)
+    raise ValueError(f"precision must be {' or '.join(map(repr, PRECISIONS))}, not {given}")
+
+
+def in_precision(calc, precision):
+    """The extension function computing ``calc`` in ``precision`` (checked)."""
+    if checked_precision(precision) == "single":
+        return calc
+    return getattr(_core, calc.__name__ + "_double")
+
+
+def run(calc, cls, check=None, on_event=None, precision="single", **values):
+    """``calc`` (an extension function) over the arguments ``values``, named as its inputs,
+    in ``precision`` (``"single"``: ``calc`` itself; ``"double"``: its double twin).
 
     ``check(named, shape)``, when given, sees the checked arrays and their broadcast shape
     before anything is computed. ``on_event(events, named, shape)`` turns the events of a
@@ -62,6 +85,7 @@ def run(calc, cls, check=None, on_event=None, **values):
     outputs (the single output when ``cls`` is None), plain numbers when every argument
     is a scalar.
     """
+    calc = in_precision(calc, precision)
     named = {}
     for name, kind, _unit in described(calc)["inputs"]:
         named[name] = _CONVERT[kind](name, values.pop(name))

@@ -2,7 +2,9 @@
 
 The console programs write a few numerical messages and go on (or, for the silica stress
 fit, stop). Here they become warnings, with the affected values in the results as the
-programs print them, or an exception that leaves the interpreter running.
+programs print them, or an exception that leaves the interpreter running. A warning of the
+package's own (:class:`IndexConventionWarning`) flags an argument that looks written in
+another convention.
 """
 
 
@@ -15,6 +17,13 @@ class DiscriminantWarning(NumericalWarning):
     discriminant (the program's " Discriminant negatif: "); Psi and Delta stay as given."""
 
 
+class IndexConventionWarning(NumericalWarning):
+    """``ellcalc``: a substrate index with a positive imaginary part. Indices are written
+    n - ik here (an absorbing substrate has a negative imaginary part); n + ik, the
+    convention of other thin-film packages, would describe a medium with gain. The
+    calculation goes on with the index as given."""
+
+
 class SolverWarning(NumericalWarning):
     """``waferbow.continue_pass``: the 3x3 solver could not finish a Newton step (the
     program's " GAUS3 ne peut pas resoudre" messages); the pass went on, as the program's
@@ -24,7 +33,8 @@ class SolverWarning(NumericalWarning):
 class StressFitError(ArithmeticError):
     """``optconst.constants``: the stressed silica coefficients could not be fitted for
     this stress (the program ends with "STOP 7"). ``stress`` is the stress in MPa as it was
-    given (the fit takes it in single precision, where 1e308 is already infinite)."""
+    given (the fit takes it in the call's precision: in single precision 1e308 is already
+    infinite)."""
 
     def __init__(self, stress):
         self.stress = stress

@@ -3,18 +3,29 @@
 The calculations of the console program ``ellcalc``, one function per menu mode, on numpy
 arrays. Every value is computed by the program's own routines, in its single precision:
 a result rendered with the field the program prints it in gives the program's digits.
+Every function also takes ``precision="double"``: the same routines with every quantity
+in double precision (arguments read as doubles, results float64 and complex128), for fits
+and comparisons that need more than the program's seven digits.
 
 Conventions, as in the program:
 
 - wavelengths and thicknesses in nm, angles in degrees;
 - complex refractive indices written n - ik (an absorbing substrate has a negative
-  imaginary part), given and returned as Python complex numbers;
+  imaginary part), given and returned as Python complex numbers; a substrate index with a
+  positive imaginary part (n + ik, the convention of other thin-film packages; beyond
+  rounding, 1e-12 of its modulus) is computed as given, a medium with gain, with an
+  :class:`thinfilm.IndexConventionWarning`;
+- a substrate or a film may be named as a material of :mod:`thinfilm.optconst` ("Si",
+  "SiO2", an alias such as "poly-Si", in any case): its index is computed by
+  ``optconst.constants`` (no voids, no stress) at the wavelength of each point, in the
+  call's precision; a film must be transparent there (a real index, as "SiO2");
 - Delta is the argument of rp/rs, between -180 and 180 degrees;
 - a negative thickness is replaced by itself plus one period;
 - the defaults of the arguments are the program's initial values.
 
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
-arrays (single precision), or of plain Python numbers when every argument is a scalar.
+arrays (single precision, or double with ``precision="double"``), or of plain Python
+numbers when every argument is a scalar.
 NaN and infinities go through as the program lets them through.
 
 Masked arrays are refused (TypeError): their masked elements would be computed as data;
@@ -23,9 +34,15 @@ numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a s
 with no result.
 """
 
+import warnings
+
+import numpy as np
+
+from thinfilm import _args
 from thinfilm import _calc
 from thinfilm import _core
-from thinfilm._errors import DiscriminantWarning
+from thinfilm import optconst
+from thinfilm._errors import DiscriminantWarning, IndexConventionWarning
 
 __all__ = [
     "psi_delta",
@@ -93,6 +110,70 @@ FromHarmonics = _calc.result_type(
     Everything mode 7 prints, named; see :func:`from_harmonics`.""")
 
 
+def _real_part(value, label=None):
+    """A complex film index whose imaginary parts are all zero, as its real part; anything
+    else as given, for the checks of the call (``label``: the material it was named as)."""
+    if isinstance(value, (str, bytes, np.ma.MaskedArray)):
+        return value
+    try:
+        complex_given = np.iscomplexobj(value)
+    except (TypeError, ValueError):
+        return value
+    if not complex_given:
+        return value
+    a = _args.complex_("film_index", value)
+    absorbing = a.imag != 0
+    if not np.any(absorbing):
+        return a.real
+    if label is not None:
+        raise TypeError(
+            f"film_index {label!r} absorbs at this wavelength (index"
+            f" {_args.shown(a[absorbing].flat[0])}): the film must be transparent"
+        )
+    return value
+
+
+def _substrate(value):
+    a = _args.complex_("substrate", value)
+    # Beyond rounding: optconst's double-precision index of a transparent material may
+    # carry an imaginary part of the order of 1e-19.
+    gain = a.imag > 1e-12 * np.abs(a)
+    if np.any(gain):
+        at = np.flatnonzero(gain)[0]
+        where = f" (flat index {at}; {np.count_nonzero(gain)} point(s))" if a.ndim else ""
+        warnings.warn(
+            IndexConventionWarning(
+                f"substrate index {_args.shown(a.flat[at])}{where} has a positive imaginary"
+                " part: indices are written n - ik here (an absorbing substrate has a negative"
+                " imaginary part); computed as given, as a medium with gain"
+            ),
+            stacklevel=4,
+        )
+    return a
+
+
+def _run(calc, cls, values, on_event=None):
+    """``calc`` over the arguments of a function of this module (``values``: its locals),
+    with the materials named in ``substrate`` and ``film_index`` replaced by their indices."""
+    precision = _calc.checked_precision(values["precision"])
+    labels, indices = {}, {}
+    for name in ("substrate", "film_index"):
+        if isinstance(values.get(name), str):
+            label = labels[name] = optconst.material_label(values[name])
+            if label not in indices:
+                # Over the wavelength argument as given: computed once per call, and
+                # broadcast with the other arguments.
+                indices[label] = optconst.constants(
+                    label, wavelength=values["wavelength"], precision=precision
+                ).index
+            values[name] = indices[label]
+    if "film_index" in values:
+        values["film_index"] = _real_part(values["film_index"], labels.get("film_index"))
+    if "substrate" in values:
+        values["substrate"] = _substrate(values["substrate"])
+    return _calc.run(calc, cls, on_event=on_event, **values)
+
+
 def _negative_discriminant(events, _named, _shape):
     return DiscriminantWarning(
         f"negative discriminant ({events['discriminant']:.7E} at flat index {events['first']};"
@@ -106,6 +187,7 @@ def psi_delta(
     substrate=SUBSTRATE,
     film_index=FILM_INDEX,
     thickness=THICKNESS,
+    precision="single",
 ):
     """Psi and Delta of a film on a substrate (``ellcalc`` mode 1, "Psi et Delta").
 
@@ -119,13 +201,19 @@ def psi_delta(
         Wavelength of the light, nm. Default 632.8.
     angle : float or array_like
         Angle of incidence, degrees. Default 70.
-    substrate : complex or array_like
-        Substrate index n - ik (an absorbing substrate has a negative imaginary part).
+    substrate : complex, str or array_like
+        Substrate index n - ik (an absorbing substrate has a negative imaginary part), or
+        the name of an ``optconst`` material ("Si", ...), taken at the wavelength.
         Default 3.866 - 0.028j.
-    film_index : float or array_like
-        Film index (real). Default 1.5.
+    film_index : float, str or array_like
+        Film index (real; a complex one with zero imaginary parts counts as real), or the
+        name of a transparent ``optconst`` material ("SiO2", ...). Default 1.5.
     thickness : float or array_like
         Film thickness, nm. Default 100.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -143,11 +231,14 @@ def psi_delta(
     >>> import numpy as np
     >>> ellcalc.psi_delta(thickness=np.array([0.0, 100.0])).psi.round(3)
     array([10.457, 43.613], dtype=float32)
+    >>> r = ellcalc.psi_delta(thickness=100.0, precision="double")
+    >>> round(r.psi, 9), round(r.delta, 9)
+    (43.61308141, 75.972744686)
     """
-    return _calc.run(_core.ellcalc_psi_delta, PsiDelta, **locals())
+    return _run(_core.ellcalc_psi_delta, PsiDelta, locals())
 
 
-def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
+def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA, precision="single"):
     """Index of a bare substrate from Psi and Delta (``ellcalc`` mode 2).
 
     The exact inverse of the film-free reflection model: the substrate index n - ik that
@@ -160,6 +251,10 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
         Angle of incidence, degrees. Default 70.
     psi, delta : float or array_like
         Psi and Delta, degrees. Defaults 39.44 and 78.24.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -174,7 +269,7 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA):
     >>> round(n.real, 5), round(n.imag, 5)
     (0.46301, -1.85226)
     """
-    return _calc.run(_core.ellcalc_substrate_index, None, **locals())
+    return _run(_core.ellcalc_substrate_index, None, locals())
 
 
 def thickness(
@@ -184,6 +279,7 @@ def thickness(
     film_index=FILM_INDEX,
     psi=PSI,
     delta=DELTA,
+    precision="single",
 ):
     """Film thickness at a known film index, from Psi and Delta (``ellcalc`` mode 3).
 
@@ -191,18 +287,28 @@ def thickness(
     Delta, folded into one period, and Psi and Delta that the model gives for it (they
     differ from the measured ones as far as the index does not fit the measurement).
 
+    The thickness comes from one of two roots of a quadratic. In single precision it is
+    the root the program takes (the one of smaller modulus), which on substrates with
+    |N| below about 1.2 can be the root whose film does not give back Psi and Delta. In
+    double precision the root whose film reproduces Psi and Delta is taken.
+
     Parameters
     ----------
     wavelength : float or array_like
         Wavelength, nm. Default 632.8.
     angle : float or array_like
         Angle of incidence, degrees. Default 70.
-    substrate : complex or array_like
-        Substrate index n - ik. Default 3.866 - 0.028j.
-    film_index : float or array_like
-        Film index. Default 1.5.
+    substrate : complex, str or array_like
+        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
+        Default 3.866 - 0.028j.
+    film_index : float, str or array_like
+        Film index, or the name of a transparent ``optconst`` material. Default 1.5.
     psi, delta : float or array_like
         Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -217,8 +323,17 @@ def thickness(
     >>> r = ellcalc.thickness(psi=39.44, delta=78.24)
     >>> round(r.thickness, 3), round(r.psi, 3), round(r.delta, 3)
     (92.872, 39.384, 76.285)
+
+    A native oxide on silicon, the indices of both from ``optconst``, in double precision:
+
+    >>> m = ellcalc.psi_delta(substrate="Si", film_index="SiO2", thickness=2.0,
+    ...                       precision="double")
+    >>> r = ellcalc.thickness(substrate="Si", film_index="SiO2", psi=m.psi, delta=m.delta,
+    ...                       precision="double")
+    >>> round(r.thickness, 9)
+    2.0
     """
-    return _calc.run(_core.ellcalc_thickness, Thickness, **locals())
+    return _run(_core.ellcalc_thickness, Thickness, locals())
 
 
 def thickness_and_index(
@@ -228,11 +343,13 @@ def thickness_and_index(
     film_index=FILM_INDEX,
     psi=PSI,
     delta=DELTA,
+    precision="single",
 ):
     """Film thickness and index together, from Psi and Delta (``ellcalc`` mode 4).
 
-    A Newton search of the film index (at most 15 passes, from ``film_index``) and the
-    thickness that reproduce the measured Psi and Delta. When the search does not settle
+    A Newton search of the film index (at most 15 passes, from ``film_index``; 60 in
+    double precision, to a relative step of 1e-12) and the thickness that reproduce the
+    measured Psi and Delta. When the search does not settle
     (the program then writes " Conv. lente ! "), ``converged`` is False and the film is
     the one of the last pass, as the program prints it.
 
@@ -242,12 +359,18 @@ def thickness_and_index(
         Wavelength, nm. Default 632.8.
     angle : float or array_like
         Angle of incidence, degrees. Default 70.
-    substrate : complex or array_like
-        Substrate index n - ik. Default 3.866 - 0.028j.
-    film_index : float or array_like
-        Start of the index search. Default 1.5.
+    substrate : complex, str or array_like
+        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
+        Default 3.866 - 0.028j.
+    film_index : float, str or array_like
+        Start of the index search (or the name of a transparent ``optconst`` material).
+        Default 1.5.
     psi, delta : float or array_like
         Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -262,7 +385,7 @@ def thickness_and_index(
     >>> round(r.film_index, 5), round(r.thickness, 3), round(r.period, 2), r.converged
     (1.47352, 95.274, 278.77, True)
     """
-    return _calc.run(_core.ellcalc_thickness_and_index, ThicknessAndIndex, **locals())
+    return _run(_core.ellcalc_thickness_and_index, ThicknessAndIndex, locals())
 
 
 def reflection(
@@ -271,6 +394,7 @@ def reflection(
     substrate=SUBSTRATE,
     film_index=FILM_INDEX,
     thickness=THICKNESS,
+    precision="single",
 ):
     """Reflection coefficients and reflectances of a film stack (``ellcalc`` mode 5).
 
@@ -280,12 +404,17 @@ def reflection(
         Wavelength, nm. Default 632.8.
     angle : float or array_like
         Angle of incidence, degrees. Default 70.
-    substrate : complex or array_like
-        Substrate index n - ik. Default 3.866 - 0.028j.
-    film_index : float or array_like
-        Film index. Default 1.5.
+    substrate : complex, str or array_like
+        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
+        Default 3.866 - 0.028j.
+    film_index : float, str or array_like
+        Film index, or the name of a transparent ``optconst`` material. Default 1.5.
     thickness : float or array_like
         Film thickness, nm; a negative one counts as itself plus one period. Default 100.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -300,7 +429,7 @@ def reflection(
     >>> round(r.Rp, 5), round(r.Rs, 5), round(r.rp.real, 5), round(r.rs.imag, 5)
     (0.23832, 0.26256, -0.43614, 0.38833)
     """
-    return _calc.run(_core.ellcalc_reflection, Reflection, **locals())
+    return _run(_core.ellcalc_reflection, Reflection, locals())
 
 
 def harmonics(
@@ -314,6 +443,7 @@ def harmonics(
     rotation=ROTATION,
     zero=ZERO,
     analyser=ANALYSER,
+    precision="single",
 ):
     """Harmonics of a rotating-compensator ellipsometer for a film (``ellcalc`` mode 6).
 
@@ -337,6 +467,10 @@ def harmonics(
         Azimuth of Q at its zero mark ("Angle du top zero"), degrees. Default 0.
     analyser : float or array_like
         Analyser azimuth, degrees. Default -45.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -353,7 +487,7 @@ def harmonics(
     >>> round(r.psi, 3), round(r.delta, 3)
     (43.613, 75.973)
     """
-    return _calc.run(_core.ellcalc_harmonics, Harmonics, **locals())
+    return _run(_core.ellcalc_harmonics, Harmonics, locals())
 
 
 def from_harmonics(
@@ -372,6 +506,7 @@ def from_harmonics(
     film_index=FILM_INDEX,
     psi=PSI,
     delta=DELTA,
+    precision="single",
 ):
     """Psi and Delta from measured harmonics, and the film they give (``ellcalc`` mode 7).
 
@@ -397,11 +532,16 @@ def from_harmonics(
     h4, h4_phase : float or array_like
         Measured amplitude and phase (degrees) of the fourth harmonic. Defaults 0.417 and
         45.034.
-    film_index : float or array_like
-        Index of the film whose thickness is sought. Default 1.5.
+    film_index : float, str or array_like
+        Index of the film whose thickness is sought (or the name of a transparent
+        ``optconst`` material). Default 1.5.
     psi, delta : float or array_like
         Psi and Delta kept where the discriminant is negative, degrees. Defaults 39.44 and
         78.24 (the program's initial values).
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
 
     Returns
     -------
@@ -422,6 +562,4 @@ def from_harmonics(
     >>> round(r.psi, 2), round(r.delta, 2), round(r.discriminant, 2)
     (37.94, 75.4, 16.78)
     """
-    return _calc.run(
-        _core.ellcalc_from_harmonics, FromHarmonics, on_event=_negative_discriminant, **locals()
-    )
+    return _run(_core.ellcalc_from_harmonics, FromHarmonics, locals(), _negative_discriminant)

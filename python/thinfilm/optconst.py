@@ -2,7 +2,8 @@
 
 The calculation of the console program ``optconst`` on numpy arrays, by the program's own
 routines in its single precision: a result rendered with the field the program prints it
-in gives the program's digits.
+in gives the program's digits. With ``precision="double"`` the same routines run with
+every quantity in double precision (results complex128).
 
 Sign conventions, as in the program: the dielectric function is eps1 - i eps2 and the
 complex index n - ik, so an absorbing material has negative imaginary parts; both are
@@ -10,7 +11,11 @@ returned as Python complex numbers. The wavelength is in nm, the photon energy i
 (hc = 1239.854 nm eV, ``HC``).
 
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
-arrays (complex64), or of plain Python complex numbers when every argument is a scalar.
+arrays (complex64, or complex128 in double precision), or of plain Python complex numbers
+when every argument is a scalar.
+
+Materials are named by their menu label (any case) or by an alias (``ALIASES``); the
+functions of :mod:`thinfilm.ellcalc` take these names for a substrate or a film too.
 
 Masked arrays are refused (TypeError): their masked elements would be computed as data;
 pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
@@ -25,7 +30,16 @@ from thinfilm import _calc
 from thinfilm import _core
 from thinfilm._errors import StressFitError
 
-__all__ = ["constants", "Constants", "MATERIALS", "ASKS_VOIDS", "ASKS_SI_C_RATE", "HC"]
+__all__ = [
+    "constants",
+    "material_label",
+    "Constants",
+    "MATERIALS",
+    "ALIASES",
+    "ASKS_VOIDS",
+    "ASKS_SI_C_RATE",
+    "HC",
+]
 
 #: The menu of the program: number -> label.
 MATERIALS = {
@@ -39,7 +53,15 @@ MATERIALS = {
     8: "Si polycristallin",
     9: "Si poreux",
 }
+#: Names accepted beside the menu labels: alias -> label.
+ALIASES = {
+    "vacuum": "vide",
+    "a-Si": "Si-a",
+    "poly-Si": "Si polycristallin",
+    "porous-Si": "Si poreux",
+}
 _NUMBERS = {label.lower(): number for number, label in MATERIALS.items()}
+_NUMBERS.update((alias.lower(), _NUMBERS[label.lower()]) for alias, label in ALIASES.items())
 
 #: The materials (number -> label) the program asks a void fraction ("Compacite") of.
 ASKS_VOIDS = {n: MATERIALS[n] for n in (3, 4, 5, 7, 8, 9)}
@@ -61,15 +83,36 @@ Constants = _calc.result_type("Constants", _core.optconst_constants, __name__, "
 _MENU = "a menu number (1 to 9), a menu label, or an array of menu numbers"
 
 
+def material_label(name):
+    """The menu label of the material named ``name``: a menu label or an alias (``ALIASES``),
+    in any case, spaces around it ignored.
+
+    Raises
+    ------
+    ValueError
+        For any other name.
+
+    Examples
+    --------
+    >>> from thinfilm import optconst
+    >>> optconst.material_label("si3n4"), optconst.material_label("Poly-Si")
+    ('Si3N4', 'Si polycristallin')
+    """
+    number = _NUMBERS.get(name.strip().lower())
+    if number is None:
+        known = ", ".join(repr(label) for label in MATERIALS.values())
+        aliases = ", ".join(repr(alias) for alias in ALIASES)
+        raise ValueError(f"unknown material {name!r}; the materials are {known} (or {aliases})")
+    return MATERIALS[number]
+
+
 def _material_number(material):
     if isinstance(material, str):
-        number = _NUMBERS.get(material.strip().lower())
-        if number is None:
-            known = ", ".join(repr(label) for label in MATERIALS.values())
-            raise ValueError(
-                f"unknown material {material!r}; the materials are {known} (or 1 to 9)"
-            )
-        return np.asarray(number, dtype=np.int64)
+        try:
+            label = material_label(material)
+        except ValueError as e:
+            raise ValueError(f"{e}, or 1 to 9") from None
+        return np.asarray(_NUMBERS[label.lower()], dtype=np.int64)
     # Checked as given: a whole number out of the menu is named before any conversion.
     given = _args.integer("material", material, _MENU)
     outside = np.asarray((given < 1) | (given > 9), dtype=bool)
@@ -89,7 +132,7 @@ def _check_fractions(named, shape):
 
 
 def _stress_fit_failed(events, named, shape):
-    # The stress as given (the fit took it in single precision).
+    # The stress as given (the fit took it in the call's precision).
     raise StressFitError(float(np.broadcast_to(named["stress"], shape).flat[events["first"]]))
 
 
@@ -107,7 +150,16 @@ def _check_range(named, shape, asks, name, bad, rule):
         raise ValueError(f"{name} must {rule}, not {value}, for material {material}{where}")
 
 
-def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rate=0.0, stress=0.0):
+def constants(
+    material,
+    wavelength=None,
+    energy=None,
+    voids=0.0,
+    x=0.0,
+    si_c_rate=0.0,
+    stress=0.0,
+    precision="single",
+):
     """Dielectric function and complex index of a material (``optconst``).
 
     Parameters
@@ -118,7 +170,8 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
         voids), 5 "SiOx" (sub-oxide), 6 "Al", 7 "Si3N4" (nitride with voids, mixed with
         silica), 8 "Si polycristallin" (amorphous silicon with voids, mixed with
         crystalline silicon), 9 "Si poreux" (crystalline silicon with voids, mixed with
-        silica). Labels are matched without regard to case.
+        silica). Labels and their aliases (``ALIASES``: "vacuum", "a-Si", "poly-Si",
+        "porous-Si") are matched without regard to case.
     wavelength : float or array_like, optional
         Wavelength, nm. Give exactly one of ``wavelength`` and ``energy`` (the program
         takes an answer below 30 for an energy; here the keyword says which it is).
@@ -135,12 +188,17 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
         and 9. Default 0.
     stress : float or array_like
         In-plane stress of silica, MPa; material 3 only. Default 0.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's single-precision arithmetic, bit for bit.
+        ``"double"``: the same routines with every quantity in double precision (the
+        arguments read as doubles, the stress fit to double-suited thresholds).
 
     Returns
     -------
     Constants
         ``epsilon``, ``index``, ``epsilon_2``, ``index_2`` (complex, eps1 - i eps2 and
-        n - ik): the four result lines of the program.
+        n - ik): the four result lines of the program; complex64 arrays, complex128 in
+        double precision.
 
     Raises
     ------
@@ -159,6 +217,9 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
     >>> r = optconst.constants("SiO2", wavelength=632.8, stress=-300.0)
     >>> round(r.index.real, 5), round(r.index_2.real, 5)
     (1.45953, 1.45848)
+    >>> r = optconst.constants("SiO2", wavelength=632.8, precision="double")
+    >>> round(r.index.real, 9), r.index.imag
+    (1.457017928, 0.0)
     """
     if (wavelength is None) == (energy is None):
         raise TypeError("give exactly one of wavelength (nm) and energy (eV)")
@@ -172,6 +233,7 @@ def constants(material, wavelength=None, energy=None, voids=0.0, x=0.0, si_c_rat
         Constants,
         check=_check_fractions,
         on_event=_stress_fit_failed,
+        precision=precision,
         material=_material_number(material),
         voids=voids,
         x=x,

@@ -39,6 +39,12 @@ def threads():
         (lambda: ellcalc.psi_delta(thickness=[1, 2, 3], wavelength=[1, 2]), ValueError, "broadc"),
         (lambda: ellcalc.psi_delta(thickness=[1.0, None]), TypeError, "thickness"),
         (lambda: ellcalc.psi_delta(film_index=1.5 + 0.1j), TypeError, "film_index must be real"),
+        (lambda: ellcalc.psi_delta(film_index=[1.5, 1.5 - 1e-30j]), TypeError, "must be real"),
+        (lambda: ellcalc.thickness(film_index="Si"), TypeError, "'Si' absorbs"),
+        (lambda: ellcalc.psi_delta(substrate="Ge"), ValueError, "unknown material 'Ge'"),
+        (lambda: ellcalc.psi_delta(precision="Double"), ValueError, "'single' or 'double'"),
+        (lambda: ellcalc.substrate_index(precision=None), ValueError, "'double', not None"),
+        (lambda: optconst.constants("Si", wavelength=600, precision=64), ValueError, "not 64"),
         (lambda: waferbow.continue_pass((1.0, 2.0)), TypeError, "first_state"),
         # The value shown is the one given, whatever its type; scalars and arrays alike.
         (lambda: optconst.constants(1e300, wavelength=600), ValueError, r"material 1e\+300;"),

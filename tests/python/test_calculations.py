@@ -1,7 +1,9 @@
-"""Every calculation the extension describes, through its Python function: scalars give
-plain numbers, arrays broadcast, any layout and element type of an argument gives the same
-values, the thread count changes nothing, bad arguments are refused by name."""
+"""Every calculation the extension describes, through its Python function, in each of its
+precisions: scalars give plain numbers, arrays broadcast, any layout and element type of an
+argument gives the same values, the thread count changes nothing, bad arguments are refused
+by name."""
 
+import functools
 import inspect
 
 import numpy as np
@@ -20,7 +22,7 @@ def _continue(**kw):
     return waferbow.continue_pass(waferbow.first_state()._replace(**kw))
 
 
-CALLS = {
+SINGLE = {
     "ellcalc_psi_delta": ellcalc.psi_delta,
     "ellcalc_substrate_index": ellcalc.substrate_index,
     "ellcalc_thickness": ellcalc.thickness,
@@ -34,6 +36,15 @@ CALLS = {
     "optconst_wavelength_of_energy": _conversion(_core.optconst_wavelength_of_energy),
     "waferbow_first": waferbow.first_state,
     "waferbow_continue": _continue,
+}
+# The double-precision twins: the same functions with precision="double".
+CALLS = {
+    **SINGLE,
+    **{
+        f"{name}_double": functools.partial(fn, precision="double")
+        for name, fn in SINGLE.items()
+        if f"{name}_double" in _core.calculations
+    },
 }
 # Inputs without a default in the function.
 GIVEN = {"material": 3, "wavelength": 632.8, "energy": 2.0}
@@ -87,10 +98,15 @@ def test_every_calculation_is_tested_and_named_as_its_function():
         described = _core.calculations[name]
         fn = CALLS[name]
         names = _calc.input_names(getattr(_core, name))
+        parameters = [p for p in inspect.signature(fn).parameters if p != "precision"]
         if name.startswith("ellcalc") or name == "waferbow_first":
-            assert tuple(inspect.signature(fn).parameters) == names
+            assert tuple(parameters) == names
         elif name.startswith("optconst_constants"):
-            assert set(names) < set(inspect.signature(fn).parameters)
+            assert set(names) < set(parameters)
+        twin = name.endswith("_double") or f"{name}_double" in _core.calculations
+        assert described["precision"] == (
+            "double" if name.endswith("_double") else "single" if twin else ""
+        )
         result = fn(**base(name))
         if isinstance(result, tuple):
             assert type(result)._fields == described["outputs"]
@@ -112,6 +128,10 @@ def test_scalars_give_plain_numbers_and_arrays_broadcast(name):
         grid, at = {first: values}, lambda i, j: {first: values[i, j]}
     grid = CALLS[name](**grid)
     assert all(np.shape(v) == (3, 4) for v in as_list(grid))
+    if _core.calculations[name]["precision"]:
+        size = 8 if name.endswith("_double") else 4
+        for v in as_list(grid):
+            assert v.dtype.kind == "b" or v.dtype.itemsize == size * (1 + (v.dtype.kind == "c"))
     # Plain numbers of the kind of the arrays' elements.
     assert [type(v) for v in as_list(one)] == [type(v.flat[0].item()) for v in as_list(grid)]
     for i in range(3):

@@ -7,9 +7,6 @@ from .table import Table
 # English names shown for the menu labels that are not chemical formulas.
 ENGLISH = {"vide": "vacuum", "Si-a": "amorphous Si", "Si polycristallin": "polycrystalline Si",
            "Si poreux": "porous Si"}
-# Names accepted on the command line beside the menu labels and numbers.
-ALIASES = {"vacuum": "vide", "a-Si": "Si-a", "poly-Si": "Si polycristallin",
-           "porous-Si": "Si poreux"}
 SILICA = "SiO2"
 
 
@@ -26,15 +23,11 @@ def material_argument(name):
     >>> material_argument("poly-Si"), material_argument("3"), material_argument("al")
     ('Si polycristallin', 'SiO2', 'Al')
     """
-    from thinfilm.optconst import MATERIALS
+    from thinfilm.optconst import MATERIALS, material_label
 
-    label = ALIASES.get(name, name)
-    if label.isdigit() and int(label) in MATERIALS:
-        return MATERIALS[int(label)]
-    for known in MATERIALS.values():
-        if label.lower() == known.lower():
-            return known
-    raise ValueError("unknown material %r" % name)
+    if name.isdigit() and int(name) in MATERIALS:
+        return MATERIALS[int(name)]
+    return material_label(name)
 
 
 class Spectrum:

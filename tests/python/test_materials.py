@@ -1,0 +1,77 @@
+"""Indices of ellcalc given as optconst materials, complex film indices that are real, and
+substrates written in the other sign convention."""
+
+import warnings
+
+import numpy as np
+import pytest
+
+from thinfilm import IndexConventionWarning, ellcalc, optconst
+
+PRECISIONS = ("single", "double")
+WAVELENGTHS = np.linspace(300.0, 900.0, 7)[:, None]
+
+
+def same(a, b):
+    return [np.asarray(v).tobytes() for v in a] == [np.asarray(v).tobytes() for v in b]
+
+
+def index(material, precision, wavelength=WAVELENGTHS):
+    return optconst.constants(material, wavelength=wavelength, precision=precision).index
+
+
+@pytest.mark.parametrize("precision", PRECISIONS)
+def test_a_named_material_is_optconst_index_at_each_wavelength(precision):
+    film = dict(wavelength=WAVELENGTHS, angle=70.0, precision=precision)
+    # Every label and alias, in any case, as a substrate.
+    for name in [*optconst.MATERIALS.values(), *optconst.ALIASES, "si", "SIO2", "Poly-Si"]:
+        label = optconst.material_label(name)
+        expected = ellcalc.psi_delta(**film, substrate=index(label, precision), thickness=[50.0])
+        assert same(ellcalc.psi_delta(**film, substrate=name, thickness=[50.0]), expected)
+    # Substrate and film named at once, in every function that takes them.
+    given = dict(substrate=index("Si", precision), film_index=index("SiO2", precision).real)
+    measured = dict(psi=[30.0, 40.0], delta=[80.0, 100.0])
+    for function, more in [
+        (ellcalc.psi_delta, dict(thickness=[10.0, 20.0])),
+        (ellcalc.thickness, measured),
+        (ellcalc.thickness_and_index, measured),
+        (ellcalc.reflection, dict(thickness=[10.0, 20.0])),
+        (ellcalc.harmonics, dict(thickness=[10.0, 20.0])),
+        (ellcalc.from_harmonics, dict(h2=[2.2, 2.3])),
+    ]:
+        named = function(**film, **more, substrate="Si", film_index="sio2")
+        assert np.shape(named[0]) == (7, 2)
+        assert same(named, function(**film, **more, **given))
+
+
+@pytest.mark.parametrize("precision, tolerance", [("single", 1e-5), ("double", 1e-12)])
+def test_a_native_oxide_is_found_on_optconst_silicon(precision, tolerance):
+    kw = dict(wavelength=632.8, angle=70.0, film_index="SiO2", precision=precision)
+    m = ellcalc.psi_delta(**kw, substrate=index("Si", precision, 632.8), thickness=2.0)
+    found = ellcalc.thickness(**kw, substrate="Si", psi=m.psi, delta=m.delta).thickness
+    assert abs(found - 2.0) < tolerance
+    # The program's default substrate is another silicon: a tenth of a nanometre off.
+    assert abs(ellcalc.thickness(**kw, psi=m.psi, delta=m.delta).thickness - 2.0) > 0.1
+
+
+@pytest.mark.parametrize("precision", PRECISIONS)
+def test_a_complex_film_index_with_zero_imaginary_part_is_real(precision):
+    film = dict(thickness=[0.0, 100.0, 250.0], precision=precision)
+    for dtype in (np.float32, np.float64):
+        real = ellcalc.psi_delta(**film, film_index=np.array([1.46, 1.5, 2.0], dtype=dtype))
+        given = np.array([1.46 + 0j, 1.5, 2.0 - 0j], dtype=np.result_type(dtype, np.complex64))
+        assert same(ellcalc.psi_delta(**film, film_index=given[::-1][::-1]), real)
+    assert same(ellcalc.psi_delta(**film, film_index=1.5 + 0j), ellcalc.psi_delta(**film))
+
+
+def test_a_substrate_written_n_plus_ik_warns_once_and_is_computed_as_given():
+    gain = [3.88 + 0.02j, 3.88 - 0.02j, 2.0 + 1.0j]
+    with pytest.warns(IndexConventionWarning, match=r"flat index 0; 2 point.*n - ik") as caught:
+        r = ellcalc.psi_delta(substrate=gain, precision="double")
+    assert len(caught) == 1 and caught[0].filename == __file__
+    absorbing = ellcalc.psi_delta(substrate=gain[1], precision="double")
+    assert r.psi[1] == absorbing.psi and r.psi[0] != absorbing.psi
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        ellcalc.psi_delta(substrate=[3.88 - 0.02j, 1.5])
+        ellcalc.thickness(substrate="Al")
