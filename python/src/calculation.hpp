@@ -1,10 +1,10 @@
 // A calculation of the package described once, and the one loop that runs them all.
 //
 // A calculation is a struct (a descriptor) with
-//   name        the extension function's name ("ellcalc_psi_delta");
-//   doc         its one-line description;
-//   min_points  the number of points below which it stays on one thread (its cost class:
-//               it also sets how often the calling thread looks for Ctrl-C);
+//   info        an `about`: the extension function's name ("ellcalc_psi_delta"), its
+//               one-line description, and min_points, the number of points below which it
+//               stays on one thread (its cost class: it also sets how often the calling
+//               thread looks for Ctrl-C);
 //   inputs      a constexpr std::array of input{name, element, unit}, in the order of the
 //               arguments of compute;
 //   outputs     a constexpr std::tuple of output{name, accessor}: an accessor is a member
@@ -23,7 +23,7 @@
 //               the flat index of the first (in C order) and its values.
 //
 // define<D>(m, table) makes the extension function
-//   D::name(shape, threads, <inputs by name>) -> {output name: array, ..., ["events": {...}]}
+//   D::info.name(shape, threads, <inputs by name>) -> {output name: array, ..., ["events": {...}]}
 // and records the description in `table` (the module's `calculations`), with its precision
 // ("single", "double", or "" when the descriptor names none).
 #pragma once
@@ -60,6 +60,12 @@ template <class R>
 inline constexpr elem real_in = std::is_same_v<R, float> ? elem::real32 : elem::real64;
 template <class R>
 inline constexpr elem complex_in = std::is_same_v<R, float> ? elem::complex : elem::complex128;
+
+struct about {
+  const char* name;
+  const char* doc;
+  py::ssize_t min_points;
+};
 
 struct input {
   const char* name;
@@ -135,12 +141,12 @@ constexpr const char* precision_of() {
   else return "single";
 }
 
-// The extension function's name: D::name, with "_double" for a double-precision twin. The
+// The extension function's name: D::info.name, with "_double" for a double-precision twin. The
 // string lives as long as the module.
 template <class D>
 const char* name_of() {
   static const std::string name =
-      std::string(D::name) + (std::string_view(precision_of<D>()) == "double" ? "_double" : "");
+      std::string(D::info.name) + (std::string_view(precision_of<D>()) == "double" ? "_double" : "");
   return name.c_str();
 }
 
@@ -223,7 +229,7 @@ py::dict run(const py::iterable& shape_in, int threads, const std::array<py::arr
   }();
   event_log<K> events;
   std::mutex events_lock;
-  for_ranges<N>(shape, args, threads, D::min_points,
+  for_ranges<N>(shape, args, threads, D::info.min_points,
                 [&](walker<N>& w, const std::array<operand, N>& o, py::ssize_t begin, py::ssize_t end) {
     typename worker_of<D>::type state{};
     event_log<K> mine;
@@ -268,7 +274,7 @@ void define(py::module_& m, std::index_sequence<I...>) {
       [](const py::iterable& shape, int threads, array_arg<I>... args) {
         return run<D, sizeof...(I)>(shape, threads, {args...});
       },
-      py::arg("shape"), py::arg("threads"), py::arg(D::inputs[I].name)..., D::doc);
+      py::arg("shape"), py::arg("threads"), py::arg(D::inputs[I].name)..., D::info.doc);
 }
 
 }  // namespace detail
@@ -291,7 +297,7 @@ void define(py::module_& m, py::dict& table) {
   description["inputs"] = py::tuple(inputs);
   description["outputs"] = py::tuple(outputs);
   description["events"] = py::tuple(events);
-  description["min_points"] = D::min_points;
+  description["min_points"] = D::info.min_points;
   description["precision"] = detail::precision_of<D>();
   table[detail::name_of<D>()] = description;
 }

@@ -68,9 +68,8 @@ point<R> not_a_number(bool fit_failed) {
 template <class R, bool ByEnergy>
 struct constants {
   using real = R;
-  static constexpr const char* name = ByEnergy ? "optconst_constants_energy" : "optconst_constants";
-  static constexpr const char* doc = "Dielectric function and complex index of a material.";
-  static constexpr py::ssize_t min_points = 5000;
+  static constexpr about info{ByEnergy ? "optconst_constants_energy" : "optconst_constants",
+                              "Dielectric function and complex index of a material.", 5000};
   static constexpr elem real_kind = real_in<R>;
   static constexpr std::array inputs{input{"material", elem::integer, ""},
                                      ByEnergy ? input{"energy", real_kind, "eV"}
@@ -110,9 +109,8 @@ struct constants {
 template <class R, bool ToEnergy>
 struct conversion {
   using real = R;
-  static constexpr const char* name = ToEnergy ? "optconst_energy_of_wavelength" : "optconst_wavelength_of_energy";
-  static constexpr const char* doc = "The photon energy of a wavelength, or the reverse, as the dialogue converts.";
-  static constexpr py::ssize_t min_points = 50000;
+  static constexpr about info{ToEnergy ? "optconst_energy_of_wavelength" : "optconst_wavelength_of_energy",
+                              "The photon energy of a wavelength, or the reverse, as the dialogue converts.", 50000};
   static constexpr input wavelength{"wavelength", real_in<R>, "nm"};
   static constexpr input energy{"energy", real_in<R>, "eV"};
   static constexpr std::array inputs{ToEnergy ? wavelength : energy};

@@ -77,9 +77,8 @@ constexpr auto state_outputs(std::index_sequence<I...>) {
 }
 
 struct first {
-  static constexpr const char* name = "waferbow_first";
-  static constexpr const char* doc = "The stress report of a measured wafer, and the state it leaves.";
-  static constexpr py::ssize_t min_points = 20000;
+  static constexpr about info{"waferbow_first", "The stress report of a measured wafer, and the state it leaves.",
+                              20000};
   static constexpr std::array inputs{input{"bow", elem::real64, "um"},
                                      diameter,
                                      silicon,
@@ -112,9 +111,8 @@ constexpr auto continue_inputs(std::index_sequence<I...>) {
 
 // Unfinished solver steps are events: the first one's status and values.
 struct continue_pass {
-  static constexpr const char* name = "waferbow_continue";
-  static constexpr const char* doc = "The bow and stress report after the layer thicknesses change.";
-  static constexpr py::ssize_t min_points = 200;
+  static constexpr about info{"waferbow_continue", "The bow and stress report after the layer thicknesses change.",
+                              200};
   static constexpr auto inputs = continue_inputs(std::make_index_sequence<state_fields.size()>{});
   using result = waferbow::continue_prediction;
   static constexpr auto outputs =

@@ -159,27 +159,15 @@ def _setting_options(parser, what):
                         help="substrate index n - ik, written 3.866-0.028j (the default)")
 
 
-def build_parser():
-    """Return the argument parser of the whole command line."""
-    parser = _Parser(
-        prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
-        description="Charts and tables of the thin-film calculators' results: Psi-Delta\n"
-                    "trajectories, n and k spectra, bow predictions and wafer maps.")
-    commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
+def _add_command(subparsers, run, add_options, name, **texts):
+    """Add the command ``name`` that ``run`` runs: its options, then the output options."""
+    parser = subparsers.add_parser(name, **texts)
+    add_options(parser)
+    _output_options(parser)
+    parser.set_defaults(run=run, parser=parser)
 
-    chart = commands.add_parser(
-        "chart", help="draw a chart (psi-delta, nk or bow)",
-        formatter_class=argparse.RawDescriptionHelpFormatter,
-        description="Draw a chart, or write its data as CSV.")
-    charts = chart.add_subparsers(dest="chart", required=True, metavar="CHART")
 
-    p = charts.add_parser(
-        "psi-delta", help="trajectories of films on the Psi-Delta plane",
-        description="Psi against Delta of each film index over one thickness period, with "
-                    "thickness marks every 10 nm and labels every 50 nm, the bare substrate, "
-                    "and each measured point with the thickness that ellcalc mode 3 finds "
-                    "for it at every film index (and the index and thickness of mode 4 with "
-                    "--fit-index).")
+def _psi_delta_options(p):
     _setting_options(p, "")
     p.add_argument("--index", type=_positive, action="append", metavar="N",
                    help="film index, one trajectory each; repeat for several (default 1.5)")
@@ -187,14 +175,9 @@ def build_parser():
                    metavar="PSI,DELTA", help="a measured point in degrees; repeat for several")
     p.add_argument("--fit-index", action="store_true",
                    help="also fit index and thickness (mode 4) from the first --index")
-    _output_options(p)
-    p.set_defaults(run=_run_psi_delta, parser=p)
 
-    p = charts.add_parser(
-        "nk", help="n and k of materials over a spectrum",
-        description="n and k (and with --epsilon eps1 and eps2) of optconst's materials over "
-                    "a range of wavelength or photon energy, with the signs optconst prints "
-                    "(N = n - ik). Silica under a stress shows its two polarisations.")
+
+def _nk_options(p):
     p.add_argument("materials", nargs="+", metavar="MATERIAL",
                    help="Si, SiO2, Si-a (or a-Si), SiOx, Al, Si3N4, 'Si polycristallin' "
                         "(or poly-Si), 'Si poreux' (or porous-Si), vide (or vacuum), or the "
@@ -213,14 +196,9 @@ def build_parser():
                    help="Si-c rate of Si3N4, polycrystalline and porous Si, 0 to 1 (default 0)")
     p.add_argument("--stress", type=_number, default=0.0, metavar="MPA",
                    help="in-plane stress of SiO2 in MPa (default 0)")
-    _output_options(p)
-    p.set_defaults(run=_run_nk, parser=p)
 
-    p = charts.add_parser(
-        "bow", help="predicted wafer bow against the new silica thickness",
-        description="The bow that waferbow's continue pass predicts over a range of silica "
-                    "thickness, from a measured first state, with the first state marked and "
-                    "the thin-film scaling of the bow drawn for comparison.")
+
+def _bow_options(p):
     p.add_argument("--bow", type=_number, default=waferbow.BOW, metavar="UM",
                    help="measured bow in um (default 10)")
     p.add_argument("--diameter", type=_positive, metavar="M",
@@ -240,17 +218,9 @@ def build_parser():
     p.add_argument("--moment", type=_number, default=0.0, metavar="N",
                    help="external bending moment in N (default 0)")
     p.add_argument("--points", type=_count, default=60, help="number of points (default 60)")
-    _output_options(p)
-    p.set_defaults(run=_run_bow, parser=p)
 
-    p = commands.add_parser(
-        "map", help="thickness (and index) across a wafer from a CSV of sites",
-        description="Read a CSV of sites with a header line: columns x and y (mm), psi and "
-                    "delta (degrees), optionally wavelength (nm) and angle (degrees) per "
-                    "site, any others kept as they are. Compute the thickness of every site "
-                    "as ellcalc mode 3 does (mode 4 with --fit-index) and draw the map, or "
-                    "write the table with the columns thickness, period, psi_model, "
-                    "delta_model (and film_index, converged) added.")
+
+def _map_options(p):
     p.add_argument("sites", metavar="SITES.csv", help="the table of sites")
     p.add_argument("--index", type=_positive, default=ellcalc.FILM_INDEX, metavar="N",
                    help="film index, or the start of the search with --fit-index (default 1.5)")
@@ -260,8 +230,51 @@ def build_parser():
     p.add_argument("--diameter", type=_positive, metavar="MM",
                    help="wafer diameter drawn, in mm (default: the smallest usual wafer "
                         "around the sites)")
-    _output_options(p)
-    p.set_defaults(run=_run_map, parser=p)
+
+
+def build_parser():
+    """Return the argument parser of the whole command line."""
+    parser = _Parser(
+        prog=PROG, formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="Charts and tables of the thin-film calculators' results: Psi-Delta\n"
+                    "trajectories, n and k spectra, bow predictions and wafer maps.")
+    commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
+
+    chart = commands.add_parser(
+        "chart", help="draw a chart (psi-delta, nk or bow)",
+        formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="Draw a chart, or write its data as CSV.")
+    charts = chart.add_subparsers(dest="chart", required=True, metavar="CHART")
+
+    _add_command(
+        charts, _run_psi_delta, _psi_delta_options, "psi-delta",
+        help="trajectories of films on the Psi-Delta plane",
+        description="Psi against Delta of each film index over one thickness period, with "
+                    "thickness marks every 10 nm and labels every 50 nm, the bare substrate, "
+                    "and each measured point with the thickness that ellcalc mode 3 finds "
+                    "for it at every film index (and the index and thickness of mode 4 with "
+                    "--fit-index).")
+    _add_command(
+        charts, _run_nk, _nk_options, "nk",
+        help="n and k of materials over a spectrum",
+        description="n and k (and with --epsilon eps1 and eps2) of optconst's materials over "
+                    "a range of wavelength or photon energy, with the signs optconst prints "
+                    "(N = n - ik). Silica under a stress shows its two polarisations.")
+    _add_command(
+        charts, _run_bow, _bow_options, "bow",
+        help="predicted wafer bow against the new silica thickness",
+        description="The bow that waferbow's continue pass predicts over a range of silica "
+                    "thickness, from a measured first state, with the first state marked and "
+                    "the thin-film scaling of the bow drawn for comparison.")
+    _add_command(
+        commands, _run_map, _map_options, "map",
+        help="thickness (and index) across a wafer from a CSV of sites",
+        description="Read a CSV of sites with a header line: columns x and y (mm), psi and "
+                    "delta (degrees), optionally wavelength (nm) and angle (degrees) per "
+                    "site, any others kept as they are. Compute the thickness of every site "
+                    "as ellcalc mode 3 does (mode 4 with --fit-index) and draw the map, or "
+                    "write the table with the columns thickness, period, psi_model, "
+                    "delta_model (and film_index, converged) added.")
 
     summary = "the charts and their options:\n" + "".join(
         "  " + sub.format_usage()[len("usage: "):] for sub in charts.choices.values())

@@ -28,10 +28,6 @@ arrays (single precision, or double with ``precision="double"``), or of plain Py
 numbers when every argument is a scalar.
 NaN and infinities go through as the program lets them through.
 
-Masked arrays are refused (TypeError): their masked elements would be computed as data;
-pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
-numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a second,
-with no result.
 """
 
 import warnings
@@ -41,23 +37,16 @@ import numpy as np
 from thinfilm import _args
 from thinfilm import _calc
 from thinfilm import _core
+from thinfilm import _docs
 from thinfilm import optconst
 from thinfilm._errors import DiscriminantWarning, IndexConventionWarning
 
+__doc__ = _docs.with_argument_rules(__doc__)
+
 __all__ = [
-    "psi_delta",
-    "substrate_index",
-    "thickness",
-    "thickness_and_index",
-    "reflection",
-    "harmonics",
-    "from_harmonics",
-    "PsiDelta",
-    "Thickness",
-    "ThicknessAndIndex",
-    "Reflection",
-    "Harmonics",
-    "FromHarmonics",
+    "psi_delta", "substrate_index", "thickness", "thickness_and_index", "reflection",
+    "harmonics", "from_harmonics",
+    "PsiDelta", "Thickness", "ThicknessAndIndex", "Reflection", "Harmonics", "FromHarmonics",
 ]
 
 # The program's initial values.
@@ -108,6 +97,46 @@ Harmonics = _calc.result_type("Harmonics", _core.ellcalc_harmonics, __name__, ""
 FromHarmonics = _calc.result_type(
     "FromHarmonics", _core.ellcalc_from_harmonics, __name__, """
     Everything mode 7 prints, named; see :func:`from_harmonics`.""")
+
+
+# The parameters of the functions below, as their docstrings describe them.
+_PARAMETERS = _docs.parameters("""
+    wavelength : float or array_like
+        Wavelength of the light, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex, str or array_like
+        Substrate index n - ik (an absorbing substrate has a negative imaginary part), or
+        the name of an ``optconst`` material ("Si", ...), taken at the wavelength.
+        Default 3.866 - 0.028j.
+    film_index : float, str or array_like
+        Film index (real; a complex one with zero imaginary parts counts as real), or the
+        name of a transparent ``optconst`` material ("SiO2", ...). Default 1.5.
+    thickness : float or array_like
+        Film thickness, nm; a negative one counts as itself plus one period. Default 100.
+    psi, delta : float or array_like
+        Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+    polariser : float or array_like
+        Polariser azimuth, degrees. Default 90.
+    retardance : float or array_like
+        Retardance of the compensator Q ("Birefringence de Q"), degrees. Default 90.
+    rotation : float or array_like
+        Optical rotation of Q ("Pouvoir rotatoire de Q"), degrees. Default 0.
+    zero : float or array_like
+        Azimuth of Q at its zero mark ("Angle du top zero"), degrees. Default 0.
+    analyser : float or array_like
+        Analyser azimuth, degrees. Default -45.
+    h2, h2_phase : float or array_like
+        Measured amplitude and phase (degrees) of the second harmonic. Defaults 2.266 and
+        92.776.
+    h4, h4_phase : float or array_like
+        Measured amplitude and phase (degrees) of the fourth harmonic. Defaults 0.417 and
+        45.034.
+    precision : {"single", "double"}
+        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
+        same routines with every quantity in double precision (results float64 and
+        complex128).
+""")
 
 
 def _real_part(value, label=None):
@@ -181,14 +210,9 @@ def _negative_discriminant(events, _named, _shape):
     )
 
 
-def psi_delta(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    film_index=FILM_INDEX,
-    thickness=THICKNESS,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS)
+def psi_delta(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX,
+              thickness=THICKNESS, precision="single"):
     """Psi and Delta of a film on a substrate (``ellcalc`` mode 1, "Psi et Delta").
 
     One non-absorbing film of index ``film_index`` and thickness ``thickness`` on a
@@ -197,23 +221,7 @@ def psi_delta(
 
     Parameters
     ----------
-    wavelength : float or array_like
-        Wavelength of the light, nm. Default 632.8.
-    angle : float or array_like
-        Angle of incidence, degrees. Default 70.
-    substrate : complex, str or array_like
-        Substrate index n - ik (an absorbing substrate has a negative imaginary part), or
-        the name of an ``optconst`` material ("Si", ...), taken at the wavelength.
-        Default 3.866 - 0.028j.
-    film_index : float, str or array_like
-        Film index (real; a complex one with zero imaginary parts counts as real), or the
-        name of a transparent ``optconst`` material ("SiO2", ...). Default 1.5.
-    thickness : float or array_like
-        Film thickness, nm. Default 100.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -238,6 +246,7 @@ def psi_delta(
     return _run(_core.ellcalc_psi_delta, PsiDelta, locals())
 
 
+@_docs.documented(_PARAMETERS)
 def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA, precision="single"):
     """Index of a bare substrate from Psi and Delta (``ellcalc`` mode 2).
 
@@ -247,14 +256,7 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA, precision="single"):
 
     Parameters
     ----------
-    angle : float or array_like
-        Angle of incidence, degrees. Default 70.
-    psi, delta : float or array_like
-        Psi and Delta, degrees. Defaults 39.44 and 78.24.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -272,15 +274,9 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA, precision="single"):
     return _run(_core.ellcalc_substrate_index, None, locals())
 
 
-def thickness(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    film_index=FILM_INDEX,
-    psi=PSI,
-    delta=DELTA,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS)
+def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX,
+              psi=PSI, delta=DELTA, precision="single"):
     """Film thickness at a known film index, from Psi and Delta (``ellcalc`` mode 3).
 
     The thickness of a film of index ``film_index`` that matches the measured Psi and
@@ -294,21 +290,7 @@ def thickness(
 
     Parameters
     ----------
-    wavelength : float or array_like
-        Wavelength, nm. Default 632.8.
-    angle : float or array_like
-        Angle of incidence, degrees. Default 70.
-    substrate : complex, str or array_like
-        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
-        Default 3.866 - 0.028j.
-    film_index : float, str or array_like
-        Film index, or the name of a transparent ``optconst`` material. Default 1.5.
-    psi, delta : float or array_like
-        Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -336,15 +318,13 @@ def thickness(
     return _run(_core.ellcalc_thickness, Thickness, locals())
 
 
-def thickness_and_index(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    film_index=FILM_INDEX,
-    psi=PSI,
-    delta=DELTA,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS, """
+    film_index : float, str or array_like
+        Start of the index search (or the name of a transparent ``optconst`` material).
+        Default 1.5.
+""")
+def thickness_and_index(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
+                        film_index=FILM_INDEX, psi=PSI, delta=DELTA, precision="single"):
     """Film thickness and index together, from Psi and Delta (``ellcalc`` mode 4).
 
     A Newton search of the film index (at most 15 passes, from ``film_index``; 60 in
@@ -355,22 +335,7 @@ def thickness_and_index(
 
     Parameters
     ----------
-    wavelength : float or array_like
-        Wavelength, nm. Default 632.8.
-    angle : float or array_like
-        Angle of incidence, degrees. Default 70.
-    substrate : complex, str or array_like
-        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
-        Default 3.866 - 0.028j.
-    film_index : float, str or array_like
-        Start of the index search (or the name of a transparent ``optconst`` material).
-        Default 1.5.
-    psi, delta : float or array_like
-        Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -388,33 +353,14 @@ def thickness_and_index(
     return _run(_core.ellcalc_thickness_and_index, ThicknessAndIndex, locals())
 
 
-def reflection(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    film_index=FILM_INDEX,
-    thickness=THICKNESS,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS)
+def reflection(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX,
+               thickness=THICKNESS, precision="single"):
     """Reflection coefficients and reflectances of a film stack (``ellcalc`` mode 5).
 
     Parameters
     ----------
-    wavelength : float or array_like
-        Wavelength, nm. Default 632.8.
-    angle : float or array_like
-        Angle of incidence, degrees. Default 70.
-    substrate : complex, str or array_like
-        Substrate index n - ik, or the name of an ``optconst`` material ("Si", ...).
-        Default 3.866 - 0.028j.
-    film_index : float, str or array_like
-        Film index, or the name of a transparent ``optconst`` material. Default 1.5.
-    thickness : float or array_like
-        Film thickness, nm; a negative one counts as itself plus one period. Default 100.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -432,19 +378,10 @@ def reflection(
     return _run(_core.ellcalc_reflection, Reflection, locals())
 
 
-def harmonics(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    film_index=FILM_INDEX,
-    thickness=THICKNESS,
-    polariser=POLARISER,
-    retardance=RETARDANCE,
-    rotation=ROTATION,
-    zero=ZERO,
-    analyser=ANALYSER,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS)
+def harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX,
+              thickness=THICKNESS, polariser=POLARISER, retardance=RETARDANCE,
+              rotation=ROTATION, zero=ZERO, analyser=ANALYSER, precision="single"):
     """Harmonics of a rotating-compensator ellipsometer for a film (``ellcalc`` mode 6).
 
     The instrument: a fixed polariser, a compensator Q turning about the beam, the sample
@@ -455,22 +392,7 @@ def harmonics(
 
     Parameters
     ----------
-    wavelength, angle, substrate, film_index, thickness
-        The film and the light, as for :func:`reflection`.
-    polariser : float or array_like
-        Polariser azimuth, degrees. Default 90.
-    retardance : float or array_like
-        Retardance of the compensator Q ("Birefringence de Q"), degrees. Default 90.
-    rotation : float or array_like
-        Optical rotation of Q ("Pouvoir rotatoire de Q"), degrees. Default 0.
-    zero : float or array_like
-        Azimuth of Q at its zero mark ("Angle du top zero"), degrees. Default 0.
-    analyser : float or array_like
-        Analyser azimuth, degrees. Default -45.
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------
@@ -490,24 +412,18 @@ def harmonics(
     return _run(_core.ellcalc_harmonics, Harmonics, locals())
 
 
-def from_harmonics(
-    wavelength=WAVELENGTH,
-    angle=ANGLE,
-    substrate=SUBSTRATE,
-    polariser=POLARISER,
-    retardance=RETARDANCE,
-    rotation=ROTATION,
-    zero=ZERO,
-    analyser=ANALYSER,
-    h2=H2,
-    h2_phase=H2_PHASE,
-    h4=H4,
-    h4_phase=H4_PHASE,
-    film_index=FILM_INDEX,
-    psi=PSI,
-    delta=DELTA,
-    precision="single",
-):
+@_docs.documented(_PARAMETERS, """
+    film_index : float, str or array_like
+        Index of the film whose thickness is sought (or the name of a transparent
+        ``optconst`` material). Default 1.5.
+    psi, delta : float or array_like
+        Psi and Delta kept where the discriminant is negative, degrees. Defaults 39.44 and
+        78.24 (the program's initial values).
+""")
+def from_harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
+                   polariser=POLARISER, retardance=RETARDANCE, rotation=ROTATION, zero=ZERO,
+                   analyser=ANALYSER, h2=H2, h2_phase=H2_PHASE, h4=H4, h4_phase=H4_PHASE,
+                   film_index=FILM_INDEX, psi=PSI, delta=DELTA, precision="single"):
     """Psi and Delta from measured harmonics, and the film they give (``ellcalc`` mode 7).
 
     Psi and Delta are found from the amplitudes and phases of the second and fourth
@@ -522,26 +438,7 @@ def from_harmonics(
 
     Parameters
     ----------
-    wavelength, angle, substrate
-        The light and the substrate, as for :func:`thickness`.
-    polariser, retardance, rotation, zero, analyser
-        The instrument angles, degrees, as for :func:`harmonics`.
-    h2, h2_phase : float or array_like
-        Measured amplitude and phase (degrees) of the second harmonic. Defaults 2.266 and
-        92.776.
-    h4, h4_phase : float or array_like
-        Measured amplitude and phase (degrees) of the fourth harmonic. Defaults 0.417 and
-        45.034.
-    film_index : float, str or array_like
-        Index of the film whose thickness is sought (or the name of a transparent
-        ``optconst`` material). Default 1.5.
-    psi, delta : float or array_like
-        Psi and Delta kept where the discriminant is negative, degrees. Defaults 39.44 and
-        78.24 (the program's initial values).
-    precision : {"single", "double"}
-        ``"single"`` (default): the program's arithmetic, bit for bit. ``"double"``: the
-        same routines with every quantity in double precision (results float64 and
-        complex128).
+    %(parameters)s
 
     Returns
     -------

@@ -17,10 +17,6 @@ when every argument is a scalar.
 Materials are named by their menu label (any case) or by an alias (``ALIASES``); the
 functions of :mod:`thinfilm.ellcalc` take these names for a substrate or a film too.
 
-Masked arrays are refused (TypeError): their masked elements would be computed as data;
-pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
-numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a second,
-with no result.
 """
 
 import numpy as np
@@ -28,7 +24,10 @@ import numpy as np
 from thinfilm import _args
 from thinfilm import _calc
 from thinfilm import _core
+from thinfilm import _docs
 from thinfilm._errors import StressFitError
+
+__doc__ = _docs.with_argument_rules(__doc__)
 
 __all__ = [
     "constants",

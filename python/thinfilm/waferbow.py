@@ -13,17 +13,16 @@ are given as offsets from the radius of curvature (the free surface of the silic
 Every numeric argument broadcasts like a numpy ufunc; results are named tuples of numpy
 arrays, or of plain Python numbers when every argument is a scalar.
 
-Masked arrays are refused (TypeError): their masked elements would be computed as data;
-pass ``a.filled(value)`` and mask the results. Booleans are not numbers here, Python's or
-numpy's. A long call ends on Ctrl-C (KeyboardInterrupt) within a fraction of a second,
-with no result.
 """
 
 import numpy as np
 
 from thinfilm import _calc
 from thinfilm import _core
+from thinfilm import _docs
 from thinfilm._errors import SolverWarning
+
+__doc__ = _docs.with_argument_rules(__doc__)
 
 __all__ = ["first_state", "continue_pass", "FirstState", "ContinuePass", "REPORT"]
 

@@ -11,12 +11,10 @@ SILICA = "SiO2"
 
 
 def material_argument(name):
-    """Return the menu label named by a menu label (in any case), a menu number or an alias.
+    """Return the menu label of a menu number ("3") or of a material name.
 
-    Raises
-    ------
-    ValueError
-        For any other name.
+    A name is read by :func:`thinfilm.optconst.material_label` (a menu label or an alias,
+    in any case), whose ValueError any other name raises.
 
     Examples
     --------
