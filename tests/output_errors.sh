@@ -47,14 +47,6 @@ optconst_stop=$transcripts/optconst/silica.in                     # ends with -1
 optconst_stop7=$transcripts/optconst/silica_no_convergence.in     # ends with STOP 7
 waferbow_session=$transcripts/waferbow/thickness_changes.in
 
-# A full device, whichever way the session ends: the end of the input, -1, STOP 7.
-for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst -1:$optconst:$optconst_stop" \
-            "optconst STOP 7:$optconst:$optconst_stop7" "waferbow:$waferbow:$waferbow_session"; do
-  IFS=: read -r name program session <<<"$pair"
-  run "$program" < "$session" > /dev/full 2> "$work/err"
-  expect "$name, output to a full device" $? 2 "$work/err" "write error: $full"
-done
-
 # An unreadable answer after lost output: the write error comes first and ends the program.
 printf 'abc\n' > "$work/abc"
 run "$ellcalc" < "$work/abc" > /dev/full 2> "$work/err"
@@ -76,19 +68,19 @@ expect "a prompt that cannot be shown" $? 2 "$work/err" "write error: $full"
 exec {waiting}<&-
 kill "$holder" 2> /dev/null
 
-# Standard output closed at start.
+# For each program: a full device, whichever way the session ends (the end of the input,
+# -1, STOP 7); standard output closed at start; a file that takes 1024 bytes and no more
+# (SIGXFSZ ignored, so the write fails instead), which holds exactly those bytes of the
+# session's output.
+run "$optconst" < "$optconst_stop7" > /dev/full 2> "$work/err"
+expect "optconst STOP 7, output to a full device" $? 2 "$work/err" "write error: $full"
 for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst:$optconst:$optconst_stop" \
             "waferbow:$waferbow:$waferbow_session"; do
   IFS=: read -r name program session <<<"$pair"
+  run "$program" < "$session" > /dev/full 2> "$work/err"
+  expect "$name, output to a full device" $? 2 "$work/err" "write error: $full"
   run "$program" < "$session" >&- 2> "$work/err"
   expect "$name, standard output closed" $? 2 "$work/err" "write error: Bad file descriptor"
-done
-
-# A file that takes 1024 bytes and no more (SIGXFSZ ignored, so the write fails instead):
-# exactly those bytes of the session's output are in it.
-for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst:$optconst:$optconst_stop" \
-            "waferbow:$waferbow:$waferbow_session"; do
-  IFS=: read -r name program session <<<"$pair"
   run "$program" < "$session" > "$work/whole" 2> /dev/null
   (ulimit -f 1 && trap '' XFSZ && run "$program" < "$session" > "$work/part" 2> "$work/err")
   status=$?

@@ -9,23 +9,17 @@
 namespace console {
 namespace {
 
-std::string integer(std::int32_t v, int w) {
+// The text that render(field, args...) leaves in a field of width w.
+template <class... A>
+std::string rendered(void (*render)(char*, A...), int w, A... args) {
   std::string f(static_cast<std::size_t>(w), '?');
-  render_integer(f.data(), v, w);
+  render(f.data(), args...);
   return f;
 }
 
-std::string fixed(double v, int w, int d) {
-  std::string f(static_cast<std::size_t>(w), '?');
-  render_fixed(f.data(), v, w, d);
-  return f;
-}
-
-std::string exponent(double v, int w, int d) {
-  std::string f(static_cast<std::size_t>(w), '?');
-  render_exponent(f.data(), v, w, d);
-  return f;
-}
+std::string integer(std::int32_t v, int w) { return rendered(render_integer, w, v, w); }
+std::string fixed(double v, int w, int d) { return rendered(render_fixed, w, v, w, d); }
+std::string exponent(double v, int w, int d) { return rendered(render_exponent, w, v, w, d); }
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 const double nan = std::nan("");

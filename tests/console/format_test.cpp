@@ -26,6 +26,13 @@ std::string write(std::string_view format, std::vector<value> values = {}) {
   return sink.out;
 }
 
+// count integer values: 1, 2, ... 9, 0, 1, ...
+std::vector<value> integers(int count) {
+  std::vector<value> v;
+  for (int k = 1; k <= count; ++k) v.emplace_back(std::int32_t{k % 10});
+  return v;
+}
+
 format_error parse(std::string_view format) {
   format_program program;
   return parse_format(format, program);
@@ -68,9 +75,7 @@ TEST(FormatWrite, TabMovesToAColumnOfTheLine) {
 
 TEST(FormatWrite, GroupsRepeatAndNest) {
   EXPECT_EQ(write("(' =',5(1X,F4.1),' d')", {1.0, 2.0, 3.0, 4.0, 5.0}), " =  1.0  2.0  3.0  4.0  5.0 d\n");
-  EXPECT_EQ(write("(2(I2,2(1X,I1)),'.')", {std::int32_t{1}, std::int32_t{2}, std::int32_t{3}, std::int32_t{4},
-                                           std::int32_t{5}, std::int32_t{6}}),
-            " 1 2 3 4 5 6.\n");
+  EXPECT_EQ(write("(2(I2,2(1X,I1)),'.')", integers(6)), " 1 2 3 4 5 6.\n");
   EXPECT_EQ(write("(' CO =',/,2(I2,2X,F3.1,/))", {std::int32_t{1}, 0.5, std::int32_t{2}, 1.5}),
             " CO =\n 1  0.5\n 2  1.5\n\n");
   EXPECT_EQ(write("(3F4.1)", {1.0, 2.0, 3.0}), " 1.0 2.0 3.0\n");
@@ -79,22 +84,16 @@ TEST(FormatWrite, GroupsRepeatAndNest) {
 TEST(FormatWrite, StopsAtTheFirstFieldWithoutAValue) {
   EXPECT_EQ(write("(' a',I2,' b',I2,' c')", {std::int32_t{1}}), " a 1 b\n");
   EXPECT_EQ(write("(' GAUS3 ne peut pas resoudre.')"), " GAUS3 ne peut pas resoudre.\n");
-  EXPECT_EQ(write("(4(1X,I1),' end')", {std::int32_t{1}, std::int32_t{2}}), " 1 2\n");
+  EXPECT_EQ(write("(4(1X,I1),' end')", integers(2)), " 1 2\n");
 }
 
 TEST(FormatWrite, ExtraValuesRestartAtTheLastOutermostGroup) {
-  EXPECT_EQ(write("(' x',I2)", {std::int32_t{1}, std::int32_t{2}}), " x 1\n x 2\n");
-  EXPECT_EQ(write("(' h',2(1X,I1))", {std::int32_t{1}, std::int32_t{2}, std::int32_t{3}}), " h 1 2\n 3\n");
+  EXPECT_EQ(write("(' x',I2)", integers(2)), " x 1\n x 2\n");
+  EXPECT_EQ(write("(' h',2(1X,I1))", integers(3)), " h 1 2\n 3\n");
   // A format without fields writes its text once, whatever it is given.
   EXPECT_EQ(write("(' a')", {std::int32_t{1}}), " a\n");
   // The group it restarts at has no field: the values left over are dropped.
-  EXPECT_EQ(write("(I1,2(' z'))", {std::int32_t{1}, std::int32_t{2}}), "1 z z\n");
-}
-
-std::vector<value> integers(int count) {
-  std::vector<value> v;
-  for (int k = 1; k <= count; ++k) v.emplace_back(std::int32_t{k % 10});
-  return v;
+  EXPECT_EQ(write("(I1,2(' z'))", integers(2)), "1 z z\n");
 }
 
 TEST(FormatWrite, ReversionTakesTheLastOutermostParenthesisWithItsCount) {

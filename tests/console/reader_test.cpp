@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace console {
@@ -97,31 +100,27 @@ TEST(ReadInteger, OutOfRangeValuesAreHeldAtTheLimits) {
   EXPECT_EQ(integer_of("1+99999999\n"), 2147483647);
 }
 
+// Each answer gives the message; the variable keeps its value.
+template <class T>
+void expect_errors(T start, std::initializer_list<std::pair<const char*, std::vector<std::string_view>>> cases) {
+  for (const auto& [message, answers] : cases) {
+    for (const std::string_view answer : answers) {
+      T v = start;
+      EXPECT_EQ(read(answer, {v}), message) << answer;
+      EXPECT_EQ(std::memcmp(&v, &start, sizeof v), 0) << answer;
+    }
+  }
+}
+
 TEST(ReadInteger, PointOrExponentLetterIsAnError) {
-  std::int32_t v = 0;
-  EXPECT_EQ(read("12.5\n", {v}), "invalid integer: read unexpected character");
-  EXPECT_EQ(read("1e5\n", {v}), "invalid integer: read unexpected character");
-  EXPECT_EQ(read("12D\n", {v}), "invalid integer: read unexpected character");
-  EXPECT_EQ(read(".,\n", {v}), "invalid integer: read unexpected character");
-  EXPECT_EQ(v, 0);
+  expect_errors<std::int32_t>(0, {{"invalid integer: read unexpected character", {"12.5\n", "1e5\n", "12D\n", ".,\n"}}});
 }
 
 TEST(ReadErrors, IncomprehensibleAnswers) {
-  float v = 1.0f;
-  EXPECT_EQ(read("abc\n", {v}), "invalid number: incomprehensible list input");
-  EXPECT_EQ(read("-\n", {v}), "invalid number: incomprehensible list input");
-  EXPECT_EQ(read("+ 5\n", {v}), "invalid number: incomprehensible list input");
-  EXPECT_EQ(read(".x\n", {v}), "invalid number: incomprehensible list input");
-  EXPECT_EQ(read("1.5e\n", {v}), "exponent field: incomprehensible list input");
-  EXPECT_EQ(read("1.5e+\n", {v}), "exponent field: incomprehensible list input");
-  EXPECT_EQ(read("1.5+ 3\n", {v}), "exponent field: incomprehensible list input");
-  EXPECT_EQ(read("1e123456789\n", {v}), "exponent field: incomprehensible list input");
-  EXPECT_EQ(read("*5\n", {v}), "bad repetition count: incomprehensible list input");
-  EXPECT_EQ(read("0*5\n", {v}), "bad repetition count: incomprehensible list input");
-  EXPECT_EQ(read("-2*5\n", {v}), "bad repetition count: incomprehensible list input");
-  EXPECT_EQ(read("99999999999*5\n", {v}), "bad repetition count: incomprehensible list input");
-  EXPECT_EQ(read("2*3*4\n", {v}), "bad repetition count: incomprehensible list input");
-  EXPECT_EQ(v, 1.0f);
+  expect_errors(1.0f, {{"invalid number: incomprehensible list input", {"abc\n", "-\n", "+ 5\n", ".x\n"}},
+                       {"exponent field: incomprehensible list input", {"1.5e\n", "1.5e+\n", "1.5+ 3\n", "1e123456789\n"}},
+                       {"bad repetition count: incomprehensible list input",
+                        {"*5\n", "0*5\n", "-2*5\n", "99999999999*5\n", "2*3*4\n"}}});
 }
 
 TEST(ReadComplex, ParenthesisedPairs) {
@@ -142,35 +141,36 @@ TEST(ReadComplex, ParenthesisedPairs) {
 }
 
 TEST(ReadComplex, Errors) {
-  cplx c{};
-  EXPECT_EQ(read("3.882 -0.019\n", {c}), "no star: incomprehensible list input");
-  EXPECT_EQ(read("abc\n", {c}), "complex format: incomprehensible list input");
-  EXPECT_EQ(read("-1\n", {c}), "complex format: incomprehensible list input");
-  EXPECT_EQ(read("0*(1,2)\n", {c}), "complex format: incomprehensible list input");
-  EXPECT_EQ(read("2*x\n", {c}), "complex format: incomprehensible list input");
-  EXPECT_EQ(read("(,1)\n", {c}), "no real part: incomprehensible list input");
-  EXPECT_EQ(read("(+,1)\n", {c}), "no real part: incomprehensible list input");
-  EXPECT_EQ(read("(1 2)\n", {c}), "no comma: incomprehensible list input");
-  EXPECT_EQ(read("(1,)\n", {c}), "no imaginary part: incomprehensible list input");
-  EXPECT_EQ(read("(1,2]\n", {c}), "no ): incomprehensible list input");
-  EXPECT_EQ(read("(1e,2)\n", {c}), "exponent field: incomprehensible list input");
-  EXPECT_EQ(read("(1,2\n", {c}), "list in: end of file");
-  EXPECT_EQ(read("3*", {c}), "lread: end of file");
+  expect_errors(cplx{}, {{"no star: incomprehensible list input", {"3.882 -0.019\n"}},
+                         {"complex format: incomprehensible list input", {"abc\n", "-1\n", "0*(1,2)\n", "2*x\n"}},
+                         {"no real part: incomprehensible list input", {"(,1)\n", "(+,1)\n"}},
+                         {"no comma: incomprehensible list input", {"(1 2)\n"}},
+                         {"no imaginary part: incomprehensible list input", {"(1,)\n"}},
+                         {"no ): incomprehensible list input", {"(1,2]\n"}},
+                         {"exponent field: incomprehensible list input", {"(1e,2)\n"}},
+                         {"list in: end of file", {"(1,2\n"}},
+                         {"lread: end of file", {"3*"}}});
 }
 
 TEST(ReadList, SeveralValuesAcrossLines) {
+  // One after the other into the same five variables: what a read leaves, the next keeps.
+  const struct {
+    const char* answer;
+    const char* error;
+    std::vector<float> values;
+  } reads[] = {
+      {"1,2\n3 4 5\n", "", {1, 2, 3, 4, 5}},
+      {"6,,7 , 8\n", "list in: end of file", {6, 2, 7, 8, 5}},
+      {"2*0.5, 3*\n", "", {0.5, 0.5, 7, 8, 5}},
+      {"2*,1 1/ 2 2\n", "", {0.5, 0.5, 1, 1, 5}},
+      {"1,\n2,3,4,5\n", "", {1, 2, 3, 4, 5}},
+      {"1 2abc\n", "invalid number: incomprehensible list input", {1, 2, 3, 4, 5}},
+  };
   float h[5] = {9, 9, 9, 9, 9};
-  EXPECT_EQ(read("1,2\n3 4 5\n", {h[0], h[1], h[2], h[3], h[4]}), "");
-  EXPECT_EQ(std::vector<float>(h, h + 5), (std::vector<float>{1, 2, 3, 4, 5}));
-  EXPECT_EQ(read("6,,7 , 8\n", {h[0], h[1], h[2], h[3], h[4]}), "list in: end of file");
-  EXPECT_EQ(std::vector<float>(h, h + 5), (std::vector<float>{6, 2, 7, 8, 5}));
-  EXPECT_EQ(read("2*0.5, 3*\n", {h[0], h[1], h[2], h[3], h[4]}), "");
-  EXPECT_EQ(std::vector<float>(h, h + 5), (std::vector<float>{0.5, 0.5, 7, 8, 5}));
-  EXPECT_EQ(read("2*,1 1/ 2 2\n", {h[0], h[1], h[2], h[3], h[4]}), "");
-  EXPECT_EQ(std::vector<float>(h, h + 5), (std::vector<float>{0.5, 0.5, 1, 1, 5}));
-  EXPECT_EQ(read("1,\n2,3,4,5\n", {h[0], h[1], h[2], h[3], h[4]}), "");
-  EXPECT_EQ(std::vector<float>(h, h + 5), (std::vector<float>{1, 2, 3, 4, 5}));
-  EXPECT_EQ(read("1 2abc\n", {h[0], h[1], h[2], h[3], h[4]}), "invalid number: incomprehensible list input");
+  for (const auto& r : reads) {
+    EXPECT_EQ(read(r.answer, {h[0], h[1], h[2], h[3], h[4]}), r.error) << r.answer;
+    EXPECT_EQ(std::vector<float>(h, h + 5), r.values) << r.answer;
+  }
 }
 
 TEST(ReadList, TheRestOfTheLineIsDiscarded) {

@@ -1,5 +1,6 @@
 """Shared fixtures: the built programs, named in the environment by CTest
-(THINFILM_ELLCALC, THINFILM_OPTCONST, THINFILM_WAFERBOW), and a piped session."""
+(THINFILM_ELLCALC, THINFILM_OPTCONST, THINFILM_WAFERBOW), a piped session, and the
+package's thread setting kept."""
 
 import os
 import subprocess
@@ -43,3 +44,13 @@ def optconst_session():
 @pytest.fixture
 def waferbow_session():
     return _session("waferbow")
+
+
+@pytest.fixture
+def threads():
+    """Restores the package's thread setting after a test that changes it."""
+    import thinfilm
+
+    kept = thinfilm.threads
+    yield
+    thinfilm.threads = kept

@@ -13,14 +13,6 @@ from thinfilm import DiscriminantWarning, SolverWarning, StressFitError
 from thinfilm import ellcalc, optconst, waferbow
 
 
-@pytest.fixture
-def threads():
-    """Restores the package's thread setting after a test that changes it."""
-    kept = thinfilm.threads
-    yield
-    thinfilm.threads = kept
-
-
 # Bad arguments: a clear exception, nothing computed.
 
 

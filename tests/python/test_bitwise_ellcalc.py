@@ -18,6 +18,7 @@ pytestmark = pytest.mark.filterwarnings("ignore::thinfilm.IndexConventionWarning
 
 N = 2000
 MENU = "0 1: Psi et Delta.\n"
+FILM_NAMES = ("wavelength", "angle", "substrate", "film_index", "thickness")
 
 
 def f32(a):
@@ -66,11 +67,19 @@ def film_answers(mode, c, i, *names):
     return "\n".join(lines) + "\n"
 
 
+def run_mode(session, mode, c, names):
+    """What the program writes after the last prompt of each of N cases of one mode."""
+    return tails(session("".join(film_answers(mode, c, i, *names) for i in range(N))), N)
+
+
+def pick(c, names):
+    return {k: c[k] for k in names}
+
+
 def test_psi_delta_mode_1(ellcalc_session):
     c = films(1)
-    names = ("wavelength", "angle", "substrate", "film_index", "thickness")
-    out = ellcalc_session("".join(film_answers(1, c, i, *names) for i in range(N)))
-    r = ellcalc.psi_delta(**{k: c[k] for k in names})
+    printed = run_mode(ellcalc_session, 1, c, FILM_NAMES)
+    r = ellcalc.psi_delta(**pick(c, FILM_NAMES))
     ep = folded(c["thickness"], r.period)
     expected = [
         f"+ {F(c['wavelength'][i], 8, 1)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
@@ -79,18 +88,15 @@ def test_psi_delta_mode_1(ellcalc_session):
         f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n\n"
         for i in range(N)
     ]
-    check(tails(out, N), expected)
+    check(printed, expected)
 
 
 def test_substrate_index_mode_2(ellcalc_session):
     c = films(2)
-    names = ("wavelength", "angle", "psi", "delta")
-    out = ellcalc_session("".join(film_answers(2, c, i, *names) for i in range(N)))
+    printed = run_mode(ellcalc_session, 2, c, ("wavelength", "angle", "psi", "delta"))
     n = ellcalc.substrate_index(c["angle"], c["psi"], c["delta"])
-    expected = [
-        f"+ Indice du substrat : {F(z.real, 9, 5)} {F(z.imag, 9, 5)}  . \n\n" for z in n
-    ]
-    check(tails(out, N), expected)
+    check(printed, [f"+ Indice du substrat : {F(z.real, 9, 5)} {F(z.imag, 9, 5)}  . \n\n"
+                    for z in n])
 
 
 def fit_lines(c, r, film_index, i):
@@ -108,14 +114,14 @@ FIT_NAMES = ("wavelength", "angle", "substrate", "film_index", "psi", "delta")
 
 def test_thickness_mode_3(ellcalc_session):
     c = films(3)
-    out = ellcalc_session("".join(film_answers(3, c, i, *FIT_NAMES) for i in range(N)))
-    r = ellcalc.thickness(**{k: c[k] for k in FIT_NAMES})
+    printed = run_mode(ellcalc_session, 3, c, FIT_NAMES)
+    r = ellcalc.thickness(**pick(c, FIT_NAMES))
     # Mode 3 prints the index as the search recomputes it from the film's wave-vector
     # component, which mode 7 returns for the same film.
     index = ellcalc.from_harmonics(
         c["wavelength"], c["angle"], c["substrate"], film_index=c["film_index"]
     ).film_index
-    check(tails(out, N), [fit_lines(c, r, index, i) for i in range(N)])
+    check(printed, [fit_lines(c, r, index, i) for i in range(N)])
 
 
 SLOW = re.compile(r"^ Conv\. lente ! \n S = .{7} DSS = .{7}\n")
@@ -123,10 +129,9 @@ SLOW = re.compile(r"^ Conv\. lente ! \n S = .{7} DSS = .{7}\n")
 
 def test_thickness_and_index_mode_4(ellcalc_session):
     c = films(4)
-    out = ellcalc_session("".join(film_answers(4, c, i, *FIT_NAMES) for i in range(N)))
-    r = ellcalc.thickness_and_index(**{k: c[k] for k in FIT_NAMES})
+    r = ellcalc.thickness_and_index(**pick(c, FIT_NAMES))
     printed = []
-    for i, tail in enumerate(tails(out, N)):
+    for i, tail in enumerate(run_mode(ellcalc_session, 4, c, FIT_NAMES)):
         slow = SLOW.match(tail)
         assert bool(slow) != bool(r.converged[i]), (i, tail)
         printed.append(SLOW.sub("", tail, count=1))
@@ -145,15 +150,13 @@ def reflection_lines(c, r, ep, i):
     )
 
 
-FILM_NAMES = ("wavelength", "angle", "substrate", "film_index", "thickness")
-
 
 def test_reflection_mode_5(ellcalc_session):
     c = films(5)
-    out = ellcalc_session("".join(film_answers(5, c, i, *FILM_NAMES) for i in range(N)))
-    r = ellcalc.reflection(**{k: c[k] for k in FILM_NAMES})
+    printed = run_mode(ellcalc_session, 5, c, FILM_NAMES)
+    r = ellcalc.reflection(**pick(c, FILM_NAMES))
     ep = folded(c["thickness"], r.period)
-    check(tails(out, N), [reflection_lines(c, r, ep, i) for i in range(N)])
+    check(printed, [reflection_lines(c, r, ep, i) for i in range(N)])
 
 
 def instruments(seed, n=N):
@@ -177,16 +180,15 @@ INSTRUMENT_NAMES = ("polariser", "retardance", "rotation", "zero", "analyser")
 
 def test_harmonics_mode_6(ellcalc_session):
     c = films(6) | instruments(60)
-    names = FILM_NAMES + INSTRUMENT_NAMES
-    out = ellcalc_session("".join(film_answers(6, c, i, *names) for i in range(N)))
-    r = ellcalc.harmonics(**{k: c[k] for k in FILM_NAMES + INSTRUMENT_NAMES})
-    m = ellcalc.reflection(**{k: c[k] for k in FILM_NAMES})
+    tails6 = run_mode(ellcalc_session, 6, c, FILM_NAMES + INSTRUMENT_NAMES)
+    r = ellcalc.harmonics(**pick(c, FILM_NAMES + INSTRUMENT_NAMES))
+    m = ellcalc.reflection(**pick(c, FILM_NAMES))
     ep = folded(c["thickness"], m.period)
     # The cosine and sine terms of H2 and H4 are printed but not returned: their fields
     # are checked against amplitude and phase to the printed digits.
     terms = re.compile(r"(H[24] C, S, A, P :) (.{8}) (.{8})")
     printed = []
-    for i, tail in enumerate(tails(out, N)):
+    for i, tail in enumerate(tails6):
         for j, (label, cos_, sin_) in enumerate(terms.findall(tail)):
             amplitude, phase = (r.h2[i], r.h2_phase[i]) if j == 0 else (r.h4[i], r.h4_phase[i])
             if np.isfinite(amplitude) and np.isfinite(phase):
@@ -228,12 +230,11 @@ def test_from_harmonics_mode_7(ellcalc_session):
         answers.append(film_answers(7, c, i, *INSTRUMENT_NAMES).replace("7\n", "7\n/\n/\n/\n", 1))
         answers.append(" ".join(typed(h[k][i]) for k in h) + "\n")
     out = ellcalc_session("".join(answers))
-    m = ellcalc.reflection(**{k: c[k] for k in FILM_NAMES})
+    m = ellcalc.reflection(**pick(c, FILM_NAMES))
     with pytest.warns(DiscriminantWarning) as caught:
         r = ellcalc.from_harmonics(
-            **{k: c[k] for k in ("wavelength", "angle", "substrate", "film_index")},
-            **{k: c[k] for k in INSTRUMENT_NAMES},
-            **{k: h[k] for k in ("h2", "h2_phase", "h4", "h4_phase")},
+            **pick(c, ("wavelength", "angle", "substrate", "film_index") + INSTRUMENT_NAMES),
+            **pick(h, ("h2", "h2_phase", "h4", "h4_phase")),
             psi=m.psi,
             delta=m.delta,
         )

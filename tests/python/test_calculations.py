@@ -84,14 +84,6 @@ def same(a, b):
     ]
 
 
-@pytest.fixture
-def threads():
-    """Restores the package's thread setting after a test that changes it."""
-    kept = thinfilm.threads
-    yield
-    thinfilm.threads = kept
-
-
 def test_every_calculation_is_tested_and_named_as_its_function():
     assert set(CALLS) == set(NAMES)
     for name in NAMES:

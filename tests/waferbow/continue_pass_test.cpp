@@ -1,15 +1,18 @@
 // The continue pass as the dialogue runs it: the Newton steps from the first state, and
-// the solving again when they land on the mirror state or fail.
+// the solving again when they land on the mirror state or fail. The session transcripts
+// pin the figures of passes with changed thicknesses.
 #include "waferbow/continue_pass.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
 #include "waferbow/prediction.hpp"
+#include "waferbow/regression.hpp"
 #include "waferbow/units.hpp"
 
 namespace waferbow {
@@ -35,15 +38,20 @@ continue_prediction pass(const wafer& w, double cd1, double cd2, float newtons =
   return predict_continue_pass(w.state(), metres_of_um(cd1), metres_of_um(cd2), moment_of_newtons(newtons), w.d, xs);
 }
 
-// What the Newton steps from the first state alone give.
-continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons = 0.0f) {
+// What the Newton steps from the first state alone give, from the solution array xs
+// (which they leave as they end).
+continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons, vector3& xs) {
   continue_prediction p{};
-  vector3 xs{};
   const first_state s = w.state();
   const double h1 = metres_of_um(cd1), h2 = metres_of_um(cd2), t = moment_of_newtons(newtons);
   regression(s, h1, h2, t, xs, p.regressions, p.g, p.events);
   predicted_state(s, h1, h2, t, w.d, p.g, p.bow, p.report);
   return p;
+}
+
+continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons = 0.0f) {
+  vector3 xs{};
+  return newton_only(w, cd1, cd2, newtons, xs);
 }
 
 // Same bits in every printed value (NaNs compare equal to NaNs).
@@ -143,15 +151,10 @@ TEST(ContinuePass, MomentReversingTheBowIsFollowedAcrossTheFlatWafer) {
 // array included. So does a pass whose stages end only on nearly flat states (radii of
 // 1E11 m and more) that meet the energy but not the moment condition.
 TEST(ContinuePass, WithoutAConnectedStateTheResultStays) {
-  const first_state s = default_wafer.state();
-  const double h1 = metres_of_um(525.0), h2 = metres_of_um(1.0), t = moment_of_newtons(1.0f);
-  vector3 xs{};
-  const continue_prediction p = predict_continue_pass(s, h1, h2, t, default_wafer.d, xs);
-  vector3 xs_newton{};
-  continue_prediction n{};
-  regression(s, h1, h2, t, xs_newton, n.regressions, n.g, n.events);
-  predicted_state(s, h1, h2, t, default_wafer.d, n.g, n.bow, n.report);
-  expect_same(p, n);
+  vector3 xs{}, xs_newton{};
+  const continue_prediction p = predict_continue_pass(default_wafer.state(), metres_of_um(525.0), metres_of_um(1.0),
+                                                      moment_of_newtons(1.0f), default_wafer.d, xs);
+  expect_same(p, newton_only(default_wafer, 525.0, 1.0, 1.0f, xs_newton));
   EXPECT_EQ(xs, xs_newton);
 
   const wafer plain{10.0, 0.1, 525.0, 1.0, 2.28, 0.863};
@@ -187,6 +190,49 @@ TEST(ContinuePass, ThinFilmsFollowTheirScaling) {
     if (p.regressions != newton_only(w, cd1, cd2).regressions) ++changed;
   }
   EXPECT_GT(changed, 0);  // some of them did land on the mirror or fail
+}
+
+// The Newton search alone, the sagitta and the moment's unit, which the dialogue shows.
+TEST(Regression, UnchangedWaferConvergesInOneStep) {
+  const continue_prediction p = newton_only(default_wafer, 525.0, 1.0);
+  const first_state s = default_wafer.state();
+  EXPECT_EQ(p.regressions, 1);
+  EXPECT_NEAR(p.g.x, s.c1, 1e-6 * s.c1);
+  EXPECT_NEAR(p.g.y, s.r1, 1e-6 * s.r1);
+  EXPECT_NEAR(p.g.z, s.r2, 1e-6 * s.r2);
+  EXPECT_NEAR(p.g.wx, p.g.w, p.g.w / 10000);
+  EXPECT_NEAR(p.bow, 10.0, 0.0005);
+}
+
+// Without any layer every matrix is zero: each step reports gaus3's first failure and
+// takes x, y, z from what the solution array already held.
+TEST(Regression, UnsolvableStepsKeepTheSolutionArray) {
+  vector3 xs{100.0, 99.0, 101.0};
+  const continue_prediction p = newton_only(default_wafer, 0.0, 0.0, 0.0f, xs);
+  EXPECT_EQ(p.regressions, max_regressions);
+  EXPECT_EQ(xs, (vector3{100.0, 99.0, 101.0}));
+  EXPECT_EQ((vector3{p.g.x, p.g.y, p.g.z}), xs);
+  ASSERT_EQ(p.events.size(), static_cast<std::size_t>(max_regressions));
+  for (const solver_event& e : p.events) EXPECT_EQ(e.status, gaus3_status::singular);
+}
+
+TEST(Sagitta, BothSidesOfTheCentre) {
+  EXPECT_NEAR(sagitta(-125.0, 0.1), -1.0e-5, 1e-12);
+  EXPECT_NEAR(sagitta(0.05, 0.1), 0.05, 1e-12);  // half circle
+  EXPECT_TRUE(std::isnan(sagitta(0.04, 0.1)));   // radius below half the chord
+}
+
+// The moment prompt shows t * 1E6 rounded to single precision; beyond that range the
+// rounding gives the largest float or an infinity, never an out-of-range conversion.
+TEST(Units, MomentInNewtons) {
+  constexpr float largest = std::numeric_limits<float>::max();
+  EXPECT_EQ(newtons_of_moment(moment_of_newtons(1000.0f)), 1000.0f);
+  EXPECT_EQ(newtons_of_moment(static_cast<double>(largest) / mega), largest);
+  EXPECT_EQ(newtons_of_moment(1.0e300), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(newtons_of_moment(-1.0e300), -std::numeric_limits<float>::infinity());
+  // Just above the largest float, below the midpoint to infinity: rounds down.
+  EXPECT_EQ(newtons_of_moment((static_cast<double>(largest) + std::ldexp(1.0, 102)) / mega), largest);
+  EXPECT_TRUE(std::isnan(newtons_of_moment(std::nan(""))));
 }
 
 }  // namespace
