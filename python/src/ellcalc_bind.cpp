@@ -9,6 +9,7 @@
 
 #include "ellcalc/film1.hpp"
 #include "ellcalc/film_sweep.hpp"
+#include "ellcalc/inversion.hpp"
 #include "ellcalc/modes.hpp"
 #include "ellcalc/substrate_index.hpp"
 #include "python/src/bindings.hpp"
@@ -53,6 +54,8 @@ struct modes {
                          analyser = in_degrees<R>("analyser"), h2_phase = in_degrees<R>("h2_phase"),
                          h4_phase = in_degrees<R>("h4_phase");
   static constexpr input film_index = real_input<R>("film_index"), h2 = real_input<R>("h2"), h4 = real_input<R>("h4");
+  // The thickness an inverted film is expected near; NaN: none (the folded thickness).
+  static constexpr input near = real_input<R>("near", "nm");
   static constexpr input substrate{"substrate", complex_in<R>, ""};
 
   using film = ellcalc::film1_result<R>;
@@ -75,21 +78,25 @@ struct modes {
     static film compute(worker& w, R l, R p, cplx_of<R> n2, R a, R e) { return w.evaluate(l, p, n2, a, e); }
   };
 
-  // Modes 3 and 4: the film of the measured Psi and Delta, by film1 of that kind.
+  // Modes 3 and 4: the film of the measured Psi and Delta, by film1 of that kind, in the
+  // order nearest `near`, with the residual of its Psi and Delta.
   template <std::int32_t Kind>
   struct film_of_psi_delta : mode {
-    static constexpr std::array inputs{wavelength, angle, substrate, film_index, psi, delta};
-    using result = film;
-    static film compute(R l, R p, cplx_of<R> n2, R a, R s, R d) {
-      return ellcalc::film1<R>(l, p, n2, Kind, s, d, a, R{0});
+    static constexpr std::array inputs{wavelength, angle, substrate, film_index, psi, delta, near};
+    using result = ellcalc::inverted_film<R>;
+    static result compute(R l, R p, cplx_of<R> n2, R a, R s, R d, R t) {
+      return ellcalc::inverted<R>(ellcalc::film1<R>(l, p, n2, Kind, s, d, a, R{0}), s, d, t);
     }
+    static constexpr output residual{"residual", &result::residual};
+    static constexpr output order{"order", &result::order};
   };
 
   // Mode 3.
   struct thickness_at_index : film_of_psi_delta<3> {
     static constexpr about info{"ellcalc_thickness", "The film thickness at a known index (mode 3).", heavy};
     static constexpr std::tuple outputs{output{"thickness", &film::ep}, output{"period", &film::per},
-                                        output{"psi", &film::psa}, output{"delta", &film::dea}};
+                                        output{"psi", &film::psa}, output{"delta", &film::dea},
+                                        thickness_at_index::residual, thickness_at_index::order};
   };
 
   // Mode 4; a search that does not settle is an event as well as data.
@@ -97,7 +104,8 @@ struct modes {
     static constexpr about info{"ellcalc_thickness_and_index", "The film thickness and index (mode 4).", heavy};
     static constexpr std::tuple outputs{output{"film_index", &film::an}, output{"thickness", &film::ep},
                                         output{"period", &film::per},    output{"psi", &film::psa},
-                                        output{"delta", &film::dea},      output{"converged", converged<R>}};
+                                        output{"delta", &film::dea},      output{"converged", converged<R>},
+                                        thickness_and_index::residual,   thickness_and_index::order};
     static constexpr std::array<const char*, 0> event_fields{};
     static std::optional<std::array<double, 0>> event(const film& f) {
       if (f.outcome.converged) return std::nullopt;
@@ -145,7 +153,8 @@ struct modes {
     }
   };
 
-  // Mode 7; a negative discriminant is an event (Psi and Delta stay as given).
+  // Mode 7; a negative discriminant is an event (Psi and Delta stay as given). The residual
+  // is that of the film found against the Psi and Delta it was found from.
   struct from_harmonics : mode {
     static constexpr about info{"ellcalc_from_harmonics",
                                 "Psi and Delta from measured harmonics, and the film they give (mode 7).", heavy};
@@ -173,7 +182,10 @@ struct modes {
                                         output{"h4_sin", [](const result& r) { return r.h.H4S; }},
                                         output{"h4", [](const result& r) { return r.h.H4A; }},
                                         output{"h4_phase", [](const result& r) { return r.h.H4P; }},
-                                        output{"discriminant", &result::disc}};
+                                        output{"discriminant", &result::disc},
+                                        output{"residual", [](const result& r) {
+                                          return ellcalc::residual<R>(r.psa, r.dea, r.ps, r.de);
+                                        }}};
     static result compute(R l, R p, cplx_of<R> n2, R pol, R bir, R rot, R ref, R ana, R h2p, R h2d, R h4p, R h4d,
                           R an, R ps, R de) {
       // The thickness search (kind 3) does not start from a thickness.

@@ -89,6 +89,35 @@ def documented(shared, own=""):
     return document
 
 
+def filled(**texts):
+    """A decorator writing the texts given by name into a docstring: each line
+    ``%(name)s`` of a name given becomes that text, at the line's indentation.
+
+    Examples
+    --------
+    >>> @filled(unit="``value``: in nm,\\nalways.")
+    ... def g():
+    ...     '''Returns
+    ...     -------
+    ...         %(unit)s'''
+    >>> print(g.__doc__)
+    Returns
+        -------
+            ``value``: in nm,
+            always.
+    """
+    pattern = re.compile(rf"^( *)%\(({'|'.join(map(re.escape, texts))})\)s$", re.MULTILINE)
+
+    def fill(function):
+        if function.__doc__ is not None:
+            function.__doc__ = pattern.sub(
+                lambda m: textwrap.indent(texts[m.group(2)], m.group(1)), function.__doc__
+            )
+        return function
+
+    return fill
+
+
 def with_argument_rules(doc):
     """The docstring ``doc`` of a calculation module, :data:`ARGUMENT_RULES` appended."""
     return None if doc is None else doc + ARGUMENT_RULES.lstrip("\n")

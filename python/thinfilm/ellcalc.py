@@ -73,14 +73,16 @@ PsiDelta = _calc.result_type("PsiDelta", _core.ellcalc_psi_delta, __name__, """
 
 
 Thickness = _calc.result_type("Thickness", _core.ellcalc_thickness, __name__, """
-    The film thickness found (nm, from 0 to one period), the period (nm), and Psi and
-    Delta of the model for the film found (degrees).""")
+    The film thickness found (nm, from 0 to one period, or in the order asked for), the
+    period (nm), Psi and Delta of the model for the film found (degrees), its residual
+    (degrees) and its order.""")
 
 
 ThicknessAndIndex = _calc.result_type(
     "ThicknessAndIndex", _core.ellcalc_thickness_and_index, __name__, """
     The film index and thickness found (nm), the period (nm), Psi and Delta of the model
-    for the film found (degrees), and whether the index search converged.""")
+    for the film found (degrees), whether the index search converged, the film's residual
+    (degrees) and its order.""")
 
 
 Reflection = _calc.result_type("Reflection", _core.ellcalc_reflection, __name__, """
@@ -116,6 +118,12 @@ _PARAMETERS = _docs.parameters("""
         Film thickness, nm; a negative one counts as itself plus one period. Default 100.
     psi, delta : float or array_like
         Measured Psi and Delta, degrees. Defaults 39.44 and 78.24.
+    near : float, array_like or None
+        Thickness the film is expected near, nm: the thickness returned is then the one of
+        the order (whole periods added to the folded thickness) closest to it, the nearest
+        integer to (near - folded) / period, never below 0. None (default), or NaN at a
+        point, gives the folded thickness there, order 0; so does a near below the folded
+        thickness. An infinite near gives the largest order, 2**31 - 1.
     polariser : float or array_like
         Polariser azimuth, degrees. Default 90.
     retardance : float or array_like
@@ -196,6 +204,8 @@ def _run(calc, cls, values, on_event=None):
                     label, wavelength=values["wavelength"], precision=precision
                 ).index
             values[name] = indices[label]
+    if values.get("near", np.nan) is None:
+        values["near"] = np.nan
     if "film_index" in values:
         values["film_index"] = _real_part(values["film_index"], labels.get("film_index"))
     if "substrate" in values:
@@ -208,6 +218,17 @@ def _negative_discriminant(events, _named, _shape):
         f"negative discriminant ({events['discriminant']:.7E} at flat index {events['first']};"
         f" {events['count']} point(s)): Psi and Delta kept at the given psi and delta there"
     )
+
+
+# The fields the inversions add to what the program prints.
+_INVERSION = _docs.filled(
+    residual="""``residual``: how far the film found is from the measurement, the larger of
+the model's |psi - measured Psi| and |delta - measured Delta| (the latter
+taken into -180 to 180), degrees, in the call's precision; NaN where either is NaN.
+Only a film of a small residual reproduces the measurement.""",
+    order="""``order``: the whole periods added to the folded thickness (0 without
+``near``).""",
+)
 
 
 @_docs.documented(_PARAMETERS)
@@ -274,14 +295,17 @@ def substrate_index(angle=ANGLE, psi=PSI, delta=DELTA, precision="single"):
     return _run(_core.ellcalc_substrate_index, None, locals())
 
 
+@_INVERSION
 @_docs.documented(_PARAMETERS)
 def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_index=FILM_INDEX,
-              psi=PSI, delta=DELTA, precision="single"):
+              psi=PSI, delta=DELTA, near=None, precision="single"):
     """Film thickness at a known film index, from Psi and Delta (``ellcalc`` mode 3).
 
     The thickness of a film of index ``film_index`` that matches the measured Psi and
     Delta, folded into one period, and Psi and Delta that the model gives for it (they
     differ from the measured ones as far as the index does not fit the measurement).
+    ``residual`` tells how far: a film whose residual is not small does not reproduce the
+    measurement, whatever its thickness.
 
     The thickness comes from one of two roots of a quadratic. In single precision it is
     the root the program takes (the one of smaller modulus), which on substrates with
@@ -295,9 +319,11 @@ def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
     Returns
     -------
     Thickness
-        ``thickness`` (nm, from 0 to one period), ``period`` (nm), and the model's
-        ``psi`` and ``delta`` (degrees): what mode 3 prints after " Epaisseur : ",
-        " Periode : " and " Psi, Delta apres : ".
+        ``thickness`` (nm, from 0 to one period, or in the order nearest ``near``),
+        ``period`` (nm), and the model's ``psi`` and ``delta`` (degrees): what mode 3
+        prints after " Epaisseur : ", " Periode : " and " Psi, Delta apres : ";
+        %(residual)s
+        %(order)s
 
     Examples
     --------
@@ -314,24 +340,38 @@ def thickness(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
     ...                       precision="double")
     >>> round(r.thickness, 9)
     2.0
+
+    A thick film, seen at one angle: its thickness in the order nearest an expected
+    1000 nm, and the measurements the film's index does not explain left out:
+
+    >>> m = ellcalc.psi_delta(thickness=1012.5, precision="double")
+    >>> r = ellcalc.thickness(psi=[m.psi, 80.0], delta=[m.delta, 10.0], near=1000.0,
+    ...                       precision="double")
+    >>> r.residual.round(6), r.order
+    (array([ 0.      , 17.661021]), array([3, 3], dtype=int32))
+    >>> r.thickness[r.residual < 0.05].round(6)
+    array([1012.5])
     """
     return _run(_core.ellcalc_thickness, Thickness, locals())
 
 
+@_INVERSION
 @_docs.documented(_PARAMETERS, """
     film_index : float, str or array_like
         Start of the index search (or the name of a transparent ``optconst`` material).
         Default 1.5.
 """)
 def thickness_and_index(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
-                        film_index=FILM_INDEX, psi=PSI, delta=DELTA, precision="single"):
+                        film_index=FILM_INDEX, psi=PSI, delta=DELTA, near=None,
+                        precision="single"):
     """Film thickness and index together, from Psi and Delta (``ellcalc`` mode 4).
 
     A Newton search of the film index (at most 15 passes, from ``film_index``; 60 in
     double precision, to a relative step of 1e-12) and the thickness that reproduce the
     measured Psi and Delta. When the search does not settle
     (the program then writes " Conv. lente ! "), ``converged`` is False and the film is
-    the one of the last pass, as the program prints it.
+    the one of the last pass, as the program prints it. A search can also settle on a
+    film that does not reproduce Psi and Delta: ``residual`` tells.
 
     Parameters
     ----------
@@ -340,8 +380,11 @@ def thickness_and_index(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     Returns
     -------
     ThicknessAndIndex
-        ``film_index``, ``thickness`` (nm), ``period`` (nm), the model's ``psi`` and
-        ``delta`` (degrees) for the film found, and ``converged`` (bool).
+        ``film_index``, ``thickness`` (nm; in the order nearest ``near``), ``period``
+        (nm), the model's ``psi`` and ``delta`` (degrees) for the film found
+        and ``converged`` (bool);
+        %(residual)s
+        %(order)s
 
     Examples
     --------
@@ -349,6 +392,14 @@ def thickness_and_index(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     >>> r = ellcalc.thickness_and_index(film_index=1.5, psi=39.44, delta=78.24)
     >>> round(r.film_index, 5), round(r.thickness, 3), round(r.period, 2), r.converged
     (1.47352, 95.274, 278.77, True)
+    >>> r.residual < 0.05
+    True
+
+    A search that settles far from the measurement:
+
+    >>> r = ellcalc.thickness_and_index(psi=10.189066, delta=2.990989)
+    >>> r.converged, round(r.residual, 2)
+    (True, 34.81)
     """
     return _run(_core.ellcalc_thickness_and_index, ThicknessAndIndex, locals())
 
@@ -412,6 +463,7 @@ def harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE, film_inde
     return _run(_core.ellcalc_harmonics, Harmonics, locals())
 
 
+@_INVERSION
 @_docs.documented(_PARAMETERS, """
     film_index : float, str or array_like
         Index of the film whose thickness is sought (or the name of a transparent
@@ -450,7 +502,9 @@ def from_harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
         ``h0``, ``h2_cos``, ``h2_sin``, ``h2``, ``h2_phase``, ``h4_cos``, ``h4_sin``,
         ``h4``, ``h4_phase``: its harmonics (" H0 : ", " H2 C, S, A, P :",
         " H4 C, S, A, P :"), in the scale of its own s-reflectance;
-        ``discriminant``: of the inversion's quadratic.
+        ``discriminant``: of the inversion's quadratic;
+        %(residual)s
+        Here the measurement is ``psi`` and ``delta``, from the harmonics.
 
     Examples
     --------
