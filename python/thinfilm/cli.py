@@ -27,6 +27,7 @@ import numpy as np
 
 from thinfilm import StressFitError, ellcalc, waferbow
 from thinfilm.charts import ChartError
+from thinfilm.charts.wafer_map import MAX_RESIDUAL
 from thinfilm.charts.output import FORMATS, figure_writer, file_format, table_writer, write_files
 
 PROG = "thinfilm"
@@ -100,6 +101,13 @@ def _positive(text):
     value = _number(text)
     if value <= 0:
         raise argparse.ArgumentTypeError("%r is not above 0" % text)
+    return value
+
+
+def _not_negative(text):
+    value = _number(text)
+    if value < 0:
+        raise argparse.ArgumentTypeError("%r is below 0" % text)
     return value
 
 
@@ -227,6 +235,12 @@ def _map_options(p):
     p.add_argument("--fit-index", action="store_true",
                    help="fit index and thickness together (mode 4)")
     _setting_options(p, ", for sites without their own")
+    p.add_argument("--near", type=_not_negative, metavar="NM",
+                   help="the thickness of the order nearest NM, for sites without their own "
+                        "(default: the thickness within one period)")
+    p.add_argument("--max-residual", type=_positive, default=MAX_RESIDUAL, metavar="DEG",
+                   help="the largest residual of a site that reproduces its Psi and Delta "
+                        "(default %g)" % MAX_RESIDUAL)
     p.add_argument("--diameter", type=_positive, metavar="MM",
                    help="wafer diameter drawn, in mm (default: the smallest usual wafer "
                         "around the sites)")
@@ -270,11 +284,12 @@ def build_parser():
         commands, _run_map, _map_options, "map",
         help="thickness (and index) across a wafer from a CSV of sites",
         description="Read a CSV of sites with a header line: columns x and y (mm), psi and "
-                    "delta (degrees), optionally wavelength (nm) and angle (degrees) per "
-                    "site, any others kept as they are. Compute the thickness of every site "
-                    "as ellcalc mode 3 does (mode 4 with --fit-index) and draw the map, or "
+                    "delta (degrees), optionally wavelength (nm), angle (degrees) and near "
+                    "(nm) per site, any others kept as they are. Compute the thickness of "
+                    "every site as ellcalc mode 3 does (mode 4 with --fit-index) and draw "
+                    "the map, marking the sites whose residual exceeds --max-residual, or "
                     "write the table with the columns thickness, period, psi_model, "
-                    "delta_model (and film_index, converged) added.")
+                    "delta_model, residual, order (and film_index, converged) added.")
 
     summary = "the charts and their options:\n" + "".join(
         "  " + sub.format_usage()[len("usage: "):] for sub in charts.choices.values())
@@ -427,13 +442,18 @@ def _run_map(args):
     except OSError as error:
         raise _Failure("cannot read %s: %s" % (args.sites, error.strerror or error)) from None
     args.load = "for the %d sites of %s" % (len(sites), args.sites)
-    chart = map_data(sites, film_index=args.index, fit_index=args.fit_index,
-                     wavelength=args.wavelength, angle=args.angle, substrate=args.substrate)
+    chart = map_data(sites, film_index=args.index, fit_index=args.fit_index, near=args.near,
+                     max_residual=args.max_residual, wavelength=args.wavelength,
+                     angle=args.angle, substrate=args.substrate)
     if args.fit_index:
         stalled = len(sites) - int(np.count_nonzero(chart.result.converged))
         if stalled:
             _warn(args, "the index search of %d of %d sites did not settle (converged = 0 "
                         "in the table)" % (stalled, len(sites)))
+    unreproduced = int(np.count_nonzero(chart.unreproduced()))
+    if unreproduced:
+        _warn(args, "%d of %d sites do not reproduce their Psi and Delta within %g degrees "
+                    "(residual column)" % (unreproduced, len(sites), args.max_residual))
     if file_format(args.output) != "csv":
         diameter = args.diameter or wafer_diameter(chart.x, chart.y)
         beyond = outside(chart.x, chart.y, diameter)

@@ -42,8 +42,8 @@ def test_trajectories_measured_points_and_fits_are_the_package_values():
     for f in chart.fits:
         r = expected[(f.mode, None if f.mode == 4 else f.film_index)]
         k = f.point - 1
-        assert (f.thickness, f.period, f.psi, f.delta) == (
-            r.thickness[k], r.period[k], r.psi[k], r.delta[k])
+        assert (f.thickness, f.period, f.psi, f.delta, f.residual) == (
+            r.thickness[k], r.period[k], r.psi[k], r.delta[k], r.residual[k])
         if f.mode == 4:
             assert (f.film_index, f.converged) == (r.film_index[k], r.converged[k])
     # The table carries the same values: one row per point drawn.
@@ -51,6 +51,7 @@ def test_trajectories_measured_points_and_fits_are_the_package_values():
     kinds = table.column("kind")
     assert kinds.count("trajectory") == sum(len(t.thickness) for t in chart.trajectories)
     assert kinds.count("measured") == 2 and kinds.count("mode 4") == 2
+    assert table.column("residual")[-6:] == [f.residual for f in chart.fits]
 
 
 def test_a_film_index_without_a_period_is_refused():
@@ -125,31 +126,39 @@ def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
     psi, delta = [43.61, 39.44, 45.1], [75.97, 78.24, 80.2]
     sites = _sites({"site": ["a", "b", "c"], "x": [0, 10, -10], "y": [0, 5, 5], "psi": psi,
                     "delta": delta, "angle": [70, 65, 75], "thickness": [1, 2, 3]})
-    chart = map_data(sites, film_index=1.46, wavelength=600.0, substrate=3.9 - 0.02j)
+    chart = map_data(sites, film_index=1.46, near=500.0, wavelength=600.0,
+                     substrate=3.9 - 0.02j)
     r = ellcalc.thickness(wavelength=600.0, angle=[70, 65, 75], substrate=3.9 - 0.02j,
-                          film_index=1.46, psi=psi, delta=delta)
+                          film_index=1.46, psi=psi, delta=delta, near=500.0)
     table = chart.table()
     # An input column named like a computed one is replaced in place; the others stay as read.
     assert table.names == ["site", "x", "y", "psi", "delta", "angle", "thickness", "period",
-                           "psi_model", "delta_model"]
+                           "psi_model", "delta_model", "residual", "order"]
     assert table.column("site") == ["a", "b", "c"]
-    _same(table.column("thickness"), r.thickness)
-    _same(table.column("delta_model"), r.delta)
+    for name, field in (("thickness", "thickness"), ("delta_model", "delta"),
+                        ("residual", "residual"), ("order", "order")):
+        _same(table.column(name), getattr(r, field))
+    assert min(r.order) > 0
+    _same(chart.unreproduced(), ~(r.residual <= 0.05))
 
     fitted = map_data(sites, film_index=1.5, fit_index=True)
     r = ellcalc.thickness_and_index(angle=[70, 65, 75], film_index=1.5, psi=psi, delta=delta)
-    for name in ("film_index", "thickness", "period", "psi", "delta", "converged"):
+    for name in ("film_index", "thickness", "period", "psi", "delta", "converged", "residual",
+                 "order"):
         _same(getattr(fitted.result, name), getattr(r, name))
-    assert fitted.table().names[-2:] == ["film_index", "converged"]
+    assert fitted.table().names[-4:] == ["residual", "order", "film_index", "converged"]
 
 
-def test_a_map_shows_the_sites_outside_the_wafer_drawn():
+def test_a_map_shows_the_sites_outside_the_wafer_drawn_and_those_off_the_model():
     pytest.importorskip("matplotlib")
     from thinfilm.charts.wafer_map import draw_map
 
-    sites = _sites({"x": [0.0, 60.0, -70.0], "y": [0.0, 0.0, 10.0], "psi": [43.61] * 3,
-                    "delta": [75.97] * 3})
+    sites = _sites({"x": [0.0, 60.0, -70.0], "y": [0.0, 0.0, 10.0], "psi": [43.61, 43.61, 80],
+                    "delta": [75.97, 75.97, 10]})
     figure = draw_map(map_data(sites), diameter=10.0)
     left, right = figure.axes[0].get_xlim()
     assert left < -70 and right > 60
     assert len(figure.axes[0].collections[0].get_offsets()) == 3
+    # The site whose film does not give back its Psi and Delta is marked.
+    marked, = (line for line in figure.axes[0].lines if line.get_marker() == "^")
+    assert marked.get_label() == "residual above 0.05 deg" and list(marked.get_xdata()) == [-70]

@@ -23,10 +23,11 @@ COMMANDS = {
     "map": ["map", "sites.csv", "--index", "1.46", "--fit-index"],
 }
 HEADERS = {
-    "psi-delta": "kind,point,film_index,thickness,period,psi,delta,converged",
+    "psi-delta": "kind,point,film_index,thickness,period,psi,delta,converged,residual",
     "nk": "material,polarisation,wavelength,n,k,eps1,eps2",
     "bow": "silicon,silica,moment,bow,thin_film_bow,regressions,radius,",
-    "map": "x,y,psi,delta,thickness,period,psi_model,delta_model,film_index,converged",
+    "map": "x,y,psi,delta,thickness,period,psi_model,delta_model,residual,order,film_index,"
+           "converged",
 }
 
 
@@ -123,6 +124,38 @@ def test_map_thickness_is_what_the_console_prints(in_tmp, tmp_path, ellcalc_sess
         assert " Epaisseur : %s nm" % F(float(row["thickness"]), 9, 3) in printed
 
 
+def test_map_near_picks_the_order_and_the_sites_off_the_model_are_counted(in_tmp, tmp_path):
+    m = ellcalc.psi_delta(film_index=1.46, thickness=[1012.5, 1012.5, 300.0])
+    psi, delta = [*m.psi, 80.0], [*m.delta, 10.0]
+    near = [np.nan, 0.0, 1000.0, 2000.0]
+
+    def table(column, *options):
+        lines = ["%d,0,%s,%s,%r" % row for row in zip(range(4), psi, delta, near)]
+        (tmp_path / "sites.csv").write_text("\n".join(["x,y,psi,delta," + column] + lines))
+        status, _, err = in_tmp("map", "sites.csv", "--index", "1.46", *options, "-o", "m.csv")
+        assert status == 0
+        rows = list(csv.DictReader(open(tmp_path / "m.csv")))
+        return {name: np.array([r[name] for r in rows], dtype=np.float32)
+                for name in ("thickness", "residual", "order")}, err
+
+    # --near holds for every site, unless the table has a near column (NaN there: folded).
+    for column, options, expected in (("z", (), None), ("z", ("--near", "1000"), 1000.0),
+                                      ("near", ("--near", "1000"), near)):
+        found, err = table(column, *options)
+        r = ellcalc.thickness(film_index=1.46, psi=psi, delta=delta, near=expected)
+        for name, values in found.items():
+            np.testing.assert_array_equal(values, getattr(r, name))
+        assert err == ("thinfilm map: warning: 1 of 4 sites do not reproduce their Psi and "
+                       "Delta within 0.05 degrees (residual column)\n")
+        if column == "z" and options:
+            np.testing.assert_array_equal(found["order"][:2], [3, 3])
+            np.testing.assert_allclose(found["thickness"][:2], 1012.5, atol=0.01)
+    assert table("z", "--max-residual", "180")[1] == ""
+    # A NaN residual counts as one above the limit.
+    psi[0] = np.nan
+    assert "1 of 4 sites do not reproduce" in table("z", "--max-residual", "180")[1]
+
+
 ERRORS = [
     # (arguments, file contents of sites.csv or None, words of the message)
     (["chart", "nk", "Unobtainium", "-o", "n.png"], None, "usage: thinfilm chart nk",
@@ -183,6 +216,12 @@ ERRORS = [
      "cannot draw the chart"),
     (["chart", "bow", "--to-silica", "-3:-1", "-o", "b.png"], None, "usage:",
      "argument --to-silica: range '-3:-1' begins below 0"),
+    (["map", "sites.csv", "--near", "-1e3", "-o", "m.png"], None, "usage: thinfilm map",
+     "argument --near: '-1e3' is below 0"),
+    (["map", "sites.csv", "--max-residual", "0", "-o", "m.png"], None, "usage: thinfilm map",
+     "argument --max-residual: '0' is not above 0"),
+    (["map", "sites.csv", "-o", "m.png"], "x,y,psi,delta,near\n0,0,43.6,76,\n",
+     "sites.csv, line 2, column 5:", "'' in column 'near' is not a number"),
 ]
 
 

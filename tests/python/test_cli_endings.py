@@ -1,5 +1,6 @@
 """The command line: the files it keeps safe, and how it ends (errors, interrupts, signals)."""
 
+import argparse
 import os
 import shutil
 import signal
@@ -10,7 +11,7 @@ import time
 import pytest
 
 from test_cli import COMMANDS, write_sites
-from thinfilm.cli import main
+from thinfilm.cli import build_parser, main
 
 SITES = "x,y,psi,delta\n0,0,43.6,76\n1,0,43.6,76\n"
 
@@ -112,7 +113,8 @@ def test_interrupts_and_unforeseen_errors_end_quietly_and_leave_nothing(
 def test_sites_outside_the_wafer_drawn_are_counted(tmp_path, monkeypatch, capsys):
     monkeypatch.chdir(tmp_path)
     write_sites(tmp_path / "sites.csv", 60)
-    assert main(["map", "sites.csv", "--diameter", "10", "-o", "m.png", "--dpi", "20"]) == 0
+    assert main(["map", "sites.csv", "--index", "1.46", "--diameter", "10", "-o", "m.png",
+                 "--dpi", "20"]) == 0
     err = capsys.readouterr().err
     assert err.startswith("thinfilm map: warning: ") and err.count("\n") == 1
     assert "of 60 sites lie outside the wafer of 10 mm drawn" in err
@@ -154,3 +156,16 @@ def test_the_page_keeps_quoted_material_names_whole():
     text = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", page], capture_output=True,
                           text=True, check=True, timeout=60, env=environment).stdout
     assert "Siporeux" not in text and "\"Si poreux\"" in " ".join(text.split())
+
+
+def test_the_page_describes_every_option():
+    page = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
+    with open(page) as source:
+        text = source.read().replace("\\-", "-")
+    parsers, missing = [build_parser()], []
+    for parser in parsers:
+        for action in parser._actions:
+            if isinstance(action, argparse._SubParsersAction):
+                parsers.extend(action.choices.values())
+            missing += [o for o in action.option_strings if o.startswith("--") and o not in text]
+    assert len(parsers) == 6 and missing == []

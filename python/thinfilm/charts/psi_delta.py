@@ -37,12 +37,18 @@ class Trajectory:
 
 
 class Fit:
-    """The film found for one measured point: mode 3 (at a given index) or mode 4."""
+    """The film found for one measured point: mode 3 (at a given index) or mode 4.
 
-    def __init__(self, point, mode, film_index, thickness, period, psi, delta, converged):
+    Psi and Delta are the model's for that film; `residual` (degrees) is how far
+    they are from the measured point.
+    """
+
+    def __init__(self, point, mode, film_index, thickness, period, psi, delta, converged,
+                 residual):
         self.point, self.mode = point, mode
         self.film_index, self.thickness, self.period = film_index, thickness, period
         self.psi, self.delta, self.converged = psi, delta, converged
+        self.residual = residual
 
 
 class PsiDeltaChart:
@@ -58,20 +64,20 @@ class PsiDeltaChart:
         Kinds: ``trajectory`` (the curves), ``substrate`` (the bare
         substrate), ``measured`` (the points given), ``mode 3`` and
         ``mode 4`` (the film found for a measured point, Psi and Delta being
-        the model's for that film).
+        the model's for that film, with its residual).
         """
         rows = []
         for t in self.trajectories:
             for d, p, e in zip(t.thickness, t.psi, t.delta):
-                rows.append(("trajectory", "", t.film_index, d, t.period, p, e, ""))
-        rows.append(("substrate", "", "", 0.0, "", self.bare[0], self.bare[1], ""))
+                rows.append(("trajectory", "", t.film_index, d, t.period, p, e, "", ""))
+        rows.append(("substrate", "", "", 0.0, "", self.bare[0], self.bare[1], "", ""))
         for k, (p, e) in enumerate(self.measured, 1):
-            rows.append(("measured", k, "", "", "", p, e, ""))
+            rows.append(("measured", k, "", "", "", p, e, "", ""))
         for f in self.fits:
             rows.append(("mode %d" % f.mode, f.point, f.film_index, f.thickness, f.period,
-                         f.psi, f.delta, f.converged if f.mode == 4 else ""))
+                         f.psi, f.delta, f.converged if f.mode == 4 else "", f.residual))
         names = ("kind", "point", "film_index", "thickness", "period", "psi", "delta",
-                 "converged")
+                 "converged", "residual")
         return Table(list(zip(names, zip(*rows))))
 
 
@@ -98,7 +104,7 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
         Each trajectory runs over one thickness period in steps of 0.25 nm
         (of 2.5 nm or more for periods beyond 1 µm); every measured point has the
         thickness that mode 3 finds at each film index and, with
-        `fit_index`, the index and thickness of mode 4.
+        `fit_index`, the index and thickness of mode 4, each with its residual.
 
     Raises
     ------
@@ -112,8 +118,9 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
     >>> t = chart.trajectories[0]
     >>> print("%.2f %.3f %.3f" % (t.period, t.psi[400], t.delta[400]))
     270.62 43.613 75.973
-    >>> print("%.3f" % chart.fits[0].thickness)
-    92.872
+    >>> f = chart.fits[0]
+    >>> print("%.3f nm, residual %.3f degrees" % (f.thickness, f.residual))
+    92.872 nm, residual 1.955 degrees
     """
     from thinfilm import ellcalc
 
@@ -149,7 +156,7 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
                 index = r.film_index[k] if mode == 4 else n
                 converged = bool(r.converged[k]) if mode == 4 else True
                 fits.append(Fit(k + 1, mode, index, r.thickness[k], r.period[k], r.psi[k],
-                                r.delta[k], converged))
+                                r.delta[k], converged, r.residual[k]))
     return PsiDeltaChart(wavelength, angle, substrate, trajectories, bare, measured, fits)
 
 
@@ -197,17 +204,27 @@ def complex_text(value):
 
 
 def _fit_lines(chart):
+    """The notes under the chart: each measured point, then each film found for it a line.
+
+    Examples
+    --------
+    >>> chart = psi_delta_data(632.8, 70, 3.866 - 0.028j, [1.5], [(39.44, 78.24)], True)
+    >>> print("\\n".join(_fit_lines(chart)))
+    1: Psi 39.44, Delta 78.24
+        → 92.872 nm at n = 1.5, residual 1.95°
+        → fit n = 1.47352, 95.274 nm, residual 0.00244°
+    """
     lines = []
     for k, (psi, delta) in enumerate(chart.measured, 1):
-        found = []
+        lines.append("%d: Psi %g, Delta %g" % (k, psi, delta))
         for f in (f for f in chart.fits if f.point == k):
             if f.mode == 3:
-                found.append("%.3f nm at n = %g" % (f.thickness, f.film_index))
+                text = "%.3f nm at n = %g" % (f.thickness, f.film_index)
             else:
-                found.append("fit n = %.5f, %.3f nm%s" % (
-                    f.film_index, f.thickness, "" if f.converged else " (slow convergence)"))
-        lines.append("%d: Psi %g, Delta %g \N{RIGHTWARDS ARROW} %s"
-                     % (k, psi, delta, "; ".join(found)))
+                text = "fit n = %.5f, %.3f nm%s" % (
+                    f.film_index, f.thickness, "" if f.converged else " (slow convergence)")
+            lines.append("    \N{RIGHTWARDS ARROW} %s, residual %.3g\N{DEGREE SIGN}"
+                         % (text, f.residual))
     return lines
 
 

@@ -7,7 +7,10 @@ import numpy as np
 from .table import Table
 
 SITE_COLUMNS = ("x", "y", "psi", "delta")
-SETTING_COLUMNS = ("wavelength", "angle")
+# Per-site values of the arguments of the inversion, read when the table has them.
+SETTING_COLUMNS = ("wavelength", "angle", "near")
+# The largest residual (degrees) of a site whose film reproduces its Psi and Delta.
+MAX_RESIDUAL = 0.05
 # Wafer diameters (mm) tried, smallest first, for the outline drawn around the sites.
 WAFER_DIAMETERS = (50.8, 76.2, 100.0, 125.0, 150.0, 200.0, 300.0, 450.0)
 
@@ -25,11 +28,17 @@ class MapChart:
         Whether the index was fitted (mode 4).
     result : result of ``ellcalc.thickness`` or ``ellcalc.thickness_and_index``
         One value per site.
+    near : float or None
+        The thickness (nm) near which each site's order is taken, when the
+        table has no ``near`` column (None: the folded thickness).
+    max_residual : float
+        The largest residual (degrees) of a site that reproduces its Psi and Delta.
     """
 
-    def __init__(self, sites, film_index, fit_index, result):
+    def __init__(self, sites, film_index, fit_index, result, near=None,
+                 max_residual=MAX_RESIDUAL):
         self.sites, self.film_index, self.fit_index = sites, film_index, fit_index
-        self.result = result
+        self.result, self.near, self.max_residual = result, near, max_residual
 
     @property
     def x(self):
@@ -39,11 +48,23 @@ class MapChart:
     def y(self):
         return self.sites.numbers["y"]
 
+    def unreproduced(self):
+        """Whether each site's residual exceeds `max_residual` (or is NaN): a boolean array.
+
+        Examples
+        --------
+        >>> from types import SimpleNamespace
+        >>> r = SimpleNamespace(residual=np.array([0.01, 0.2, np.nan]))
+        >>> MapChart(None, 1.5, False, r, max_residual=0.05).unreproduced()
+        array([False,  True,  True])
+        """
+        return ~(np.asarray(self.result.residual) <= self.max_residual)
+
     def computed(self):
         """The computed columns: (name, values) pairs."""
         r = self.result
         columns = [("thickness", r.thickness), ("period", r.period), ("psi_model", r.psi),
-                   ("delta_model", r.delta)]
+                   ("delta_model", r.delta), ("residual", r.residual), ("order", r.order)]
         if self.fit_index:
             columns += [("film_index", r.film_index), ("converged", r.converged)]
         return columns
@@ -81,19 +102,27 @@ class _TextColumn:
         return (row[self.position] for row in self.rows)
 
 
-def map_data(sites, film_index=None, fit_index=False, **setting):
+def map_data(sites, film_index=None, fit_index=False, near=None, max_residual=MAX_RESIDUAL,
+             **setting):
     """Compute the film at every site of a wafer map.
 
     Parameters
     ----------
     sites : Sites
         Sites with columns x, y (mm), psi, delta (degrees) and optionally
-        wavelength (nm) and angle (degrees) for each site.
+        wavelength (nm), angle (degrees) and near (nm) for each site.
     film_index : float, optional
         The film index (mode 3), or the start of the search (mode 4);
         ellcalc's initial value by default.
     fit_index : bool
         Fit index and thickness together (mode 4).
+    near : float, optional
+        The thickness (nm) of the order nearest `near` is taken at every site,
+        unless the table has a near column (None: the folded thickness,
+        order 0).
+    max_residual : float
+        The residual (degrees) above which a site does not reproduce its Psi
+        and Delta.
     **setting
         wavelength, angle and substrate for the sites whose table does not
         give them (the package's defaults otherwise).
@@ -106,14 +135,14 @@ def map_data(sites, film_index=None, fit_index=False, **setting):
 
     if film_index is None:
         film_index = ellcalc.FILM_INDEX
-    arguments = {k: v for k, v in setting.items() if v is not None}
+    arguments = {k: v for k, v in dict(setting, near=near).items() if v is not None}
     for name in SETTING_COLUMNS:
         if name in sites.numbers:
             arguments[name] = sites.numbers[name]
     solve = ellcalc.thickness_and_index if fit_index else ellcalc.thickness
     result = solve(film_index=film_index, psi=sites.numbers["psi"],
                    delta=sites.numbers["delta"], **arguments)
-    return MapChart(sites, film_index, fit_index, result)
+    return MapChart(sites, film_index, fit_index, result, near, max_residual)
 
 
 def wafer_diameter(x, y):
@@ -212,6 +241,7 @@ def draw_map(chart, diameter=None):
     points_per_mm = side_in * 72 / (2 * limit)
     size = (side * points_per_mm) ** 2
     stalled = ~np.asarray(chart.result.converged, dtype=bool) if chart.fit_index else None
+    unreproduced = chart.unreproduced()
     for ax, scale_axes, (_, label, values) in zip(axes, scales, panels):
         ax.add_patch(Circle((0, 0), diameter / 2, fill=False, color="black", linewidth=1))
         good = np.isfinite(values)
@@ -222,11 +252,14 @@ def draw_map(chart, diameter=None):
         if stalled is not None and stalled.any():
             ax.plot(x[stalled], y[stalled], "o", markerfacecolor="none", color="red",
                     label="slow convergence")
+        if unreproduced.any():
+            ax.plot(x[unreproduced], y[unreproduced], "^", markerfacecolor="none",
+                    color="red", label="residual above %g deg" % chart.max_residual)
         if good.any():
             figure.colorbar(shown, cax=scale_axes, label=label)
         else:
             scale_axes.set_visible(False)
-        if not good.all() or (stalled is not None and stalled.any()):
+        if ax.get_legend_handles_labels()[0]:
             ax.legend(fontsize=7, loc="upper right")
         ax.set_aspect("equal")
         ax.set_xlim(-limit, limit)
@@ -237,5 +270,9 @@ def draw_map(chart, diameter=None):
         title = "Film thickness and index (fitted from n = %g)" % chart.film_index
     else:
         title = "Film thickness at index %g" % chart.film_index
+    if "near" in chart.sites.numbers:
+        title += ", in the order nearest each site's near"
+    elif chart.near is not None:
+        title += ", in the order nearest %g nm" % chart.near
     figure.suptitle("%s, %d sites" % (title, len(x)), fontsize=11, y=0.97)
     return figure
