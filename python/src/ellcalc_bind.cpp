@@ -3,11 +3,14 @@
 // singles) and hands them to the routines the dialogue calls; R = double reads every value
 // as a double and runs the same routines in double.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 #include "ellcalc/film1.hpp"
+#include "ellcalc/film_fit.hpp"
 #include "ellcalc/film_sweep.hpp"
 #include "ellcalc/inversion.hpp"
 #include "ellcalc/modes.hpp"
@@ -210,11 +213,81 @@ struct modes {
   }
 };
 
+// The fit of one film to the measurements of each site (ellcalc_fit): the arguments have the
+// broadcast shape `shape`, whose last dimension is the measurements of a site (a core
+// dimension, read through its stride); the others are the sites, walked as in every
+// calculation. Each worker keeps one fitter and one site's measurements.
+constexpr std::size_t fit_inputs = 8;  // wavelength angle substrate film_index psi delta sigmas
+constexpr py::ssize_t fit_min_sites = 100;
+
+py::dict fit_sites(const py::iterable& shape_in, int threads, const std::array<py::array, fit_inputs>& args,
+                   bool fit_index, double max_thickness) {
+  const shape_t shape = shape_of(shape_in);
+  if (shape.empty()) throw py::value_error("the measurements need an axis");
+  const shape_t sites(shape.begin(), shape.end() - 1);
+  const auto m = static_cast<std::size_t>(shape.back());
+  std::array<operand, fit_inputs> ops;
+  std::array<const operand*, fit_inputs> refs{};
+  std::array<py::ssize_t, fit_inputs> core{};
+  for (std::size_t k = 0; k < fit_inputs; ++k) {
+    ops[k] = view(args[k], shape);
+    core[k] = ops[k].strides.back();
+    ops[k].strides.pop_back();
+    refs[k] = &ops[k];
+  }
+  constexpr std::size_t reals = 6;
+  std::array<double*, reals> data{};
+  const std::array<py::array_t<double>, reals> out = results<double, reals>(sites, data);
+  std::array<bool*, 2> flags{};
+  const std::array<py::array_t<bool>, 2> flag_out = results<bool, 2>(sites, flags);
+  ellcalc::film_fit_options options;
+  options.fit_index = fit_index;
+  options.max_thickness = max_thickness;
+  run_split(count_of(sites), threads, fit_min_sites, [&](py::ssize_t begin, py::ssize_t end, checkpoint& check) {
+    if (begin >= end) return;
+    walker<fit_inputs> w(sites, refs, begin, check);
+    ellcalc::film_fitter fitter;
+    std::vector<ellcalc::fit_measurement> ms(m);
+    for (py::ssize_t i = begin; i < end; ++i, w.next()) {
+      for (std::size_t j = 0; j < m; ++j) {
+        const auto at = [&](std::size_t k) { return w[k] + static_cast<py::ssize_t>(j) * core[k]; };
+        ms[j] = {as_double(ops[0], at(0)), as_double(ops[1], at(1)), as_cplx_d(ops[2], at(2)),
+                 as_double(ops[3], at(3)), as_double(ops[4], at(4)), as_double(ops[5], at(5)),
+                 as_double(ops[6], at(6)), as_double(ops[7], at(7))};
+      }
+      const ellcalc::film_fit_result r = fitter.fit(ms, options);
+      const std::array<double, reals> v{r.thickness, r.film_index, r.sigma_thickness,
+                                        r.sigma_index, r.chi2,       r.residual};
+      for (std::size_t k = 0; k < reals; ++k) data[k][i] = v[k];
+      flags[0][i] = r.ambiguous;
+      flags[1][i] = r.converged;
+    }
+  });
+  py::dict d;
+  const std::array names{"thickness", "film_index", "sigma_thickness", "sigma_index", "chi2", "residual"};
+  for (std::size_t k = 0; k < reals; ++k) d[names[k]] = out[k];
+  d["ambiguous"] = flag_out[0];
+  d["converged"] = flag_out[1];
+  return d;
+}
+
 }  // namespace
 
 void bind_ellcalc(py::module_& m, py::dict& table) {
   modes<float>::define_all(m, table);
   modes<double>::define_all(m, table);
+  m.def(
+      "ellcalc_fit",
+      [](const py::iterable& shape, int threads, const py::array& wavelength, const py::array& angle,
+         const py::array& substrate, const py::array& film_index, const py::array& psi, const py::array& delta,
+         const py::array& sigma_psi, const py::array& sigma_delta, bool fit_index, double max_thickness) {
+        return fit_sites(shape, threads, {wavelength, angle, substrate, film_index, psi, delta, sigma_psi, sigma_delta},
+                         fit_index, max_thickness);
+      },
+      py::arg("shape"), py::arg("threads"), py::arg("wavelength"), py::arg("angle"), py::arg("substrate"),
+      py::arg("film_index"), py::arg("psi"), py::arg("delta"), py::arg("sigma_psi"), py::arg("sigma_delta"),
+      py::arg("fit_index"), py::arg("max_thickness"),
+      "The film fitted to the measurements of each site, along the last dimension of shape.");
 }
 
 }  // namespace thinfilm_py

@@ -30,6 +30,7 @@ NaN and infinities go through as the program lets them through.
 
 """
 
+import collections
 import warnings
 
 import numpy as np
@@ -45,8 +46,9 @@ __doc__ = _docs.with_argument_rules(__doc__)
 
 __all__ = [
     "psi_delta", "substrate_index", "thickness", "thickness_and_index", "reflection",
-    "harmonics", "from_harmonics",
+    "harmonics", "from_harmonics", "fit",
     "PsiDelta", "Thickness", "ThicknessAndIndex", "Reflection", "Harmonics", "FromHarmonics",
+    "FilmFit",
 ]
 
 # The program's initial values.
@@ -66,6 +68,12 @@ H2 = 2.266
 H2_PHASE = 92.776
 H4 = 0.417
 H4_PHASE = 45.034
+# The fit's defaults: the thickest film sought (nm), the noise of Psi and Delta (degrees).
+MAX_THICKNESS = 2000.0
+SIGMA_PSI = 0.02
+SIGMA_DELTA = 0.05
+#: The range of the fitted film index.
+INDEX_RANGE = (1.0, 3.0)
 
 
 PsiDelta = _calc.result_type("PsiDelta", _core.ellcalc_psi_delta, __name__, """
@@ -514,3 +522,139 @@ def from_harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     (37.94, 75.4, 16.78)
     """
     return _run(_core.ellcalc_from_harmonics, FromHarmonics, locals(), _negative_discriminant)
+
+
+FilmFit = collections.namedtuple(
+    "FilmFit",
+    ("thickness", "film_index", "sigma_thickness", "sigma_index", "chi2", "residual",
+     "ambiguous", "converged"),
+    module=__name__,
+)
+FilmFit.__doc__ = """The film fitted to the measurements of each site; see :func:`fit`."""
+
+
+def _positive(name, value):
+    a = _args.real(name, value)
+    if not np.all(np.asarray(a, dtype=np.float64) > 0) or not np.all(np.isfinite(a)):
+        raise ValueError(f"{name} must be positive and finite")
+    return a
+
+
+def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
+        film_index=FILM_INDEX, fit_index=False, max_thickness=MAX_THICKNESS,
+        sigma_psi=SIGMA_PSI, sigma_delta=SIGMA_DELTA, axis=-1):
+    """The film of each site fitted to several measurements at once, with its uncertainty.
+
+    The measurements of a site (any number of angles and/or wavelengths) lie along ``axis``
+    of the arguments broadcast together; the other axes are sites. The fit is a weighted
+    least squares in double precision: it minimises chi2, the sum over the site's
+    measurements of ((Psi_model - psi) / sigma_psi)^2 + (Delta difference / sigma_delta)^2,
+    the Delta difference taken into -180 to 180. It is global: every thickness from 0 to
+    ``max_thickness`` is considered (the thickness each measurement gives alone, in every
+    order, are the candidates; the best few are refined by Levenberg-Marquardt), so the
+    film found does not depend on a guess.
+
+    Parameters
+    ----------
+    psi, delta : array_like
+        Measured Psi and Delta, degrees; the measurements of a site along ``axis``.
+    wavelength : float or array_like
+        Wavelength, nm. Default 632.8.
+    angle : float or array_like
+        Angle of incidence, degrees. Default 70.
+    substrate : complex, str or array_like
+        Substrate index n - ik, or the name of an ``optconst`` material, taken at each
+        wavelength. Default 3.866 - 0.028j.
+    film_index : float, str or array_like
+        Film index; with ``fit_index`` the start of the search, the site's first
+        measurement's. The name of a transparent ``optconst`` material gives the film its
+        dispersion (its index at each wavelength), which is not fitted: ``fit_index``
+        applies to a numeric index only (ValueError otherwise). Default 1.5.
+    fit_index : bool
+        Fit one film index for all the site's measurements too, within 1 to 3
+        (:data:`INDEX_RANGE`). Default False: the index is known.
+    max_thickness : float
+        The thickest film considered, nm (positive). Default 2000.
+    sigma_psi, sigma_delta : float or array_like
+        Standard deviations of the measured Psi and Delta, degrees (positive); they weigh
+        the measurements. Defaults 0.02 and 0.05.
+    axis : int
+        The axis of the measurements, counted in the arguments broadcast together.
+        Default -1.
+
+    Returns
+    -------
+    FilmFit
+        ``thickness`` (nm) and ``film_index`` (fitted, or the given one) of the best film;
+        ``sigma_thickness`` and ``sigma_index`` (NaN when the index is not fitted), their
+        standard deviations from the covariance (J^T W J)^-1 of the fit at the optimum,
+        not scaled by chi2 (they reflect the sigmas given); ``chi2``; ``residual``, the
+        largest over the site of the residual of :func:`thickness` (degrees);
+        ``ambiguous``, True when another minimum, more than a tenth of the shortest
+        period away, has a chi2 within 1 + (free parameters) of the best: the
+        measurements do not tell the two films apart (a single measurement with a
+        ``max_thickness`` beyond one period always is); ``converged``, whether the
+        refinement settled. Arrays over the sites, or plain values for one site. NaN
+        measurements give NaN, ``converged`` False.
+
+    Examples
+    --------
+    >>> import numpy as np
+    >>> from thinfilm import ellcalc
+    >>> angles = np.array([60.0, 65.0, 70.0])
+    >>> m = ellcalc.psi_delta(angle=angles, thickness=1234.5, precision="double")
+    >>> r = ellcalc.fit(m.psi, m.delta, angle=angles)
+    >>> round(r.thickness, 6), r.ambiguous, r.converged
+    (1234.5, False, True)
+    >>> r = ellcalc.fit(m.psi, m.delta, angle=angles, fit_index=True)
+    >>> round(r.thickness, 4), round(r.film_index, 6), r.sigma_index < 1e-3
+    (1234.5, 1.5, True)
+
+    One angle cannot tell the orders apart:
+
+    >>> ellcalc.fit(m.psi[2:], m.delta[2:]).ambiguous
+    True
+    """
+    if not isinstance(fit_index, (bool, np.bool_)):
+        raise TypeError("fit_index must be True or False")
+    if isinstance(film_index, str) and fit_index:
+        raise ValueError("fit_index applies to a numeric film_index, not to a material")
+    limit = _args.real("max_thickness", max_thickness)
+    if limit.ndim or not (np.isfinite(limit) and limit > 0):
+        raise ValueError("max_thickness must be one positive finite number")
+    if isinstance(axis, (bool, np.bool_)) or not isinstance(axis, (int, np.integer)):
+        raise TypeError("axis must be an integer")
+    values = {"wavelength": wavelength, "angle": angle, "substrate": substrate,
+              "film_index": film_index}
+    for name in ("substrate", "film_index"):
+        if isinstance(values[name], str):
+            label = optconst.material_label(values[name])
+            values[name] = optconst.constants(
+                label, wavelength=wavelength, precision="double").index
+            if name == "film_index":
+                values[name] = _real_part(values[name], label)
+    named = {
+        "wavelength": _args.real("wavelength", values["wavelength"]),
+        "angle": _args.real("angle", values["angle"]),
+        "substrate": _substrate(values["substrate"]),
+        "film_index": _args.real("film_index", _real_part(values["film_index"])),
+        "psi": _args.real("psi", psi),
+        "delta": _args.real("delta", delta),
+        "sigma_psi": _positive("sigma_psi", sigma_psi),
+        "sigma_delta": _positive("sigma_delta", sigma_delta),
+    }
+    shape = _args.shape(named)
+    ndim = len(shape)
+    if not -ndim <= axis < ndim:
+        raise ValueError(f"axis {axis} is out of range for {ndim} dimension(s)")
+    axis %= ndim
+    # Views: each argument given every dimension, the measurements' moved last.
+    moved = {name: np.moveaxis(a[(None,) * (ndim - a.ndim)], axis, -1)
+             for name, a in named.items()}
+    out = _core.ellcalc_fit(shape[:axis] + shape[axis + 1:] + shape[axis:axis + 1],
+                            _args.threads(), fit_index=bool(fit_index),
+                            max_thickness=float(limit), **moved)
+    arrays = list(out.values())
+    if ndim == 1:
+        arrays = [_args.plain(a) for a in arrays]
+    return FilmFit(*arrays)

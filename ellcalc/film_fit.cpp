@@ -1,0 +1,249 @@
+#include "ellcalc/film_fit.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "ellcalc/inversion.hpp"
+#include "ellcalc/psd.hpp"
+
+namespace ellcalc {
+
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr std::size_t kept = 4;  // candidates refined
+constexpr double step_t = 1e-4;  // nm, half-step of the thickness derivative
+constexpr double step_n = 1e-6;  // half-step of the index derivative
+
+// The solution of the damped normal equations (A + lambda diag(A)) d = -g, p = 1 or 2;
+// false when singular.
+bool solve(int p, const double a[2][2], const double g[2], double lambda, double d[2]) {
+  const double a00 = a[0][0] * (1 + lambda), a11 = a[1][1] * (1 + lambda);
+  if (p == 1) {
+    if (!(a00 > 0)) return false;
+    d[0] = -g[0] / a00;
+    d[1] = 0;
+    return std::isfinite(d[0]);
+  }
+  const double det = a00 * a11 - a[0][1] * a[1][0];
+  if (!(det > 0) || !std::isfinite(det)) return false;
+  d[0] = -(a11 * g[0] - a[0][1] * g[1]) / det;
+  d[1] = -(a00 * g[1] - a[1][0] * g[0]) / det;
+  return std::isfinite(d[0]) && std::isfinite(d[1]);
+}
+
+}  // namespace
+
+void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index) {
+  for (std::size_t k = 0; k < ms.size(); ++k) {
+    model& md = models_[k];
+    const double an = per_measurement_index ? ms[k].an : n;
+    if (md.an == an) continue;
+    md.an = an;
+    md.f = film_setup<double>(md.m, an, normal_component<double>(an, md.m.s2));
+  }
+}
+
+double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index) {
+  set_index(ms, n, per_measurement_index);
+  double chi2 = 0;
+  for (std::size_t k = 0; k < ms.size(); ++k) {
+    const fit_measurement& x = ms[k];
+    const film1_result<double> r = film_at<double>(models_[k].f, x.ol, t);
+    const double a = (r.psa - x.ps) / x.sigma_psi;
+    const double b = std::remainder(r.dea - x.de, 360.0) / x.sigma_delta;
+    res_[2 * k] = a;
+    res_[2 * k + 1] = b;
+    chi2 += a * a + b * b;
+  }
+  return chi2;
+}
+
+void film_fitter::offer(candidate c, double apart) {
+  if (!std::isfinite(c.chi2)) return;
+  for (candidate& b : best_) {
+    if (std::fabs(b.t - c.t) < apart) {
+      if (c.chi2 < b.chi2) b = c;
+      return;
+    }
+  }
+  if (best_.size() < kept) {
+    best_.push_back(c);
+    return;
+  }
+  auto worst = std::max_element(best_.begin(), best_.end(),
+                                [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; });
+  if (c.chi2 < worst->chi2) *worst = c;
+}
+
+film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const film_fit_options& o) {
+  film_fit_result out{nan, nan, nan, nan, nan, nan, false, false};
+  const std::size_t m = ms.size();
+  if (m == 0) return out;
+  const bool fixed_each = !o.fit_index;  // each measurement's own index
+  const int p = o.fit_index ? 2 : 1;
+  models_.resize(m);
+  res_.resize(2 * m);
+  jac_.resize(4 * m);
+  best_.clear();
+  for (std::size_t k = 0; k < m; ++k) {
+    models_[k].m = ambient_and_substrate<double>(ms[k].phi, ms[k].cn2);
+    models_[k].an = nan;  // nothing set up yet
+  }
+  const auto clamp_n = [&](double n) { return std::clamp(n, o.index_low, o.index_high); };
+  const auto clamp_t = [&](double t) { return std::clamp(t, 0.0, o.max_thickness); };
+
+  // The candidate indices: the start, and when fitted what a few measurements give alone.
+  double indices[4];
+  int n_indices = 0;
+  const double n0 = o.fit_index ? clamp_n(ms[0].an) : ms[0].an;
+  indices[n_indices++] = n0;
+  if (o.fit_index) {
+    const std::size_t picks[3] = {0, m / 2, m - 1};
+    for (const std::size_t k : picks) {
+      const fit_measurement& x = ms[k];
+      const film1_result<double> r = film1<double>(x.ol, x.phi, x.cn2, 4, x.ps, x.de, n0, 0.0);
+      if (!r.outcome.converged || !(r.an >= o.index_low && r.an <= o.index_high)) continue;
+      bool known = false;
+      for (int i = 0; i < n_indices; ++i) known = known || std::fabs(indices[i] - r.an) < 1e-3;
+      if (!known) indices[n_indices++] = r.an;
+    }
+  }
+
+  // The candidate thicknesses at each candidate index; "apart": a tenth of the shortest
+  // period, the distance beyond which two minima are distinct.
+  bool complete = true;
+  double shortest = std::numeric_limits<double>::infinity();
+  set_index(ms, n0, fixed_each);
+  for (std::size_t k = 0; k < m; ++k) {
+    const double per = film_at<double>(models_[k].f, ms[k].ol, 0.0).per;
+    if (per > 0) shortest = std::min(shortest, per);
+  }
+  if (!std::isfinite(shortest)) return out;
+  const double apart = 0.1 * shortest;
+  for (int i = 0; i < n_indices; ++i) {
+    const double n = indices[i];
+    offer({chi2_at(ms, 0.0, n, fixed_each), 0.0, n}, apart);
+    for (std::size_t k = 0; k < m; ++k) {
+      const fit_measurement& x = ms[k];
+      const double an = fixed_each ? x.an : n;
+      const film1_result<double> r = film1<double>(x.ol, x.phi, x.cn2, 3, x.ps, x.de, an, 0.0);
+      if (!std::isfinite(r.ep) || !(r.per > 0) || !std::isfinite(r.per)) continue;
+      const double orders = std::floor((o.max_thickness - r.ep) / r.per);
+      if (!(orders >= 0)) continue;
+      if (orders > film_fit_options::max_orders) complete = false;
+      const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
+      for (int j = 0; j <= last; ++j) {
+        const double t = r.ep + j * r.per;
+        offer({chi2_at(ms, t, n, fixed_each), t, n}, apart);
+      }
+    }
+  }
+  if (best_.empty()) return out;
+
+  // Levenberg-Marquardt from each kept candidate.
+  struct refined {
+    double chi2, t, n;
+    bool settled;
+  };
+  refined found[kept]{};
+  std::size_t n_found = 0;
+  double a[2][2] = {}, g[2] = {};
+  // The Jacobian of the weighted residuals at (t, n) into jac_, and A = J^T J, g = J^T r
+  // (r: the residuals at (t, n), computed last).
+  const auto normal_equations = [&](double t, double n) {
+    const double t1 = std::max(t - step_t, 0.0), t2 = t1 + 2 * step_t;
+    chi2_at(ms, t2, n, fixed_each);
+    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = res_[i];
+    chi2_at(ms, t1, n, fixed_each);
+    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = (jac_[2 * i] - res_[i]) / (t2 - t1);
+    if (p == 2) {
+      const double na = n - step_n, nb = n + step_n;
+      chi2_at(ms, t, nb, fixed_each);
+      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = res_[i];
+      chi2_at(ms, t, na, fixed_each);
+      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = (jac_[2 * i + 1] - res_[i]) / (nb - na);
+    }
+    const double c = chi2_at(ms, t, n, fixed_each);
+    a[0][0] = a[0][1] = a[1][0] = a[1][1] = g[0] = g[1] = 0;
+    for (std::size_t i = 0; i < 2 * m; ++i) {
+      const double j0 = jac_[2 * i], j1 = p == 2 ? jac_[2 * i + 1] : 0.0;
+      a[0][0] += j0 * j0;
+      a[0][1] += j0 * j1;
+      a[1][1] += j1 * j1;
+      g[0] += j0 * res_[i];
+      g[1] += j1 * res_[i];
+    }
+    a[1][0] = a[0][1];
+    return c;
+  };
+  // The best candidate first; the candidates far worse than it (by more than 100 per
+  // measurement, ten sigmas on each value) are not worth refining.
+  std::sort(best_.begin(), best_.end(), [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; });
+  const double worth = best_.front().chi2 + 100.0 * static_cast<double>(m);
+  for (const candidate& c : best_) {
+    if (c.chi2 > worth) break;
+    double t = clamp_t(c.t), n = c.n;
+    double chi2 = normal_equations(t, n);
+    double lambda = 1e-3;
+    bool settled = false;
+    for (int pass = 0; pass < film_fit_options::passes && !settled && std::isfinite(chi2); ++pass) {
+      bool moved = false;
+      for (int tries = 0; tries < 30 && !moved; ++tries, lambda *= 10) {
+        double d[2];
+        if (!solve(p, a, g, lambda, d)) continue;
+        const double t_new = clamp_t(t + d[0]);
+        const double n_new = p == 2 ? clamp_n(n + d[1]) : n;
+        const double c_new = chi2_at(ms, t_new, n_new, fixed_each);
+        if (!(c_new <= chi2)) continue;
+        const bool small = std::fabs(t_new - t) <= 1e-10 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-12;
+        t = t_new;
+        n = n_new;
+        moved = true;
+        settled = small;
+        lambda = std::max(lambda / 100, 1e-12);
+      }
+      // No step lowers chi2, however damped: a minimum to rounding (or on a bound).
+      if (!moved) settled = true;
+      chi2 = normal_equations(t, n);
+    }
+    found[n_found++] = {chi2, t, n, settled};
+  }
+  if (n_found == 0) return out;
+  std::size_t b = 0;
+  for (std::size_t i = 1; i < n_found; ++i)
+    if (found[i].chi2 < found[b].chi2 || !std::isfinite(found[b].chi2)) b = i;
+  const refined& best = found[b];
+  if (!std::isfinite(best.chi2)) return out;
+  for (std::size_t i = 0; i < n_found; ++i)
+    if (i != b && std::fabs(found[i].t - best.t) > apart && found[i].chi2 - best.chi2 < 1.0 + p)
+      out.ambiguous = true;
+
+  // The covariance at the best minimum, and its measurements' residuals.
+  normal_equations(best.t, best.n);
+  if (p == 1) {
+    out.sigma_thickness = a[0][0] > 0 ? std::sqrt(1 / a[0][0]) : std::numeric_limits<double>::infinity();
+  } else {
+    const double det = a[0][0] * a[1][1] - a[0][1] * a[1][0];
+    const bool ok = det > 0 && std::isfinite(det);
+    out.sigma_thickness = ok ? std::sqrt(a[1][1] / det) : std::numeric_limits<double>::infinity();
+    out.sigma_index = ok ? std::sqrt(a[0][0] / det) : std::numeric_limits<double>::infinity();
+  }
+  set_index(ms, best.n, fixed_each);
+  double worst = 0;
+  for (std::size_t k = 0; k < m; ++k) {
+    const film1_result<double> r = film_at<double>(models_[k].f, ms[k].ol, best.t);
+    const double e = residual<double>(r.psa, r.dea, ms[k].ps, ms[k].de);
+    if (std::isnan(e) || e > worst) worst = std::isnan(worst) ? worst : e;
+  }
+  out.thickness = best.t;
+  out.film_index = o.fit_index ? best.n : ms[0].an;
+  out.chi2 = best.chi2;
+  out.residual = worst;
+  out.converged = best.settled && complete;
+  return out;
+}
+
+}  // namespace ellcalc

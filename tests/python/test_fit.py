@@ -1,0 +1,101 @@
+"""ellcalc.fit against synthetic measurements of the model written in test_double: exact
+data at several angles, noisy data and the sigmas the fit reports, the orders a single
+measurement cannot tell apart, a spectrum of a dispersive film, and the arguments."""
+
+import numpy as np
+import pytest
+
+from test_double import psi_delta_model
+from thinfilm import ellcalc
+
+ANGLES = np.array([55.0, 65.0, 75.0])
+SUBSTRATE = 3.866 - 0.028j
+# The period of a 1.5 film at 632.8 nm and 75 degrees, the shortest of the three.
+PERIOD = 632.8 / (2 * np.sqrt(1.5**2 - np.sin(np.radians(75.0)) ** 2))
+
+
+def measured(thickness, angle=ANGLES, film_index=1.5, noise=(0.0, 0.0), seed=0):
+    """Psi and Delta of films (sites along the first axis) at the angles (last axis), with
+    Gaussian noise of the given sigmas (degrees)."""
+    t = np.asarray(thickness, float)[..., None]
+    psi, delta = psi_delta_model(632.8, angle, SUBSTRATE, film_index, t)
+    g = np.random.default_rng(seed)
+    return psi + g.normal(0, noise[0], psi.shape), delta + g.normal(0, noise[1], delta.shape)
+
+
+def test_exact_films_found_globally():
+    # Near the periods included (where Psi and Delta change fastest), index fixed and free.
+    t = np.concatenate([np.linspace(20, 1500, 150), PERIOD + np.array([-1, -0.1, 0.1, 1]),
+                        2 * PERIOD + np.array([-0.5, 0.5])])
+    psi, delta = measured(t)
+    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
+    assert np.abs(r.thickness - t).max() < 0.01
+    assert r.converged.all() and not r.ambiguous.any() and np.isnan(r.sigma_index).all()
+    assert r.chi2.max() < 1e-12 and r.residual.max() < 1e-6
+    free = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE, film_index=1.7,
+                       fit_index=True)
+    assert np.abs(free.thickness - t).max() < 0.01
+    assert np.abs(free.film_index - 1.5).max() < 1e-6 and free.converged.all()
+    # The measurements along another axis give the same films.
+    moved = ellcalc.fit(psi.T, delta.T, angle=ANGLES[:, None], substrate=SUBSTRATE, axis=0)
+    np.testing.assert_array_equal(moved.thickness, r.thickness)
+
+
+def test_noise_and_sigmas():
+    g = np.random.default_rng(1)
+    t = g.uniform(20, 1500, 200)
+    psi, delta = measured(t, noise=(0.02, 0.05), seed=2)
+    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
+    err = r.thickness - t
+    assert np.abs(err).max() < PERIOD / 4  # no wrong order
+    assert np.mean(np.abs(err) / r.sigma_thickness < 3) >= 0.95
+    assert r.converged.all()
+    # One film, many draws: the spread of the thickness is the sigma reported.
+    for fit_index in (False, True):
+        psi, delta = measured(np.full(300, 400.0), noise=(0.02, 0.05), seed=3)
+        r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE, fit_index=fit_index)
+        assert np.std(r.thickness) == pytest.approx(np.mean(r.sigma_thickness), rel=0.15)
+        if fit_index:
+            assert np.std(r.film_index) == pytest.approx(np.mean(r.sigma_index), rel=0.15)
+        # chi2 follows its distribution: mean 6 measurements - free parameters.
+        assert np.mean(r.chi2) == pytest.approx(6 - 1 - fit_index, rel=0.15)
+
+
+def test_single_measurement():
+    t = np.array([30.0, 150.0, 250.0])
+    m = ellcalc.psi_delta(angle=70.0, thickness=t, substrate=SUBSTRATE, precision="double")
+    psi, delta = m.psi[:, None], m.delta[:, None]
+    # Beyond one period every order fits as well: ambiguous.
+    assert ellcalc.fit(psi, delta, substrate=SUBSTRATE).ambiguous.all()
+    # Within one period it is the thickness of mode 3 near the same film.
+    r = ellcalc.fit(psi, delta, substrate=SUBSTRATE, max_thickness=m.period[0] * 0.99)
+    near = ellcalc.thickness(substrate=SUBSTRATE, psi=m.psi, delta=m.delta, near=t,
+                             precision="double")
+    assert not r.ambiguous.any()
+    np.testing.assert_allclose(r.thickness, near.thickness, atol=1e-6)
+
+
+def test_spectrum_of_a_dispersive_film():
+    wavelength = np.linspace(300, 900, 20)
+    t = np.array([1.0, 5.0, 50.0, 333.0, 1000.0, 1999.0])[:, None]
+    m = ellcalc.psi_delta(wavelength=wavelength, angle=70.0, substrate="Si", film_index="SiO2",
+                          thickness=t, precision="double")
+    r = ellcalc.fit(m.psi, m.delta, wavelength=wavelength, substrate="Si", film_index="SiO2")
+    np.testing.assert_allclose(r.thickness, t[:, 0], atol=0.01)
+    assert r.converged.all() and not r.ambiguous.any()
+
+
+def test_bad_measurements_and_arguments():
+    psi, delta = measured([100.0, 200.0])
+    psi[1, 1] = np.nan
+    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
+    assert r.converged.tolist() == [True, False] and np.isnan(r.thickness[1])
+    psi[1, 1] = np.inf
+    assert not ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE).converged[1]
+    for bad in (dict(axis=2), dict(axis=-3), dict(sigma_psi=0.0), dict(sigma_delta=-1.0),
+                dict(sigma_psi=[np.nan, 1, 1]), dict(max_thickness=0.0),
+                dict(film_index="SiO2", fit_index=True)):
+        with pytest.raises(ValueError):
+            ellcalc.fit(psi, delta, **bad)
+    with pytest.raises(TypeError):
+        ellcalc.fit(psi, delta, axis=1.0)
