@@ -178,7 +178,7 @@ def _real_part(value, label=None):
     return value
 
 
-def _substrate(value):
+def _substrate(value, stacklevel):
     a = _args.complex_("substrate", value)
     # Beyond rounding: optconst's double-precision index of a transparent material may
     # carry an imaginary part of the order of 1e-19.
@@ -192,32 +192,39 @@ def _substrate(value):
                 " part: indices are written n - ik here (an absorbing substrate has a negative"
                 " imaginary part); computed as given, as a medium with gain"
             ),
-            stacklevel=4,
+            stacklevel=stacklevel,
         )
     return a
 
 
-def _run(calc, cls, values, on_event=None):
-    """``calc`` over the arguments of a function of this module (``values``: its locals),
-    with the materials named in ``substrate`` and ``film_index`` replaced by their indices."""
-    precision = _calc.checked_precision(values["precision"])
+def _indices(values, precision, stacklevel):
+    """``values`` with the materials named in ``substrate`` and ``film_index`` replaced by
+    their indices at ``values["wavelength"]`` (once per material and call, broadcast with
+    the other arguments), a film index with no imaginary part made real, and a substrate
+    written n + ik warned of, the warning pointing ``stacklevel`` frames up."""
     labels, indices = {}, {}
     for name in ("substrate", "film_index"):
         if isinstance(values.get(name), str):
             label = labels[name] = optconst.material_label(values[name])
             if label not in indices:
-                # Over the wavelength argument as given: computed once per call, and
-                # broadcast with the other arguments.
                 indices[label] = optconst.constants(
                     label, wavelength=values["wavelength"], precision=precision
                 ).index
             values[name] = indices[label]
-    if values.get("near", np.nan) is None:
-        values["near"] = np.nan
     if "film_index" in values:
         values["film_index"] = _real_part(values["film_index"], labels.get("film_index"))
     if "substrate" in values:
-        values["substrate"] = _substrate(values["substrate"])
+        values["substrate"] = _substrate(values["substrate"], stacklevel + 1)
+    return values
+
+
+def _run(calc, cls, values, on_event=None):
+    """``calc`` over the arguments of a function of this module (``values``: its locals),
+    with the materials named in ``substrate`` and ``film_index`` replaced by their indices."""
+    # The warnings point at the caller of the public function.
+    _indices(values, _calc.checked_precision(values["precision"]), stacklevel=4)
+    if values.get("near", np.nan) is None:
+        values["near"] = np.nan
     return _calc.run(calc, cls, on_event=on_event, **values)
 
 
@@ -624,20 +631,13 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
         raise ValueError("max_thickness must be one positive finite number")
     if isinstance(axis, (bool, np.bool_)) or not isinstance(axis, (int, np.integer)):
         raise TypeError("axis must be an integer")
-    values = {"wavelength": wavelength, "angle": angle, "substrate": substrate,
-              "film_index": film_index}
-    for name in ("substrate", "film_index"):
-        if isinstance(values[name], str):
-            label = optconst.material_label(values[name])
-            values[name] = optconst.constants(
-                label, wavelength=wavelength, precision="double").index
-            if name == "film_index":
-                values[name] = _real_part(values[name], label)
+    values = _indices({"wavelength": wavelength, "substrate": substrate,
+                       "film_index": film_index}, "double", stacklevel=3)
     named = {
-        "wavelength": _args.real("wavelength", values["wavelength"]),
-        "angle": _args.real("angle", values["angle"]),
-        "substrate": _substrate(values["substrate"]),
-        "film_index": _args.real("film_index", _real_part(values["film_index"])),
+        "wavelength": _args.real("wavelength", wavelength),
+        "angle": _args.real("angle", angle),
+        "substrate": values["substrate"],
+        "film_index": _args.real("film_index", values["film_index"]),
         "psi": _args.real("psi", psi),
         "delta": _args.real("delta", delta),
         "sigma_psi": _positive("sigma_psi", sigma_psi),
@@ -654,7 +654,6 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     out = _core.ellcalc_fit(shape[:axis] + shape[axis + 1:] + shape[axis:axis + 1],
                             _args.threads(), fit_index=bool(fit_index),
                             max_thickness=float(limit), **moved)
-    arrays = list(out.values())
     if ndim == 1:
-        arrays = [_args.plain(a) for a in arrays]
-    return FilmFit(*arrays)
+        out = {name: _args.plain(a) for name, a in out.items()}
+    return FilmFit(**out)
