@@ -129,20 +129,6 @@ inline float as_float(const operand& op, const char* p) {
   return static_cast<float>(as_double(op, p));
 }
 
-inline console::cplx as_cplx(const operand& op, const char* p) {
-  switch (op.kind) {
-    case element::c64: {
-      const auto* f = reinterpret_cast<const float*>(p);
-      return {f[0], f[1]};
-    }
-    case element::c128: {
-      const auto* d = reinterpret_cast<const double*>(p);
-      return {static_cast<float>(d[0]), static_cast<float>(d[1])};
-    }
-    default: return {as_float(op, p), 0.0f};
-  }
-}
-
 // A complex argument as a pair of doubles (single-precision pairs and reals widened exactly).
 inline console::cplx_d as_cplx_d(const operand& op, const char* p) {
   switch (op.kind) {
@@ -157,6 +143,10 @@ inline console::cplx_d as_cplx_d(const operand& op, const char* p) {
     default: return {as_double(op, p), 0.0};
   }
 }
+
+// The same pair rounded to single precision, as a program's complex answer is (exact for
+// single-precision pairs and reals).
+inline console::cplx as_cplx(const operand& op, const char* p) { return console::narrow(as_cplx_d(op, p)); }
 
 inline std::int64_t as_int(const operand& op, const char* p) {
   if (op.kind == element::i64) return *reinterpret_cast<const std::int64_t*>(p);
