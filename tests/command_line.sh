@@ -7,22 +7,9 @@
 # Each program is checked against tests/transcripts/<name>/<session>: its first session in
 # name order.
 set -uo pipefail
-
-launcher=()
-if [ "${1:-}" = --launcher ]; then
-  launcher=("$2")
-  shift 2
-fi
+source "$(dirname "$0")/script_common.sh"
 version=$1 transcripts=$2
 shift 2
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
 
 # A session on standard input that the options must leave unread: with it, a program that
 # ran its dialogue would write its menu and end with status 2.
@@ -31,7 +18,7 @@ printf '1\n' > "$work/answers"
 for program in "$@"; do
   name=$(basename "$program" .exe)
 
-  "${launcher[@]}" "$program" --version < "$work/answers" > "$work/out" 2> "$work/err"
+  run "$program" --version < "$work/answers" > "$work/out" 2> "$work/err"
   status=$?
   printf '%s (thin-film calculators) %s\n' "$name" "$version" > "$work/want"
   if [ $status -eq 0 ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
@@ -41,7 +28,7 @@ for program in "$@"; do
   fi
 
   # Help before version when both are given; an argument before them does not matter.
-  "${launcher[@]}" "$program" -x --help --version < "$work/answers" > "$work/out" 2> "$work/err"
+  run "$program" -x --help --version < "$work/answers" > "$work/out" 2> "$work/err"
   status=$?
   missing=()
   head -n 1 "$work/out" | grep -qx "Usage: $name \[--help | --version\]" || missing+=("the usage line")
@@ -61,7 +48,7 @@ for program in "$@"; do
   # Other arguments change nothing: a transcript session gives its bytes and status.
   session=$(ls "$transcripts/$name"/*.in | head -n 1)
   stem=${session%.in}
-  "${launcher[@]}" "$program" -v --verbose input.txt < "$session" > "$work/out" 2> "$work/err"
+  run "$program" -v --verbose input.txt < "$session" > "$work/out" 2> "$work/err"
   status=$?
   if [ "$status" = "$(cat "$stem.status")" ] && cmp -s "$work/out" "$stem.out" && cmp -s "$work/err" "$stem.err"; then
     echo "ok: $name with other arguments runs $(basename "$stem")"
@@ -70,7 +57,7 @@ for program in "$@"; do
   fi
 
   # The answer to an option is output like any other.
-  "${launcher[@]}" "$program" --version > /dev/full 2> "$work/err"
+  run "$program" --version > /dev/full 2> "$work/err"
   status=$?
   if [ $status -eq 2 ] && grep -qx "write error: No space left on device" "$work/err"; then
     echo "ok: $name --version to a full device"
@@ -78,8 +65,4 @@ for program in "$@"; do
     fail "$name --version to a full device: status $status"
   fi
 done
-
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
+finish

@@ -9,21 +9,10 @@
 # <transcripts> is tests/transcripts, whose sessions are replayed. With a launcher (Wine), the
 # programs are Windows executables; a case that cannot be set up there is reported as skipped.
 set -uo pipefail
-
-launcher=()
-if [ "${1:-}" = --launcher ]; then
-  launcher=("$2")
-  shift 2
-fi
+source "$(dirname "$0")/script_common.sh"
 ellcalc=$1 optconst=$2 waferbow=$3 probe=$4 transcripts=$5
 windows=false
 case "$ellcalc" in *.exe) windows=true ;; esac
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-run() { "${launcher[@]}" "$@"; }
 
 # expect <case> <status> <expected status> <stderr file> [<expected stderr line>...]
 expect() {
@@ -33,11 +22,10 @@ expect() {
   if [ "$status" = "$want_status" ] && cmp -s "$err" "$work/want.err"; then
     echo "ok: $name"
   else
-    echo "FAILED: $name: status $status (expected $want_status), standard error:"
+    fail "$name: status $status (expected $want_status), standard error:"
     sed 's/^/  | /' "$err"
     echo "  expected:"
     sed 's/^/  | /' "$work/want.err"
-    failures=$((failures + 1))
   fi
 }
 
@@ -94,8 +82,7 @@ for pair in "ellcalc:$ellcalc:$ellcalc_session" "optconst:$optconst:$optconst_st
   if [ "$(wc -c < "$work/part")" -eq 1024 ] && cmp -s -n 1024 "$work/part" "$work/whole"; then
     echo "ok: $name, the bytes before the error stay written"
   else
-    echo "FAILED: $name: $(wc -c < "$work/part") bytes in the limited file, not the first 1024 of the output"
-    failures=$((failures + 1))
+    fail "$name: $(wc -c < "$work/part") bytes in the limited file, not the first 1024 of the output"
   fi
 done
 
@@ -125,12 +112,7 @@ line=$(run "$ellcalc" < "$work/long" 2> "$work/err" | head -n 1)
 if [ "$line" = "$first" ] && [ ! -s "$work/err" ]; then
   echo "ok: a long session piped into head -1"
 else
-  echo "FAILED: a long session piped into head -1 gave \"$line\" and standard error:"
+  fail "a long session piped into head -1 gave \"$line\" and standard error:"
   sed 's/^/  | /' "$work/err"
-  failures=$((failures + 1))
 fi
-
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
+finish

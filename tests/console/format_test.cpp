@@ -38,18 +38,9 @@ format_error parse(std::string_view format) {
   return parse_format(format, program);
 }
 
-TEST(FormatWrite, PromptsStayOpen) {
-  EXPECT_EQ(write("(1H+,' Psi : ',F8.3,' degres ? ',$)", {39.44f}), "+ Psi :   39.440 degres ? ");
-  EXPECT_EQ(write("(1H+,' Longueur d onde : ',F8.2,' nm ? ',$)", {632.8f}),
-            "+ Longueur d onde :   632.80 nm ? ");
-  EXPECT_EQ(write("(' Continue ou recommence (0/1) : ',I2,' ? ',$)", {std::int32_t{0}}),
-            " Continue ou recommence (0/1) :  0 ? ");
-}
-
+// The programs' own prompts and lines are pinned by the session transcripts.
 TEST(FormatWrite, ComplexValueFillsTwoFields) {
   EXPECT_EQ(write("(2(F9.5,1X),' ? ')", {cplx{3.866f, -0.028f}}), "  3.86600  -0.02800  ? \n");
-  EXPECT_EQ(write("(1H+,' Indice du substrat : ',2(F9.5,1X),' . ',/)", {cplx{0.46301f, -1.85226f}}),
-            "+ Indice du substrat :   0.46301  -1.85226  . \n\n");
 }
 
 TEST(FormatWrite, SlashesEndLinesAndATrailingSlashLeavesAnEmptyLine) {
@@ -108,8 +99,6 @@ TEST(FormatWrite, ReversionTakesTheLastOutermostParenthesisWithItsCount) {
 }
 
 TEST(FormatWrite, QuotesAndBlanks) {
-  EXPECT_EQ(write("(' LONGUEUR D''ONDE (nm ou eV, -1:arret)',/,F9.3,' ? ',$)", {632.8f}),
-            " LONGUEUR D'ONDE (nm ou eV, -1:arret)\n  632.800 ? ");
   EXPECT_EQ(write("(\"say \"\"hi\"\"\")"), "say \"hi\"\n");
   EXPECT_EQ(write("( ' a' , F 5 . 1 , 4H b c )", {1.0}), " a  1.0 b c\n");
   EXPECT_EQ(write("(i2,f4.1,e9.2)", {std::int32_t{3}, 1.0, 1.0}), " 3 1.0 0.10E+01\n");

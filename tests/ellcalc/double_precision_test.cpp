@@ -9,11 +9,10 @@
 #include <complex>
 #include <numbers>
 #include <random>
-#include <cstdio>
-#include <string>
 
 #include "ellcalc/film1.hpp"
 #include "ellcalc/modes.hpp"
+#include "tests/test_support.hpp"
 
 namespace ellcalc {
 namespace {
@@ -43,19 +42,13 @@ std::pair<double, double> textbook(const sample& s) {
   return {std::atan(std::abs(rho)) / rad, std::arg(rho) / rad};
 }
 
-std::string sci(double x) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%.3g", x);
-  return b;
-}
-
 double delta_gap(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }
 
 // Random films: index 1.2-2.5, thickness 0-1000 nm, wavelength 300-1000 nm, angle 40-80
 // degrees, on substrates given by their index range.
 struct sampler {
   std::mt19937_64 gen{20240611};
-  double u(double a, double b) { return std::uniform_real_distribution<double>(a, b)(gen); }
+  double u(double a, double b) { return test_support::uniform(gen, a, b); }
   sample next(double n_lo, double n_hi) {
     return {u(300, 1000), u(40, 80), cd(u(n_lo, n_hi), -u(0.01, 4.0)), u(1.2, 2.5), u(0, 1000)};
   }
@@ -88,7 +81,7 @@ TEST(DoublePrecision, PsiDeltaAgreeWithTheTextbookModel) {
     ASSERT_EQ(m.psi, f.psa);
     ASSERT_EQ(m.delta, f.dea);
   }
-  RecordProperty("worst_degrees", sci(worst));
+  RecordProperty("worst_degrees", test_support::sci(worst));
 }
 
 // Kind 3 gives back the thickness within one period, also on weakly reflecting substrates
@@ -126,9 +119,9 @@ TEST(DoublePrecision, InverseKindsGiveBackTheFilm) {
     ASSERT_NEAR(k4.an, s.an, 1e-9) << i;
     ASSERT_LT(gap(k4.ep), 1e-6) << i;
   }
-  RecordProperty("worst_kind3_nm", sci(worst3));
-  RecordProperty("worst_kind4_index", sci(worst4n));
-  RecordProperty("worst_kind4_nm", sci(worst4d));
+  RecordProperty("worst_kind3_nm", test_support::sci(worst3));
+  RecordProperty("worst_kind4_index", test_support::sci(worst4n));
+  RecordProperty("worst_kind4_nm", test_support::sci(worst4d));
   RecordProperty("float_wrong_roots", float_misses);
   EXPECT_GT(float_misses, 0);  // the case the double precision choice is there for
 }

@@ -21,15 +21,10 @@ using console::cplx_d;
 
 const cplx substrate{3.866f, -0.028f};
 
-struct film_result {
-  float an, ep, psa, dea, per;
-  film1_outcome search;
-};
+using film_result = film1_result<float>;
 
 film_result run_film1(std::int32_t kind, float an, float ep, float ps = 39.44f, float de = 78.24f) {
-  const float ol = 632.8f, phi = 70.0f;
-  const film1_result<float> f = film1<float>(ol, phi, substrate, kind, ps, de, an, ep);
-  return {f.an, f.ep, f.psa, f.dea, f.per, f.outcome};
+  return film1<float>(632.8f, 70.0f, substrate, kind, ps, de, an, ep);
 }
 
 TEST(CfCg, IdentitiesOfTheTwoCombinations) {
@@ -94,27 +89,18 @@ TEST(Film1, InverseKindsGiveBackTheFilm) {
 TEST(Film1, ReportsASearchThatDoesNotSettle) {
   for (std::int32_t kind : {1, 3}) {
     const film_result r = run_film1(kind, 1.2f, 100.0f, 5.0f, 170.0f);
-    EXPECT_TRUE(r.search.converged) << kind;
-    EXPECT_EQ(r.search.s, 0.0f) << kind;
-    EXPECT_EQ(r.search.dss, 0.0f) << kind;
+    EXPECT_TRUE(r.outcome.converged) << kind;
+    EXPECT_EQ(r.outcome.s, 0.0f) << kind;
+    EXPECT_EQ(r.outcome.dss, 0.0f) << kind;
   }
   const film_result settled = run_film1(4, 1.5f, 100.0f);
-  EXPECT_TRUE(settled.search.converged);
-  EXPECT_LT(std::fabs(settled.search.dss / settled.search.s), 0.0005f);
+  EXPECT_TRUE(settled.outcome.converged);
+  EXPECT_LT(std::fabs(settled.outcome.dss / settled.outcome.s), 0.0005f);
   // The film index follows from the last xi1: an^2 = xi1^2 + sin^2 phi.
-  EXPECT_NEAR(settled.an * settled.an, settled.search.s * settled.search.s + 0.883022f, 1e-5);
+  EXPECT_NEAR(settled.an * settled.an, settled.outcome.s * settled.outcome.s + 0.883022f, 1e-5);
 
-  // A film index of 1.2 cannot match Psi 5, Delta 170: the search runs away.
-  const film_result lost = run_film1(4, 1.2f, 100.0f, 5.0f, 170.0f);
-  EXPECT_FALSE(lost.search.converged);
-  EXPECT_NEAR(lost.search.s, 189.739, 5e-4);
-  EXPECT_NEAR(lost.search.dss, 8.3736, 5e-5);
-  EXPECT_NEAR(lost.an, 189.741, 5e-4);  // the film built from the last values all the same
-  // Psi 10, Delta 100 from the index 1.5 lead the search to NaN; that is reported too.
-  const film_result nan = run_film1(4, 1.5f, 100.0f, 10.0f, 100.0f);
-  EXPECT_FALSE(nan.search.converged);
-  EXPECT_TRUE(std::isnan(nan.search.s));
-  EXPECT_TRUE(std::isnan(nan.search.dss));
+  // The searches that run away (Psi 5, Delta 170 from 1.2) or reach NaN (Psi 10, Delta 100
+  // from 1.5) are pinned, message and figures, by the slow convergence session.
 }
 
 TEST(Film1, NegativeThicknessIsFoldedOnceOnly) {

@@ -6,34 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
-#include <cstdint>
 #include <limits>
-#include <random>
-#include <type_traits>
 #include <vector>
 
 #include "ellcalc/film1.hpp"
+#include "tests/test_support.hpp"
 
 namespace ellcalc {
 namespace {
 
-template <class R>
-using bits_t = std::conditional_t<sizeof(R) == 4, std::uint32_t, std::uint64_t>;
-
-template <class R>
-R nan_with(bits_t<R> payload) {
-  using lim = std::numeric_limits<R>;
-  return std::bit_cast<R>(std::bit_cast<bits_t<R>>(lim::quiet_NaN()) | payload);
-}
+using test_support::bits;
+using test_support::bits_t;
+using test_support::nan_with;
 
 // Every field of the result as bits, the outcome included.
 template <class R>
 std::array<bits_t<R>, 8> bits_of(const film1_result<R>& r) {
-  return {std::bit_cast<bits_t<R>>(r.an),        std::bit_cast<bits_t<R>>(r.ep),
-          std::bit_cast<bits_t<R>>(r.psa),       std::bit_cast<bits_t<R>>(r.dea),
-          std::bit_cast<bits_t<R>>(r.per),       r.outcome.converged,
-          std::bit_cast<bits_t<R>>(r.outcome.s), std::bit_cast<bits_t<R>>(r.outcome.dss)};
+  return {bits(r.an),  bits(r.ep),          bits(r.psa),          bits(r.dea),
+          bits(r.per), r.outcome.converged, bits(r.outcome.s), bits(r.outcome.dss)};
 }
 
 template <class R>
@@ -67,10 +57,8 @@ TYPED_TEST(FilmSweep, EqualsFilm1OverRandomSequences) {
   const std::array<R, 8> special{R{0},           -R{0},           lim::infinity(),   -lim::infinity(),
                                  nan_with<R>(1), -nan_with<R>(2), lim::denorm_min(), lim::max()};
   std::mt19937 g(20240611);
-  const auto uniform = [&](double lo, double hi) {
-    return static_cast<R>(std::uniform_real_distribution<>(lo, hi)(g));
-  };
-  const auto chance = [&](double p) { return std::uniform_real_distribution<>(0.0, 1.0)(g) < p; };
+  const auto uniform = [&](double lo, double hi) { return static_cast<R>(test_support::uniform(g, lo, hi)); };
+  const auto chance = [&](double p) { return test_support::uniform(g, 0.0, 1.0) < p; };
   const auto odd = [&] { return special[std::uniform_int_distribution<std::size_t>(0, special.size() - 1)(g)]; };
 
   // The invariants: a current set, the set before it, and changes of one quantity (often

@@ -7,6 +7,7 @@
 //   characters, right-justified, all asterisks or none, and a finite value in an F or E
 //   field gives the text made from printf's digits.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include "console/format.hpp"
 #include "console/format_writer.hpp"
 #include "tests/sweeps/reference_fields.hpp"
+#include "tests/test_support.hpp"
 
 namespace {
 
@@ -29,9 +31,7 @@ constexpr std::string_view program_formats[] = {
 #include "program_formats.inc"
 };
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using test_support::check;
 
 class line_sink final : public console::line_sink {
  public:
@@ -48,21 +48,15 @@ std::vector<console::value> values_from(const std::uint8_t* data, std::size_t si
     std::memcpy(&bits, data + 1, 8);
     data += 9;
     size -= 9;
+    const auto low = static_cast<std::uint32_t>(bits), high = static_cast<std::uint32_t>(bits >> 32);
     if (kind == 0) {
-      values.emplace_back(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
+      values.emplace_back(static_cast<std::int32_t>(low));
     } else if (kind == 1) {
-      float f;
-      const auto low = static_cast<std::uint32_t>(bits);
-      std::memcpy(&f, &low, 4);
-      values.emplace_back(f);
+      values.emplace_back(std::bit_cast<float>(low));
     } else if (kind == 2) {
-      double v;
-      std::memcpy(&v, &bits, 8);
-      values.emplace_back(v);
+      values.emplace_back(std::bit_cast<double>(bits));
     } else {
-      float parts[2];
-      std::memcpy(parts, &bits, 8);
-      values.emplace_back(console::cplx{parts[0], parts[1]});
+      values.emplace_back(console::cplx{std::bit_cast<float>(low), std::bit_cast<float>(high)});
     }
   }
   return values;

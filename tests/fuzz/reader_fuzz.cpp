@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/reader.hpp"
+#include "tests/test_support.hpp"
 
 namespace {
 
@@ -60,9 +61,7 @@ struct variables {
   }
 };
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using test_support::check;
 
 }  // namespace
 

@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 #include "optconst/constants.hpp"
 #include "optconst/stress_fit.hpp"
+#include "tests/test_support.hpp"
 
 namespace optconst {
 namespace {
@@ -39,9 +38,7 @@ TEST(DoublePrecision, ConstantsAgreeWithSinglePrecision) {
       }
     }
   }
-  char b[32];
-  std::snprintf(b, sizeof b, "%.3g", worst);
-  RecordProperty("worst_relative", b);
+  RecordProperty("worst_relative", test_support::sci(worst));
 }
 
 TEST(DoublePrecision, StressFitSettlesToDoubleAccuracy) {

@@ -1,6 +1,6 @@
 """Shared fixtures: the built programs, named in the environment by CTest
-(THINFILM_ELLCALC, THINFILM_OPTCONST, THINFILM_WAFERBOW), a piped session, and the
-package's thread setting kept."""
+(THINFILM_ELLCALC, THINFILM_OPTCONST, THINFILM_WAFERBOW) as piped sessions, the command
+line run in a folder of its own, and the package's thread setting kept."""
 
 import os
 import subprocess
@@ -11,39 +11,50 @@ import pytest
 sys.path.insert(0, os.path.dirname(__file__))
 
 
-def _program(name):
-    path = os.environ.get(f"THINFILM_{name.upper()}")
-    if not path or not os.access(path, os.X_OK):
-        pytest.skip(f"{name} not built (set THINFILM_{name.upper()})")
-    return path
+def _session_fixture(name):
+    variable = f"THINFILM_{name.upper()}"
+
+    @pytest.fixture(name=f"{name}_session")
+    def session():
+        path = os.environ.get(variable)
+        if not path or not os.access(path, os.X_OK):
+            pytest.skip(f"{name} not built (set {variable})")
+
+        def run(answers):
+            """Pipes the answer text into the program; returns its standard output."""
+            done = subprocess.run(
+                [path], input=answers.encode(), capture_output=True, timeout=120, check=False
+            )
+            return done.stdout.decode()
+
+        return run
+
+    return session
 
 
-def _session(name):
-    path = _program(name)
+ellcalc_session, optconst_session, waferbow_session = (
+    _session_fixture(name) for name in ("ellcalc", "optconst", "waferbow"))
 
-    def run(answers):
-        """Pipes the answer text into the program; returns its standard output."""
-        done = subprocess.run(
-            [path], input=answers.encode(), capture_output=True, timeout=120, check=False
-        )
-        return done.stdout.decode()
+
+@pytest.fixture
+def cli(tmp_path, monkeypatch, capsys):
+    """Runs main() in tmp_path, which holds a sites.csv of 40 sites; returns (status,
+    stdout, stderr), the status telling an interrupt that escaped main()."""
+    from common import write_sites
+    from thinfilm.cli import main
+
+    monkeypatch.chdir(tmp_path)
+    write_sites(tmp_path / "sites.csv", 40)
+
+    def run(*argv):
+        try:
+            status = main([str(a) for a in argv])
+        except KeyboardInterrupt:
+            status = "an interrupt that escaped"
+        out, err = capsys.readouterr()
+        return status, out, err
 
     return run
-
-
-@pytest.fixture
-def ellcalc_session():
-    return _session("ellcalc")
-
-
-@pytest.fixture
-def optconst_session():
-    return _session("optconst")
-
-
-@pytest.fixture
-def waferbow_session():
-    return _session("waferbow")
 
 
 @pytest.fixture

@@ -10,6 +10,7 @@ import re
 import numpy as np
 import pytest
 
+from common import check, tails
 from fields import E, F, typed, typed_complex
 from thinfilm import DiscriminantWarning, ellcalc
 
@@ -40,21 +41,6 @@ def films(seed, n=N):
     }
 
 
-def tails(out, n):
-    """The text each mode writes after its last prompt, one per menu choice."""
-    chunks = out.split(MENU)[1:]
-    assert len(chunks) >= n, out[-2000:]
-    return [c.rsplit(" ? ", 1)[1] for c in chunks[:n]]
-
-
-def check(printed, expected):
-    bad = [i for i, (p, e) in enumerate(zip(printed, expected)) if p != e]
-    assert not bad, (
-        f"{len(bad)} differ; case {bad[0]}:\n"
-        f"printed:\n{printed[bad[0]]}\nexpected:\n{expected[bad[0]]}"
-    )
-
-
 def folded(thickness, period):
     return np.where(thickness < 0, thickness + period, thickness)
 
@@ -69,26 +55,20 @@ def film_answers(mode, c, i, *names):
 
 def run_mode(session, mode, c, names):
     """What the program writes after the last prompt of each of N cases of one mode."""
-    return tails(session("".join(film_answers(mode, c, i, *names) for i in range(N))), N)
+    return tails(session("".join(film_answers(mode, c, i, *names) for i in range(N))), MENU, N)
 
 
 def pick(c, names):
     return {k: c[k] for k in names}
 
 
-def test_psi_delta_mode_1(ellcalc_session):
-    c = films(1)
-    printed = run_mode(ellcalc_session, 1, c, FILM_NAMES)
-    r = ellcalc.psi_delta(**pick(c, FILM_NAMES))
-    ep = folded(c["thickness"], r.period)
-    expected = [
+def psi_delta_lines(c, r, ep, i):
+    return (
         f"+ {F(c['wavelength'][i], 8, 1)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
         f" Epaisseur : {F(ep[i], 8, 2)} nm\n"
         f" Periode : {F(r.period[i], 8, 2)} nm\n"
         f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n\n"
-        for i in range(N)
-    ]
-    check(printed, expected)
+    )
 
 
 def test_substrate_index_mode_2(ellcalc_session):
@@ -150,13 +130,15 @@ def reflection_lines(c, r, ep, i):
     )
 
 
-
-def test_reflection_mode_5(ellcalc_session):
-    c = films(5)
-    printed = run_mode(ellcalc_session, 5, c, FILM_NAMES)
-    r = ellcalc.reflection(**pick(c, FILM_NAMES))
+@pytest.mark.parametrize("mode, calculation, lines", [
+    (1, ellcalc.psi_delta, psi_delta_lines), (5, ellcalc.reflection, reflection_lines)
+], ids=["psi_delta_mode_1", "reflection_mode_5"])
+def test_forward_modes(mode, calculation, lines, ellcalc_session):
+    c = films(mode)
+    printed = run_mode(ellcalc_session, mode, c, FILM_NAMES)
+    r = calculation(**pick(c, FILM_NAMES))
     ep = folded(c["thickness"], r.period)
-    check(printed, [reflection_lines(c, r, ep, i) for i in range(N)])
+    check(printed, [lines(c, r, ep, i) for i in range(N)])
 
 
 def instruments(seed, n=N):
@@ -265,4 +247,4 @@ def test_from_harmonics_mode_7(ellcalc_session):
             f" Psi, Delta apres : {E(r.model_psi[i], 14, 7)}"
             f" {E(r.model_delta[i], 14, 7)} degres\n\n"
         )
-    check(tails(out, 2 * N), expected)
+    check(tails(out, MENU, 2 * N), expected)

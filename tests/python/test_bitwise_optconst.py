@@ -4,6 +4,7 @@ energies in eV) and one array call of the package per way of giving the light.""
 
 import numpy as np
 
+from common import check, tails
 from fields import F, typed
 from thinfilm import _core, optconst
 
@@ -46,9 +47,6 @@ def answers(c, i):
 def test_constants_against_the_program(optconst_session):
     c = requests(11)
     out = optconst_session("".join(answers(c, i) for i in range(N)))
-    tails = [chunk.rsplit(" ? ", 1)[1] for chunk in out.split(MENU)[1:][:N]]
-    assert len(tails) == N
-
     kw = {k: c[k] for k in ("material", "voids", "x", "si_c_rate", "stress")}
     e = c["by_energy"]
     r_nm = optconst.constants(wavelength=c["light"], **kw)
@@ -61,18 +59,15 @@ def test_constants_against_the_program(optconst_session):
     converted = _core.optconst_energy_of_wavelength(shape, 1, wavelength=light)["energy"]
     en = np.where(e, light, converted)
 
-    bad = []
-    for i in range(N):
-        expected = (
-            f" Lambda(nm)= {F(w[i], 7, 2)}      n = {F(n1[i].real, 10, 5)}"
-            f"  k = {F(n1[i].imag, 10, 5)}\n"
-            f"     E(ev)= {F(en[i], 7, 4)}{' ' * 15}{F(n2[i].real, 10, 5)}"
-            f"  {F(n2[i].imag, 10, 5)}\n"
-            f"{' ' * 18} Epsilon r = {F(eps1[i].real, 10, 5)}"
-            f"   Epsilon i ={F(eps1[i].imag, 10, 5)}\n"
-            f"{' ' * 31}{F(eps2[i].real, 10, 5)}  {F(eps2[i].imag, 10, 5)}\n"
-        )
-        if tails[i] != expected:
-            bad.append(i)
-    assert not bad, f"{len(bad)} differ; case {bad[0]} {answers(c, bad[0])!r}:\n{tails[bad[0]]}"
+    expected = [
+        f" Lambda(nm)= {F(w[i], 7, 2)}      n = {F(n1[i].real, 10, 5)}"
+        f"  k = {F(n1[i].imag, 10, 5)}\n"
+        f"     E(ev)= {F(en[i], 7, 4)}{' ' * 15}{F(n2[i].real, 10, 5)}"
+        f"  {F(n2[i].imag, 10, 5)}\n"
+        f"{' ' * 18} Epsilon r = {F(eps1[i].real, 10, 5)}"
+        f"   Epsilon i ={F(eps1[i].imag, 10, 5)}\n"
+        f"{' ' * 31}{F(eps2[i].real, 10, 5)}  {F(eps2[i].imag, 10, 5)}\n"
+        for i in range(N)
+    ]
+    check(tails(out, MENU, N), expected, lambda i: f"{i} {answers(c, i)!r}")
     assert set(np.unique(c["material"])) == set(range(1, 10))

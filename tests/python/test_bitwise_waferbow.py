@@ -9,6 +9,7 @@ import warnings
 
 import numpy as np
 
+from common import check
 from fields import E, F, I, typed
 from thinfilm import SolverWarning, waferbow
 
@@ -69,27 +70,22 @@ def test_first_and_continue_passes_against_the_program(waferbow_session):
         warnings.simplefilter("always")
         then = waferbow.continue_pass(first, c["new_silicon"], c["new_silica"], c["moment"])
 
-    bad = []
-    solver_messages = 0
+    printed, expected, solver_messages = [], [], 0
     for i in range(N):
-        expected_first = (
-            f" Fleche : {F(c['bow'][i], 9, 3)} um ; diametre : {F(c['diameter'][i], 9, 4)} m\n"
-            f" Epaisseur de silicium : {F(c['silicon'][i], 9, 3)} um,"
-            f" de silice : {F(c['silica'][i], 9, 3)} um\n"
-            + report_lines(first, i)
-        )
         tail = pieces[2 * i + 1]
         solver_messages += "GAUS3" in tail
-        expected_next = (
+        # The continue pass: what follows its last search.
+        printed += [pieces[2 * i], tail[tail.find(" Fleche : "):]]
+        expected += [
+            f" Fleche : {F(c['bow'][i], 9, 3)} um ; diametre : {F(c['diameter'][i], 9, 4)} m\n"
+            f" Epaisseur de silicium : {F(c['silicon'][i], 9, 3)} um,"
+            f" de silice : {F(c['silica'][i], 9, 3)} um\n" + report_lines(first, i),
             f" Fleche : {F(then.bow[i], 9, 3)} um ; diametre : {F(c['diameter'][i], 9, 4)} m\n"
             f" Epaisseur de silicium : {F(c['new_silicon'][i], 9, 3)} um,"
             f" de silice : {F(c['new_silica'][i], 9, 3)} um\n"
-            f" {I(then.regressions[i], 5)} regressions\n" + report_lines(then, i)
-        )
-        summary = tail[tail.find(" Fleche : "):]
-        if pieces[2 * i] != expected_first or summary != expected_next:
-            bad.append(i)
-    assert not bad, f"{len(bad)} differ; case {bad[0]}:\n{''.join(pieces[2 * bad[0]:][:2])}"
+            f" {I(then.regressions[i], 5)} regressions\n" + report_lines(then, i),
+        ]
+    check(printed, expected, lambda k: f"{k // 2} ({'first' if k % 2 == 0 else 'continue'})")
     warned = [w for w in caught if issubclass(w.category, SolverWarning)]
     assert len(warned) == (1 if solver_messages else 0)
     # The session meets long searches too, not only passes that settle at once.

@@ -10,6 +10,7 @@ import numpy as np
 import pytest
 
 import thinfilm
+from common import as_list, same
 from thinfilm import _calc, _core, ellcalc, optconst, waferbow
 
 
@@ -72,16 +73,6 @@ def varied(name, key, n):
     t = np.linspace(-1.0, 1.0, n)
     b = base(name)[key]
     return b * (1 + 0.1 * t) if b != 0 else 0.25 * (1 + t)
-
-
-def as_list(result):
-    return list(result) if isinstance(result, (tuple, list)) else [result]
-
-
-def same(a, b):
-    return [np.asarray(v).tobytes() for v in as_list(a)] == [
-        np.asarray(v).tobytes() for v in as_list(b)
-    ]
 
 
 def test_every_calculation_is_tested_and_named_as_its_function():
@@ -206,6 +197,8 @@ def test_a_first_state_is_plain_data():
     # are those a continue pass keeps by default.
     changed = first._replace(silica=np.array([0.5, 0.5]))
     assert same(waferbow.continue_pass(changed), then)
+    assert same(waferbow.continue_pass(first, silica=0.5, moment=[0.0, 1000.0]), then)
+    assert not same(waferbow.continue_pass(first, silica=0.5, moment=0.0), then)
     scalar = waferbow.first_state()
     again = waferbow.continue_pass(waferbow.FirstState(*scalar))
     assert same(again, waferbow.continue_pass(scalar))

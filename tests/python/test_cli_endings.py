@@ -5,32 +5,23 @@ import os
 import shutil
 import signal
 import subprocess
-import sys
 import time
 
 import pytest
 
-from test_cli import COMMANDS, write_sites
-from thinfilm.cli import build_parser, main
+from common import thinfilm_module, write_sites
+from test_cli import COMMANDS
+from thinfilm.cli import build_parser
 
+PAGE = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
 SITES = "x,y,psi,delta\n0,0,43.6,76\n1,0,43.6,76\n"
 
 
 @pytest.fixture
-def run(tmp_path, monkeypatch, capsys):
-    """Runs main() in tmp_path, which holds sites.csv; returns (status, stdout, stderr)."""
-    monkeypatch.chdir(tmp_path)
+def run(cli, tmp_path):
+    """The command line in tmp_path, which holds the two sites of SITES."""
     (tmp_path / "sites.csv").write_text(SITES)
-
-    def run(*argv):
-        try:
-            status = main([str(a) for a in argv])
-        except KeyboardInterrupt:
-            status = "an interrupt that escaped"
-        out, err = capsys.readouterr()
-        return status, out, err
-
-    return run
+    return cli
 
 
 @pytest.mark.parametrize("link, outputs", [
@@ -51,10 +42,11 @@ def test_an_output_that_names_the_input_is_refused(link, outputs, run, tmp_path)
     assert not {"m.png", "m.csv"} & set(os.listdir(tmp_path))
 
 
-def test_csv_and_output_naming_one_file_by_a_link_are_refused(run, tmp_path):
+@pytest.mark.parametrize("csv", ["b.csv", "./a.csv"])
+def test_csv_and_output_naming_one_file_are_refused(csv, run, tmp_path):
     (tmp_path / "a.csv").write_text("old")
     os.link(tmp_path / "a.csv", tmp_path / "b.csv")
-    status, _, err = run(*COMMANDS["bow"], "-o", "a.csv", "--csv", "b.csv")
+    status, _, err = run(*COMMANDS["bow"], "-o", "a.csv", "--csv", csv)
     assert status == 2 and "name the same file" in err
     assert (tmp_path / "a.csv").read_text() == "old"
 
@@ -80,11 +72,13 @@ def test_a_name_of_255_characters_is_written(run, tmp_path):
     assert sorted(os.listdir(tmp_path)) == sorted(["sites.csv", name])
 
 
-def _interrupting_writer(figure, file_format, dpi):
-    def write(stream):
-        stream.write(b"\x89PNG half a picture")
-        raise KeyboardInterrupt
-    return write
+def _failing_writer(error):
+    def writer(figure, file_format, dpi):
+        def write(stream):
+            stream.write(b"\x89PNG half a picture")
+            raise error
+        return write
+    return writer
 
 
 def _raise(error):
@@ -94,7 +88,9 @@ def _raise(error):
 
 
 @pytest.mark.parametrize("target, replacement, status, message", [
-    ("thinfilm.cli.figure_writer", _interrupting_writer, 130, ""),
+    ("thinfilm.cli.figure_writer", _failing_writer(KeyboardInterrupt), 130, ""),
+    ("thinfilm.cli.figure_writer", _failing_writer(ValueError("cannot place a value")), 2,
+     "thinfilm map: error: cannot draw the chart: cannot place a value\n"),
     ("thinfilm.charts.wafer_map.map_data", _raise(KeyboardInterrupt), 130, ""),
     ("thinfilm.charts.wafer_map.map_data", _raise(MemoryError), 2,
      "thinfilm map: error: not enough memory for the 2 sites of sites.csv\n"),
@@ -110,20 +106,13 @@ def test_interrupts_and_unforeseen_errors_end_quietly_and_leave_nothing(
     assert os.listdir(tmp_path) == ["sites.csv"]
 
 
-def test_sites_outside_the_wafer_drawn_are_counted(tmp_path, monkeypatch, capsys):
-    monkeypatch.chdir(tmp_path)
+def test_sites_outside_the_wafer_drawn_are_counted(cli, tmp_path):
     write_sites(tmp_path / "sites.csv", 60)
-    assert main(["map", "sites.csv", "--index", "1.46", "--diameter", "10", "-o", "m.png",
-                 "--dpi", "20"]) == 0
-    err = capsys.readouterr().err
+    status, _, err = cli("map", "sites.csv", "--index", "1.46", "--diameter", "10", "-o",
+                         "m.png", "--dpi", "20")
+    assert status == 0
     assert err.startswith("thinfilm map: warning: ") and err.count("\n") == 1
     assert "of 60 sites lie outside the wafer of 10 mm drawn" in err
-
-
-def _module(*argv, cwd):
-    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
-    return subprocess.Popen([sys.executable, "-m", "thinfilm", *argv], cwd=cwd,
-                            env=environment, stderr=subprocess.PIPE, text=True)
 
 
 @pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="needs named pipes")
@@ -133,7 +122,7 @@ def test_a_signal_during_the_writing_leaves_no_file(name, status, tmp_path):
     # A pipe as output is written in place once the table beside it is complete:
     # with no reader the command waits there, its temporary file made.
     os.mkfifo(tmp_path / "pipe.csv")
-    process = _module(*COMMANDS["bow"], "-o", "pipe.csv", "--csv", "t.csv", cwd=tmp_path)
+    process = thinfilm_module(*COMMANDS["bow"], "-o", "pipe.csv", "--csv", "t.csv", cwd=tmp_path)
     try:
         deadline = time.monotonic() + 120
         while not any(n.endswith(".part") for n in os.listdir(tmp_path)):
@@ -148,19 +137,17 @@ def test_a_signal_during_the_writing_leaves_no_file(name, status, tmp_path):
 
 
 def test_the_page_keeps_quoted_material_names_whole():
-    page = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
     if not shutil.which("groff"):
         pytest.skip("groff not installed")
     # groff as installed: without the sanitizers' run-time a sanitized test run preloads.
     environment = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
-    text = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", page], capture_output=True,
+    text = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", PAGE], capture_output=True,
                           text=True, check=True, timeout=60, env=environment).stdout
     assert "Siporeux" not in text and "\"Si poreux\"" in " ".join(text.split())
 
 
 def test_the_page_describes_every_option():
-    page = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
-    with open(page) as source:
+    with open(PAGE) as source:
         text = source.read().replace("\\-", "-")
     parsers, missing = [build_parser()], []
     for parser in parsers:

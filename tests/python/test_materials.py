@@ -6,14 +6,11 @@ import warnings
 import numpy as np
 import pytest
 
+from common import same
 from thinfilm import IndexConventionWarning, ellcalc, optconst
 
 PRECISIONS = ("single", "double")
 WAVELENGTHS = np.linspace(300.0, 900.0, 7)[:, None]
-
-
-def same(a, b):
-    return [np.asarray(v).tobytes() for v in a] == [np.asarray(v).tobytes() for v in b]
 
 
 def index(material, precision, wavelength=WAVELENGTHS):

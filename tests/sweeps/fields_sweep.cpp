@@ -6,6 +6,7 @@
 //
 //   fields_sweep [values per field]      (default 100000)
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -97,15 +98,11 @@ double value_for(const field& f, generator& g) {
       return sign * step * g.uniform();
     }
     case 6: {  // any bit pattern of a 32-bit value
-      const auto bits = static_cast<std::uint32_t>(g.next());
-      float v;
-      std::memcpy(&v, &bits, 4);
+      const auto v = std::bit_cast<float>(static_cast<std::uint32_t>(g.next()));
       return std::isfinite(v) ? v : 0.0;
     }
     default: {  // any bit pattern of a 64-bit value: subnormals, the largest values
-      const std::uint64_t bits = g.next();
-      double v;
-      std::memcpy(&v, &bits, 8);
+      const auto v = std::bit_cast<double>(g.next());
       return std::isfinite(v) ? v : -0.0;
     }
   }

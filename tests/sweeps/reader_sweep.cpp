@@ -16,6 +16,7 @@
 
 #include "console/reader.hpp"
 #include "tests/sweeps/generator.hpp"
+#include "tests/test_support.hpp"
 
 namespace {
 
@@ -113,8 +114,7 @@ answer make(generator& g) {
   return a;
 }
 
-bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using test_support::same_bits;
 
 }  // namespace
 

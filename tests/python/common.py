@@ -1,0 +1,67 @@
+"""What several test files share: results compared byte for byte, a wafer map of sites,
+the package run as `python3 -m thinfilm`, and a piped session's output checked line by
+line against the lines rebuilt from the package's values."""
+
+import os
+import subprocess
+import sys
+
+import numpy as np
+
+
+def as_list(result):
+    return list(result) if isinstance(result, (tuple, list)) else [result]
+
+
+def same(a, b):
+    """Whether two results (a value, or a tuple of them) hold the same bytes."""
+    return [np.asarray(v).tobytes() for v in as_list(a)] == [
+        np.asarray(v).tobytes() for v in as_list(b)
+    ]
+
+
+def write_sites(path, count, radius=72.0):
+    """A wafer map of `count` sites of a silica film thickening towards the edge.
+
+    Returns the thickness of every site (nm).
+    """
+    from thinfilm import ellcalc
+
+    side = int(np.sqrt(count / np.pi)) * 2 + 4
+    x, y = np.meshgrid(np.linspace(-radius, radius, side), np.linspace(-radius, radius, side))
+    r = np.hypot(x, y).ravel()
+    order = np.argsort(r, kind="stable")[:count]
+    x, y, r = x.ravel()[order], y.ravel()[order], r[order]
+    thickness = 100 + 8 * (r / radius) ** 2
+    m = ellcalc.psi_delta(film_index=1.46, thickness=thickness)
+    with open(path, "w") as out:
+        out.write("x,y,psi,delta\n")
+        for row in zip(x, y, m.psi, m.delta):
+            out.write("%r,%r,%s,%s\n" % (float(row[0]), float(row[1]), row[2], row[3]))
+    return thickness
+
+
+def thinfilm_module(*argv, cwd):
+    """`python3 -m thinfilm ARGV` started in cwd, its standard error piped."""
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    return subprocess.Popen([sys.executable, "-m", "thinfilm", *argv], cwd=cwd,
+                            env=environment, stderr=subprocess.PIPE, text=True)
+
+
+def tails(out, separator, n):
+    """The text written after the last prompt of each of the first n pieces that follow
+    a separator."""
+    chunks = out.split(separator)[1:]
+    assert len(chunks) >= n, out[-2000:]
+    return [c.rsplit(" ? ", 1)[1] for c in chunks[:n]]
+
+
+def check(printed, expected, case=str):
+    """Every printed text is the expected one; else the first case that differs is shown
+    (described by case(index))."""
+    assert len(printed) == len(expected)
+    bad = [i for i, (p, e) in enumerate(zip(printed, expected)) if p != e]
+    assert not bad, (
+        f"{len(bad)} differ; case {case(bad[0])}:\n"
+        f"printed:\n{printed[bad[0]]}\nexpected:\n{expected[bad[0]]}"
+    )
