@@ -57,10 +57,14 @@ film1_result<R> film_at(const film_invariants<R>& f, R ol, R ep) {
 
 template <class R>
 film1_result<R> film1(R ol, R phi, cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep) {
+  // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
+  return film1_in<R>(ambient_and_substrate<R>(phi, cn2), ol, kind, ps, de, an, ep);
+}
+
+template <class R>
+film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de, R an, R ep) {
   using traits = real_traits<R>;
   film1_result<R> out{};
-  // Geometry: admittances of ambient (a0 for s, b0 for p), substrate (a2, b2) and film.
-  const media<R> m = ambient_and_substrate<R>(phi, cn2);
   const R s2 = m.s2;
   R xi1 = normal_component<R>(an, s2);
 
@@ -127,5 +131,8 @@ template film1_result<double> film_at<double>(const film_invariants<double>&, do
 template film1_result<float> film1<float>(float, float, cplx_of<float>, std::int32_t, float, float, float, float);
 template film1_result<double> film1<double>(double, double, cplx_of<double>, std::int32_t, double, double, double,
                                             double);
+template film1_result<float> film1_in<float>(const media<float>&, float, std::int32_t, float, float, float, float);
+template film1_result<double> film1_in<double>(const media<double>&, double, std::int32_t, double, double, double,
+                                               double);
 
 }  // namespace ellcalc

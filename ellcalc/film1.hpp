@@ -54,6 +54,12 @@ struct film1_result {
 template <class R>
 film1_result<R> film1(R ol, R phi, console::cplx_of<R> cn2, std::int32_t kind, R ps, R de, R an, R ep);
 
+// film1 on given media: film1(ol, phi, cn2, ...) is film1_in(ambient_and_substrate(phi,
+// cn2), ol, ...). Media whose a2, b2 are those seen on top of known layers (stack_media)
+// put the film on those layers.
+template <class R>
+film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de, R an, R ep);
+
 // The final film of every kind in two parts: film_setup, what the media and the film's
 // index an and normal component xi1 fix (kind 1 takes xi1 = normal_component(an, s2));
 // film_at, the rest at one wavelength ol and thickness ep: the period, the folding of a

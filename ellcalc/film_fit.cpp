@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstddef>
 #include <limits>
+#include <numbers>
 
+#include "ellcalc/cres.hpp"
 #include "ellcalc/inversion.hpp"
 #include "ellcalc/psd.hpp"
+#include "ellcalc/real.hpp"
 
 namespace ellcalc {
 
@@ -14,8 +18,8 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kept = 4;  // candidates refined
-constexpr double step_t = 1e-4;  // nm, half-step of the thickness derivative
-constexpr double step_n = 1e-6;  // half-step of the index derivative
+constexpr double step_t = 1e-4;  // nm, step of the thickness derivative
+constexpr double step_n = 1e-6;  // step of the index derivative
 
 // The solution of the damped normal equations (A + lambda diag(A)) d = -g, p = 1 or 2;
 // false when singular.
@@ -38,22 +42,39 @@ bool solve(int p, const double a[2][2], const double g[2], double lambda, double
 
 void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index) {
   for (std::size_t k = 0; k < ms.size(); ++k) {
-    model& md = models_[k];
     const double an = per_measurement_index ? ms[k].an : n;
+    if (stacked_) {
+      stacks_[k * depth_].index = {an, ms[k].ak};
+      continue;
+    }
+    model& md = models_[k];
     if (md.an == an) continue;
     md.an = an;
     md.f = film_setup<double>(md.m, an, normal_component<double>(an, md.m.s2));
   }
 }
 
-double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index) {
+film_fitter::angles film_fitter::model_at(const fit_measurement& x, std::size_t k, double t, double) {
+  if (stacked_) {
+    stack_layer<double>* film = stacks_.data() + k * depth_;
+    film->thickness = t;
+    const stack_result<double> r =
+        stack_reflection<double>(std::span<const stack_layer<double>>(film, depth_), x.cn2, x.ol, x.phi);
+    return {r.psi, r.delta};
+  }
+  const film1_result<double> r = film_at<double>(models_[k].f, x.ol, t);
+  return {r.psa, r.dea};
+}
+
+double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
+                            double bound) {
   set_index(ms, n, per_measurement_index);
   double chi2 = 0;
-  for (std::size_t k = 0; k < ms.size(); ++k) {
+  for (std::size_t k = 0; k < ms.size() && !(chi2 > bound); ++k) {
     const fit_measurement& x = ms[k];
-    const film1_result<double> r = film_at<double>(models_[k].f, x.ol, t);
-    const double a = (r.psa - x.ps) / x.sigma_psi;
-    const double b = std::remainder(r.dea - x.de, 360.0) / x.sigma_delta;
+    const angles r = model_at(x, k, t, n);
+    const double a = (r.psi - x.ps) / x.sigma_psi;
+    const double b = wrapped_delta(r.delta - x.de) / x.sigma_delta;
     res_[2 * k] = a;
     res_[2 * k + 1] = b;
     chi2 += a * a + b * b;
@@ -61,8 +82,16 @@ double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, do
   return chi2;
 }
 
-void film_fitter::offer(candidate c, double apart) {
-  if (!std::isfinite(c.chi2)) return;
+void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart) {
+  // A candidate no better than the worst kept one is neither kept nor replaces one: its
+  // sum is not taken further once it is past that.
+  double bound = std::numeric_limits<double>::infinity();
+  if (best_.size() == kept) {
+    bound = 0;
+    for (const candidate& b : best_) bound = std::max(bound, b.chi2);
+  }
+  const candidate c{chi2_at(ms, t, n, fixed_each, bound), t, n};
+  if (!std::isfinite(c.chi2) || c.chi2 >= bound) return;
   for (candidate& b : best_) {
     if (std::fabs(b.t - c.t) < apart) {
       if (c.chi2 < b.chi2) b = c;
@@ -78,7 +107,68 @@ void film_fitter::offer(candidate c, double apart) {
   if (c.chi2 < worst->chi2) *worst = c;
 }
 
-film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const film_fit_options& o) {
+// The thickness period of measurement x's film at index n (or its own): the wavelength
+// over twice the real part of the film's normal wave-vector component; infinite when
+// that is zero, NaN when a value is.
+static double period_of(const fit_measurement& x, double n, bool fixed_each) {
+  const double an = fixed_each ? x.an : n;
+  const double s = std::sin(x.phi * (std::numbers::pi / 180));
+  const std::complex<double> index(an, x.ak);
+  const double xi = std::sqrt(index * index - s * s).real();
+  if (std::isnan(xi) || std::isnan(x.ol)) return nan;
+  return xi > 0 ? x.ol / (2 * xi) : std::numeric_limits<double>::infinity();
+}
+
+// The film alone: every order up to max_thickness of each measurement's thickness.
+void film_fitter::scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n,
+                              bool fixed_each, double apart, bool& complete) {
+  offer(ms, 0.0, n, fixed_each, apart);
+  for (std::size_t k = 0; k < ms.size(); ++k) {
+    const fit_measurement& x = ms[k];
+    const double an = fixed_each ? x.an : n;
+    const film1_result<double> r = film1_in<double>(models_[k].m, x.ol, 3, x.ps, x.de, an, 0.0);
+    if (!std::isfinite(r.ep) || !(r.per > 0) || !std::isfinite(r.per)) continue;
+    const double orders = std::floor((o.max_thickness - r.ep) / r.per);
+    if (!(orders >= 0)) continue;
+    if (orders > film_fit_options::max_orders) complete = false;
+    const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
+    for (int j = 0; j <= last; ++j) {
+      const double t = r.ep + j * r.per;
+      offer(ms, t, n, fixed_each, apart);
+    }
+  }
+}
+
+// An absorbing film: the thicknesses each measurement gives at both roots of the
+// phase-factor quadratic (the film's normal component complex), in every order up to
+// max_thickness; the model, the stack.
+void film_fitter::scan_absorbing(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n,
+                                 bool fixed_each, double apart, bool& complete) {
+  offer(ms, 0.0, n, fixed_each, apart);
+  for (std::size_t k = 0; k < ms.size(); ++k) {
+    const fit_measurement& x = ms[k];
+    const media<double>& m = models_[k].m;
+    const console::cplx_d index{fixed_each ? x.an : n, x.ak};
+    const console::cplx_d x1 = console::csqrt<double>(index * index - m.s2);
+    const console::cplx_d b1 = index * index / x1;
+    if (!(x1.re > 0) || !std::isfinite(x1.re)) continue;
+    const double per = x.ol / (2 * x1.re);
+    const phase_roots<double> z = cres_roots<double>(m.a0, x1, m.a2, m.b0, b1, m.b2, ratio_of_psi_delta<double>(x.ps, x.de));
+    for (const console::cplx_d root : {z.z1, z.z2}) {
+      double t = std::atan2(-root.im, root.re) * x.ol / (x1.re * real_traits<double>::four_pi);
+      if (t < 0) t += per;
+      if (!std::isfinite(t)) continue;
+      const double orders = std::floor((o.max_thickness - t) / per);
+      if (!(orders >= 0)) continue;
+      if (orders > film_fit_options::max_orders) complete = false;
+      const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
+      for (int j = 0; j <= last; ++j) offer(ms, t + j * per, n, fixed_each, apart);
+    }
+  }
+}
+
+film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const film_fit_options& o,
+                                 std::span<const stack_layer<double>> under, std::size_t layers) {
   film_fit_result out{nan, nan, nan, nan, nan, nan, false, false};
   const std::size_t m = ms.size();
   if (m == 0) return out;
@@ -88,9 +178,22 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   res_.resize(2 * m);
   jac_.resize(4 * m);
   best_.clear();
+  // A transparent film is the single-film model on the media seen on top of its known
+  // layers; an absorbing one, the stack.
+  if (under.size() != layers * m) return out;
+  stacked_ = std::any_of(ms.begin(), ms.end(), [](const fit_measurement& x) { return x.ak != 0; });
+  depth_ = layers + 1;
+  stacks_.resize(stacked_ ? depth_ * m : 0);
   for (std::size_t k = 0; k < m; ++k) {
-    models_[k].m = ambient_and_substrate<double>(ms[k].phi, ms[k].cn2);
+    const fit_measurement& x = ms[k];
+    const std::span<const stack_layer<double>> beneath = under.subspan(k * layers, layers);
+    models_[k].m = layers > 0 ? stack_media<double>(beneath, x.cn2, x.ol, x.phi)
+                              : ambient_and_substrate<double>(x.phi, x.cn2);
     models_[k].an = nan;  // nothing set up yet
+    if (stacked_) {
+      stacks_[k * depth_] = {{x.an, x.ak}, 0.0};
+      std::copy(beneath.begin(), beneath.end(), stacks_.begin() + static_cast<std::ptrdiff_t>(k * depth_ + 1));
+    }
   }
   const auto clamp_n = [&](double n) { return std::clamp(n, o.index_low, o.index_high); };
   const auto clamp_t = [&](double t) { return std::clamp(t, 0.0, o.max_thickness); };
@@ -104,7 +207,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     const std::size_t picks[3] = {0, m / 2, m - 1};
     for (const std::size_t k : picks) {
       const fit_measurement& x = ms[k];
-      const film1_result<double> r = film1<double>(x.ol, x.phi, x.cn2, 4, x.ps, x.de, n0, 0.0);
+      const film1_result<double> r = film1_in<double>(models_[k].m, x.ol, 4, x.ps, x.de, n0, 0.0);
       if (!r.outcome.converged || !(r.an >= o.index_low && r.an <= o.index_high)) continue;
       bool known = false;
       for (int i = 0; i < n_indices; ++i) known = known || std::fabs(indices[i] - r.an) < 1e-3;
@@ -116,29 +219,17 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   // period, the distance beyond which two minima are distinct.
   bool complete = true;
   double shortest = std::numeric_limits<double>::infinity();
-  set_index(ms, n0, fixed_each);
   for (std::size_t k = 0; k < m; ++k) {
-    const double per = film_at<double>(models_[k].f, ms[k].ol, 0.0).per;
+    const double per = period_of(ms[k], n0, fixed_each);
     if (per > 0) shortest = std::min(shortest, per);
   }
-  if (!std::isfinite(shortest)) return out;
-  const double apart = 0.1 * shortest;
+  // A film with no period (evanescent): minima a tenth of the range apart.
+  const double apart = 0.1 * (std::isfinite(shortest) ? shortest : o.max_thickness);
   for (int i = 0; i < n_indices; ++i) {
-    const double n = indices[i];
-    offer({chi2_at(ms, 0.0, n, fixed_each), 0.0, n}, apart);
-    for (std::size_t k = 0; k < m; ++k) {
-      const fit_measurement& x = ms[k];
-      const double an = fixed_each ? x.an : n;
-      const film1_result<double> r = film1<double>(x.ol, x.phi, x.cn2, 3, x.ps, x.de, an, 0.0);
-      if (!std::isfinite(r.ep) || !(r.per > 0) || !std::isfinite(r.per)) continue;
-      const double orders = std::floor((o.max_thickness - r.ep) / r.per);
-      if (!(orders >= 0)) continue;
-      if (orders > film_fit_options::max_orders) complete = false;
-      const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
-      for (int j = 0; j <= last; ++j) {
-        const double t = r.ep + j * r.per;
-        offer({chi2_at(ms, t, n, fixed_each), t, n}, apart);
-      }
+    if (stacked_) {
+      scan_absorbing(ms, o, indices[i], fixed_each, apart, complete);
+    } else {
+      scan_orders(ms, o, indices[i], fixed_each, apart, complete);
     }
   }
   if (best_.empty()) return out;
@@ -151,22 +242,22 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   refined found[kept]{};
   std::size_t n_found = 0;
   double a[2][2] = {}, g[2] = {};
-  // The Jacobian of the weighted residuals at (t, n) into jac_, and A = J^T J, g = J^T r
-  // (r: the residuals at (t, n), computed last).
+  // The Jacobian of the weighted residuals at (t, n) into jac_ (forward differences), and
+  // A = J^T J, g = J^T r (r: the residuals at (t, n), computed last).
   const auto normal_equations = [&](double t, double n) {
-    const double t1 = std::max(t - step_t, 0.0), t2 = t1 + 2 * step_t;
+    const double t2 = t + step_t;
     chi2_at(ms, t2, n, fixed_each);
     for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = res_[i];
-    chi2_at(ms, t1, n, fixed_each);
-    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = (jac_[2 * i] - res_[i]) / (t2 - t1);
     if (p == 2) {
-      const double na = n - step_n, nb = n + step_n;
-      chi2_at(ms, t, nb, fixed_each);
+      const double n2 = n + step_n;
+      chi2_at(ms, t, n2, fixed_each);
       for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = res_[i];
-      chi2_at(ms, t, na, fixed_each);
-      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = (jac_[2 * i + 1] - res_[i]) / (nb - na);
     }
     const double c = chi2_at(ms, t, n, fixed_each);
+    for (std::size_t i = 0; i < 2 * m; ++i) {
+      jac_[2 * i] = (jac_[2 * i] - res_[i]) / (t2 - t);
+      if (p == 2) jac_[2 * i + 1] = (jac_[2 * i + 1] - res_[i]) / step_n;
+    }
     a[0][0] = a[0][1] = a[1][0] = a[1][1] = g[0] = g[1] = 0;
     for (std::size_t i = 0; i < 2 * m; ++i) {
       const double j0 = jac_[2 * i], j1 = p == 2 ? jac_[2 * i + 1] : 0.0;
@@ -234,8 +325,8 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   set_index(ms, best.n, fixed_each);
   double worst = 0;
   for (std::size_t k = 0; k < m; ++k) {
-    const film1_result<double> r = film_at<double>(models_[k].f, ms[k].ol, best.t);
-    const double e = residual<double>(r.psa, r.dea, ms[k].ps, ms[k].de);
+    const angles r = model_at(ms[k], k, best.t, best.n);
+    const double e = residual<double>(r.psi, r.delta, ms[k].ps, ms[k].de);
     if (std::isnan(e) || e > worst) worst = std::isnan(worst) ? worst : e;
   }
   out.thickness = best.t;

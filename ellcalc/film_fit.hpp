@@ -8,7 +8,7 @@
 // index_high]: the candidates are the thicknesses each measurement gives alone (film1
 // kind 3, the folded thickness and every order up to max_thickness), at the start index
 // and, when the index is fitted, at the index each measurement gives alone (film1 kind 4);
-// the few best distinct candidates are refined by Levenberg-Marquardt (central-difference
+// the few best distinct candidates are refined by Levenberg-Marquardt (forward-difference
 // Jacobian) and the best refined minimum is kept. Its covariance is (J^T W J)^-1, not
 // scaled by chi2: the sigmas are those the given noise implies.
 //
@@ -19,26 +19,40 @@
 // its passes, and the candidate scan was complete (at most max_orders orders per
 // measurement). Every loop is bounded: NaN or infinite measurements give NaN results,
 // converged false.
+//
+// A film over known layers (`under`) is the same model on the media seen on top of the
+// layers (stack_media): its candidates are found the same way. An absorbing film's model
+// is the stack of layers (stack_reflection); its candidate thicknesses come from both
+// roots of the same phase-factor quadratic with the film's complex normal component, in
+// every order up to max_thickness. The candidate indices
+// when the index is fitted are those of a transparent film (film1 kind 4), starting
+// points which the refinement corrects: the fitted index is the real part, the film
+// keeps its extinction.
 //   one measurement 632.8 nm, 70 deg, (3.866, -0.028), index 1.5, Psi/Delta of 100 nm,
 //   max_thickness 2000 -> thickness 100, ambiguous (100 + k 270.62 fit as well)
 #pragma once
 
 #include <cstddef>
+#include <limits>
+#include <span>
 #include <vector>
 
 #include "console/complex.hpp"
 #include "ellcalc/film1.hpp"
 #include "ellcalc/media.hpp"
+#include "ellcalc/stack.hpp"
 
 namespace ellcalc {
 
 // One measurement: wavelength ol (nm), angle phi (degrees), substrate index cn2 (n - ik),
 // film index an (its start when the index is fitted), Psi ps and Delta de (degrees) and
-// their standard deviations (degrees, positive).
+// their standard deviations (degrees, positive); ak, the film's extinction, makes its
+// index an + i ak (n - ik: negative absorbs).
 struct fit_measurement {
   double ol, phi;
   console::cplx_d cn2;
   double an, ps, de, sigma_psi, sigma_delta;
+  double ak = 0;
 };
 
 struct film_fit_result {
@@ -59,7 +73,10 @@ struct film_fit_options {
 // Keeps its buffers from one site to the next (one per thread).
 class film_fitter {
  public:
-  film_fit_result fit(const std::vector<fit_measurement>& ms, const film_fit_options& o);
+  // under: the known layers beneath the film, from the film down, `layers` of them per
+  // measurement (measurement k's at [k * layers, (k + 1) * layers)).
+  film_fit_result fit(const std::vector<fit_measurement>& ms, const film_fit_options& o,
+                      std::span<const stack_layer<double>> under = {}, std::size_t layers = 0);
 
  private:
   struct model {
@@ -70,14 +87,30 @@ class film_fitter {
   struct candidate {
     double chi2, t, n;
   };
-  double chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index);
+  struct angles {
+    double psi, delta;
+  };
+  // chi2 at (t, n); once its sum passes `bound`, the rest of it is not taken.
+  double chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
+                 double bound = std::numeric_limits<double>::infinity());
   void set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index);
-  void offer(candidate c, double apart);
+  // Psi and Delta of measurement k's film of thickness t and index n (set_index done).
+  angles model_at(const fit_measurement& x, std::size_t k, double t, double n);
+  // Keeps the film (t, n) among the best distinct candidates if it is one.
+  void offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart);
+  void scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,
+                   double apart, bool& complete);
+  void scan_absorbing(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,
+                      double apart, bool& complete);
 
   std::vector<model> models_;
   std::vector<double> res_;  // weighted residuals, 2 per measurement
   std::vector<double> jac_;  // their Jacobian, 2 columns
   std::vector<candidate> best_;
+  // The stack model: each measurement's film followed by its known layers.
+  bool stacked_ = false;
+  std::size_t depth_ = 0;  // layers per measurement, the film included
+  std::vector<stack_layer<double>> stacks_;
 };
 
 }  // namespace ellcalc

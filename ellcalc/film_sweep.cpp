@@ -1,29 +1,11 @@
 #include "ellcalc/film_sweep.hpp"
 
-#include <bit>
-#include <cstdint>
-#include <type_traits>
-
 #include "ellcalc/psd.hpp"
+#include "ellcalc/same_bits.hpp"
 
 namespace ellcalc {
 
 using console::cplx_of;
-
-namespace {
-
-template <class R>
-bool same_bits(R a, R b) {
-  using bits = std::conditional_t<sizeof(R) == 4, std::uint32_t, std::uint64_t>;
-  return std::bit_cast<bits>(a) == std::bit_cast<bits>(b);
-}
-
-template <class R>
-bool same_bits(cplx_of<R> a, cplx_of<R> b) {
-  return same_bits<R>(a.re, b.re) && same_bits<R>(a.im, b.im);
-}
-
-}  // namespace
 
 template <class R>
 film1_result<R> film_sweep<R>::evaluate(R ol, R phi, cplx_of<R> cn2, R an, R ep) {

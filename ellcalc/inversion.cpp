@@ -11,7 +11,7 @@ template <class R>
 R residual(R psa, R dea, R ps, R de) {
   // Both differences are exact in double for float operands; the IEEE remainder is exact.
   const double dp = std::fabs(double{psa} - double{ps});
-  const double dd = std::fabs(std::remainder(double{dea} - double{de}, 360.0));
+  const double dd = std::fabs(wrapped_delta(double{dea} - double{de}));
   if (std::isnan(dp) || std::isnan(dd)) return std::numeric_limits<R>::quiet_NaN();
   return stored<R>(dp < dd ? dd : dp);
 }

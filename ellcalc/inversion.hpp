@@ -16,6 +16,7 @@
 //   ep 92.872, per 270.62, near 1000 -> order 3, thickness 904.732
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "ellcalc/film1.hpp"
@@ -24,6 +25,10 @@ namespace ellcalc {
 
 template <class R>
 R residual(R psa, R dea, R ps, R de);
+
+// A difference of Deltas taken into [-180, 180]: std::remainder(d, 360), without the call
+// when d is there already (the same value, signed zeros and NaN included).
+inline double wrapped_delta(double d) { return std::fabs(d) <= 180.0 ? d : std::remainder(d, 360.0); }
 
 template <class R>
 struct ordered_t {

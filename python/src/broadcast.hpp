@@ -97,6 +97,24 @@ inline py::ssize_t count_of(const shape_t& shape) {
   return n;
 }
 
+// Views `a` with the broadcast shape `outer` followed by core dimensions of the given
+// lengths (dimensions a calculation walks itself within each point: a site's
+// measurements, a stack's layers), which broadcast like the others; the cores' strides
+// are stored in core_strides, in their order, and the operand walks `outer` alone.
+template <std::size_t N>
+operand view_with_cores(const py::array& a, const shape_t& outer, const std::array<py::ssize_t, N>& cores,
+                        std::array<py::ssize_t, N>& core_strides) {
+  shape_t shape = outer;
+  shape.insert(shape.end(), cores.begin(), cores.end());
+  count_of(shape);
+  operand op = view(a, shape);
+  for (std::size_t c = N; c-- > 0;) {
+    core_strides[c] = op.strides.back();
+    op.strides.pop_back();
+  }
+  return op;
+}
+
 // The broadcast shape the Python layer computed, checked.
 inline shape_t shape_of(const py::iterable& s) {
   shape_t out;

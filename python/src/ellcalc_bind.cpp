@@ -216,8 +216,11 @@ struct modes {
 // The fit of one film to the measurements of each site (ellcalc_fit): the arguments have the
 // broadcast shape `shape`, whose last dimension is the measurements of a site (a core
 // dimension, read through its stride); the others are the sites, walked as in every
-// calculation. Each worker keeps one fitter and one site's measurements.
-constexpr std::size_t fit_inputs = 8;  // wavelength angle substrate film_index psi delta sigmas
+// calculation. The known layers under the film have the shape `shape` followed by the
+// layers (a second core dimension, from the film down). Each worker keeps one fitter and
+// one site's measurements and layers.
+constexpr std::size_t fit_inputs = 10;  // wavelength angle substrate film_index psi delta sigmas, layers
+constexpr std::size_t under_index = 8, under_thickness = 9;
 constexpr py::ssize_t fit_min_sites = 100;
 
 py::dict fit_sites(const py::iterable& shape_in, int threads, const std::array<py::array, fit_inputs>& args,
@@ -226,13 +229,25 @@ py::dict fit_sites(const py::iterable& shape_in, int threads, const std::array<p
   if (shape.empty()) throw py::value_error("the measurements need an axis");
   const shape_t sites(shape.begin(), shape.end() - 1);
   const auto m = static_cast<std::size_t>(shape.back());
+  // The layers: a dimension after the measurements' (of length 0 for a film alone).
+  const py::array& layer_arg = args[under_thickness];
+  if (layer_arg.ndim() < 1) throw py::value_error("the known layers need an axis");
+  const py::ssize_t layer_count = layer_arg.shape(layer_arg.ndim() - 1);
+  const auto layers = static_cast<std::size_t>(layer_count);
   std::array<operand, fit_inputs> ops;
   std::array<const operand*, fit_inputs> refs{};
-  std::array<py::ssize_t, fit_inputs> core{};
+  std::array<py::ssize_t, fit_inputs> core{}, across{};
   for (std::size_t k = 0; k < fit_inputs; ++k) {
-    ops[k] = view(args[k], shape);
-    core[k] = ops[k].strides.back();
-    ops[k].strides.pop_back();
+    if (k == under_index || k == under_thickness) {
+      std::array<py::ssize_t, 2> strides{};
+      ops[k] = view_with_cores<2>(args[k], sites, {shape.back(), layer_count}, strides);
+      core[k] = strides[0];
+      across[k] = strides[1];
+    } else {
+      std::array<py::ssize_t, 1> strides{};
+      ops[k] = view_with_cores<1>(args[k], sites, {shape.back()}, strides);
+      core[k] = strides[0];
+    }
     refs[k] = &ops[k];
   }
   constexpr std::size_t reals = 6;
@@ -248,14 +263,21 @@ py::dict fit_sites(const py::iterable& shape_in, int threads, const std::array<p
     walker<fit_inputs> w(sites, refs, begin, check);
     ellcalc::film_fitter fitter;
     std::vector<ellcalc::fit_measurement> ms(m);
+    std::vector<ellcalc::stack_layer<double>> under(m * layers);
     for (py::ssize_t i = begin; i < end; ++i, w.next()) {
       for (std::size_t j = 0; j < m; ++j) {
         const auto at = [&](std::size_t k) { return w[k] + static_cast<py::ssize_t>(j) * core[k]; };
+        const console::cplx_d film = as_cplx_d(ops[3], at(3));
         ms[j] = {as_double(ops[0], at(0)), as_double(ops[1], at(1)), as_cplx_d(ops[2], at(2)),
-                 as_double(ops[3], at(3)), as_double(ops[4], at(4)), as_double(ops[5], at(5)),
-                 as_double(ops[6], at(6)), as_double(ops[7], at(7))};
+                 film.re,                  as_double(ops[4], at(4)), as_double(ops[5], at(5)),
+                 as_double(ops[6], at(6)), as_double(ops[7], at(7)), film.im};
+        for (std::size_t l = 0; l < layers; ++l) {
+          const auto in_layer = [&](std::size_t k) { return at(k) + static_cast<py::ssize_t>(l) * across[k]; };
+          under[j * layers + l] = {as_cplx_d(ops[under_index], in_layer(under_index)),
+                                   as_double(ops[under_thickness], in_layer(under_thickness))};
+        }
       }
-      const ellcalc::film_fit_result r = fitter.fit(ms, options);
+      const ellcalc::film_fit_result r = fitter.fit(ms, options, under, layers);
       const std::array<double, reals> v{r.thickness, r.film_index, r.sigma_thickness,
                                         r.sigma_index, r.chi2,       r.residual};
       for (std::size_t k = 0; k < reals; ++k) data[k][i] = v[k];
@@ -280,14 +302,18 @@ void bind_ellcalc(py::module_& m, py::dict& table) {
       "ellcalc_fit",
       [](const py::iterable& shape, int threads, const py::array& wavelength, const py::array& angle,
          const py::array& substrate, const py::array& film_index, const py::array& psi, const py::array& delta,
-         const py::array& sigma_psi, const py::array& sigma_delta, bool fit_index, double max_thickness) {
-        return fit_sites(shape, threads, {wavelength, angle, substrate, film_index, psi, delta, sigma_psi, sigma_delta},
+         const py::array& sigma_psi, const py::array& sigma_delta, const py::array& under_index,
+         const py::array& under_thickness, bool fit_index, double max_thickness) {
+        return fit_sites(shape, threads,
+                         {wavelength, angle, substrate, film_index, psi, delta, sigma_psi, sigma_delta, under_index,
+                          under_thickness},
                          fit_index, max_thickness);
       },
       py::arg("shape"), py::arg("threads"), py::arg("wavelength"), py::arg("angle"), py::arg("substrate"),
       py::arg("film_index"), py::arg("psi"), py::arg("delta"), py::arg("sigma_psi"), py::arg("sigma_delta"),
-      py::arg("fit_index"), py::arg("max_thickness"),
-      "The film fitted to the measurements of each site, along the last dimension of shape.");
+      py::arg("under_index"), py::arg("under_thickness"), py::arg("fit_index"), py::arg("max_thickness"),
+      "The film fitted to the measurements of each site, along the last dimension of shape, over the\n"
+      "known layers of under_index and under_thickness (shape and a dimension of layers).");
 }
 
 }  // namespace thinfilm_py

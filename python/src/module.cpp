@@ -6,11 +6,14 @@
 
 #include "python/src/bindings.hpp"
 
+namespace thinfilm_py { void bind_stack(pybind11::module_& m); }  // stack_bind.cpp
+
 PYBIND11_MODULE(_core, m) {
   m.doc() = "Array loops over the calculators' numerical routines (internal to thinfilm).";
   pybind11::dict table;
   thinfilm_py::bind_ellcalc(m, table);
   thinfilm_py::bind_optconst(m, table);
   thinfilm_py::bind_waferbow(m, table);
+  thinfilm_py::bind_stack(m);
   m.attr("calculations") = table;
 }

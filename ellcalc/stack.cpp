@@ -1,0 +1,169 @@
+#include "ellcalc/stack.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "ellcalc/cf_cg.hpp"
+#include "ellcalc/psd.hpp"
+#include "ellcalc/real.hpp"
+#include "ellcalc/same_bits.hpp"
+
+namespace ellcalc {
+
+using console::cplx_d;
+using console::narrow;
+
+namespace {
+
+constexpr cplx_d times_i(cplx_d z) { return {-z.im, z.re}; }
+
+// The root of z = N^2 - s2 whose field decays away from the interface: the principal root,
+// except on the negative real axis (a transparent medium whose index is below the sine of
+// the angle), where the principal root would grow; there the limit of a weak absorption.
+template <class R>
+cplx_of<R> decaying_root(cplx_of<R> root, double z_im) {
+  if (root.im > R{0} && !(z_im > 0.0)) return {-root.re, -root.im};
+  return root;
+}
+
+// Ambient and substrate, the substrate's normal component on its decaying root.
+template <class R>
+media<R> stack_ends(R angle, cplx_of<R> substrate) {
+  media<R> m = ambient_and_substrate<R>(angle, substrate);
+  if (m.a2.im > R{0} && !((cplx_d(substrate) * cplx_d(substrate)).im > 0.0)) {
+    m.a2 = {-m.a2.re, -m.a2.im};
+    m.b2 = {-m.b2.re, -m.b2.im};
+  }
+  return m;
+}
+
+template <class R>
+stack_layer_setup<R> layer_setup(cplx_of<R> index, R s2) {
+  const cplx_d n2 = cplx_d(index) * cplx_d(index);
+  const cplx_d z = n2 - double{s2};
+  const cplx_of<R> a = decaying_root<R>(console::csqrt<R>(z), z.im);
+  return {n2, a, 1.0 / cplx_d(a)};
+}
+
+// A layer of zero thickness is passed over, unless its index is not finite.
+template <class R>
+bool passed_over(const stack_layer<R>& layer) {
+  return layer.thickness == R{0} && std::isfinite(layer.index.re) && std::isfinite(layer.index.im);
+}
+
+// sin(d) / d by its series, for |d| below 0.1 (the next term is below 3e-18).
+cplx_d sinc_series(cplx_d d) {
+  const cplx_d d2 = d * d;
+  return 1.0 - d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0 * (1.0 - d2 / 72.0)));
+}
+
+// The admittances ys, yp seen under a layer, carried to its top by its characteristic
+// matrices. kd is 2 pi / wavelength times the thickness; the phase of the layer is
+// delta = kd a, and cos(delta), sin(delta) and sin(delta) / a are all taken times
+// exp(-|Im delta|), which the ratios of the matrices' elements do not see.
+template <class R>
+void through_layer(const stack_layer_setup<R>& f, double kd, cplx_of<R>& ys, cplx_of<R>& yp) {
+  const cplx_d a = f.a;
+  const cplx_d d = kd * a;
+  // exp(-2 |Im delta|) - 1; a transparent layer's is -0 without the call.
+  const double em = d.im == 0.0 ? -0.0 : std::expm1(-2.0 * std::fabs(d.im));
+  const double ch = 1.0 + em / 2.0;                  // cosh(Im delta) exp(-|Im delta|)
+  const double sh = std::copysign(-em / 2.0, d.im);  // sinh(Im delta) exp(-|Im delta|)
+  const double cx = std::cos(d.re);
+  const double sx = std::sin(d.re);
+  const cplx_d c{cx * ch, -sx * sh};
+  const cplx_d s{sx * ch, cx * sh};
+  const cplx_d s_over_a =
+      d.re * d.re + d.im * d.im < 0.01 ? kd * std::exp(-std::fabs(d.im)) * sinc_series(d) : s * f.inverse_a;
+  const cplx_d as = a * s;
+  ys = narrow<R>((cplx_d(ys) * c + times_i(as)) / (c + times_i(s_over_a * cplx_d(ys))));
+  yp = narrow<R>(f.n2 * (cplx_d(yp) * c + times_i(f.n2 * s_over_a)) / (f.n2 * c + times_i(as * cplx_d(yp))));
+}
+
+// The reflection from the admittances seen at the top of the stack.
+template <class R>
+stack_result<R> seen_from_air(const media<R>& m, cplx_of<R> ys, cplx_of<R> yp, R wavelength) {
+  stack_result<R> r{};
+  r.rs = cf<R>(m.a0, ys);
+  r.rp = cf<R>(yp, m.b0);
+  if (std::isnan(wavelength)) {
+    // The bare substrate does not depend on the wavelength; a NaN still gives NaN.
+    constexpr R nan = std::numeric_limits<R>::quiet_NaN();
+    r.rs = r.rp = {nan, nan};
+  }
+  const psi_delta_pair<R> pd = psi_delta<R>(r.rp, r.rs);
+  r.psi = pd.psi;
+  r.delta = pd.delta;
+  r.Rp = stored<R>(double{r.rp.re} * r.rp.re + double{r.rp.im} * r.rp.im);
+  r.Rs = stored<R>(double{r.rs.re} * r.rs.re + double{r.rs.im} * r.rs.im);
+  return r;
+}
+
+template <class R>
+double wavenumber(R wavelength) {
+  return real_traits<R>::four_pi / 2.0 / wavelength;
+}
+
+}  // namespace
+
+template <class R>
+media<R> stack_media(std::span<const stack_layer<R>> layers, cplx_of<R> substrate, R wavelength, R angle) {
+  media<R> m = stack_ends<R>(angle, substrate);
+  const double k = wavenumber<R>(wavelength);
+  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+    if (passed_over<R>(*it)) continue;
+    through_layer<R>(layer_setup<R>(it->index, m.s2), k * it->thickness, m.a2, m.b2);
+  }
+  return m;
+}
+
+template <class R>
+stack_result<R> stack_reflection(std::span<const stack_layer<R>> layers, cplx_of<R> substrate, R wavelength,
+                                 R angle) {
+  const media<R> m = stack_media<R>(layers, substrate, wavelength, angle);
+  return seen_from_air<R>(m, m.a2, m.b2, wavelength);
+}
+
+template <class R>
+stack_result<R> stack_sweep<R>::evaluate(std::span<const stack_layer<R>> layers, cplx_of<R> substrate,
+                                         R wavelength, R angle) {
+  if (!have_media_ || !same_bits<R>(angle, angle_) || !same_bits<R>(substrate, substrate_)) {
+    media_ = stack_ends<R>(angle, substrate);
+    angle_ = angle;
+    substrate_ = substrate;
+    have_media_ = true;
+    indices_.clear();
+  }
+  if (indices_.size() != layers.size()) {
+    indices_.resize(layers.size());
+    setups_.resize(layers.size());
+    for (std::size_t l = 0; l < layers.size(); ++l) {
+      indices_[l] = layers[l].index;
+      setups_[l] = layer_setup<R>(layers[l].index, media_.s2);
+    }
+  }
+  cplx_of<R> ys = media_.a2;
+  cplx_of<R> yp = media_.b2;
+  const double k = wavenumber<R>(wavelength);
+  for (std::size_t l = layers.size(); l-- > 0;) {
+    const stack_layer<R>& layer = layers[l];
+    if (passed_over<R>(layer)) continue;
+    if (!same_bits<R>(layer.index, indices_[l])) {
+      indices_[l] = layer.index;
+      setups_[l] = layer_setup<R>(layer.index, media_.s2);
+    }
+    through_layer<R>(setups_[l], k * layer.thickness, ys, yp);
+  }
+  return seen_from_air<R>(media_, ys, yp, wavelength);
+}
+
+template media<float> stack_media<float>(std::span<const stack_layer<float>>, cplx_of<float>, float, float);
+template media<double> stack_media<double>(std::span<const stack_layer<double>>, cplx_of<double>, double, double);
+template stack_result<float> stack_reflection<float>(std::span<const stack_layer<float>>, cplx_of<float>, float,
+                                                     float);
+template stack_result<double> stack_reflection<double>(std::span<const stack_layer<double>>, cplx_of<double>, double,
+                                                       double);
+template class stack_sweep<float>;
+template class stack_sweep<double>;
+
+}  // namespace ellcalc
