@@ -48,17 +48,6 @@ bool connected_state(const first_state& s, const double& h1, const double& h2, c
          moment_mismatch(s, h1, h2, m, g) < 0.01 && misfit_sign(g.y, g.z) == sign;
 }
 
-// Layer thicknesses (m) of the first calculation that made s, found back from its radii:
-// c2 - c1 is half their sum, and the silica's neutral line fixes the ratio of the layer
-// stiffnesses, (1 - c2/r2) / (c1/r1 - 1) = e1 h1 / (e2 h2).
-void first_thicknesses(const first_state& s, double& h1, double& h2) {
-  const double sum = 2 * (s.c2 - s.c1);
-  const double stiffness_ratio = (1 - s.c2 / s.r2) / (s.c1 / s.r1 - 1);
-  const double q = stiffness_ratio * s.e2 / s.e1;  // h1 / h2
-  h2 = sum / (1 + q);
-  h1 = sum - h2;
-}
-
 // Bounds of the solving again, so that the count stays within its five columns.
 constexpr std::int32_t step_limit = 1000;        // Newton steps for one stage
 constexpr std::int32_t continuation_budget = 80000;  // for all stages together
@@ -117,14 +106,26 @@ bool solve_by_continuation(const first_state& s, const double& h1, const double&
 
 }  // namespace
 
+// c2 - c1 is half the sum of the thicknesses, and the silica's neutral line fixes the
+// ratio of the layer stiffnesses, (1 - c2/r2) / (c1/r1 - 1) = e1 h1 / (e2 h2).
+void first_thicknesses(const first_state& s, double& h1, double& h2) {
+  const double sum = 2 * (s.c2 - s.c1);
+  const double stiffness_ratio = (1 - s.c2 / s.r2) / (s.c1 / s.r1 - 1);
+  const double q = stiffness_ratio * s.e2 / s.e1;  // h1 / h2
+  h2 = sum / (1 + q);
+  h1 = sum - h2;
+}
+
 continue_prediction predict_continue_pass(const first_state& s, const double& h1, const double& h2, const double& t,
                                           const double& d, vector3& xs) {
   continue_prediction p{};
   regression(s, h1, h2, t, xs, p.regressions, p.g, p.events);
   const int sign = misfit_sign(s.r1, s.r2);
-  if (sign != 0 && !connected_state(s, h1, h2, t, sign, p.g)) {
+  p.settled = connected_state(s, h1, h2, t, sign, p.g);
+  if (sign != 0 && !p.settled) {
     const vector3 kept = xs;
-    if (!solve_by_continuation(s, h1, h2, t, sign, xs, p)) xs = kept;
+    p.settled = solve_by_continuation(s, h1, h2, t, sign, xs, p);
+    if (!p.settled) xs = kept;
   }
   predicted_state(s, h1, h2, t, d, p.g, p.bow, p.report);
   return p;

@@ -4,16 +4,22 @@
 
 namespace waferbow {
 
+double radius_of_bow(const double& f, const double& d) {
+  const double fm = f * um;
+  return ((fm * fm) + (d * d) / 4) / 2 / fm;
+}
+
 void first_calculation(const double& f, const double& d, const double& d1, const double& d2, const double& p1,
                        const double& p2, const double& t, first_state& s, stress_report& r) {
-  const double fm = f * um;
+  first_calculation_at(radius_of_bow(f, d), d1, d2, p1, p2, t, s, r);
+}
+
+void first_calculation_at(const double& rad, const double& d1, const double& d2, const double& p1, const double& p2,
+                          const double& t, first_state& s, stress_report& r) {
   const double h1 = d1 * um;
   const double h2 = d2 * um;
   s.e1 = p1 * modulus_unit;
   s.e2 = p2 * modulus_unit;
-
-  // Radius from the sagitta fm over the chord d.
-  const double rad = ((fm * fm) + (d * d) / 4) / 2 / fm;
 
   const double k1 = s.e1 * h1;
   const double k2 = s.e2 * h2;

@@ -24,4 +24,15 @@ struct first_state {
 void first_calculation(const double& f, const double& d, const double& d1, const double& d2, const double& p1,
                        const double& p2, const double& t, first_state& s, stress_report& r);
 
+// The radius of curvature (m) of a bow f (um) over the diameter d (m): the circle through
+// the sagitta and the ends of the chord. Infinite for a zero bow, negative for a negative
+// one.
+//   radius_of_bow(10, 0.1f) -> 125.000
+double radius_of_bow(const double& f, const double& d);
+
+// The first calculation from the radius of curvature rad (m) instead of a bow:
+// first_calculation is this at radius_of_bow(f, d).
+void first_calculation_at(const double& rad, const double& d1, const double& d2, const double& p1, const double& p2,
+                          const double& t, first_state& s, stress_report& r);
+
 }  // namespace waferbow

@@ -24,28 +24,30 @@ struct stress_report {
   double energy_sio2;      // elastic energy of the silica
 };
 
-// The report's values by name, in the order they are printed: the one list the dialogue's
-// report, the Python package and the tests take them from.
+// The report's values by name, with their units ("" for a strain), in the order they are
+// printed: the one list the dialogue's report, the Python package and the tests take them
+// from.
 struct stress_field {
   const char* name;
   double stress_report::*member;
+  const char* unit;
 };
 
 inline constexpr std::array<stress_field, 14> stress_fields{{
-    {"radius", &stress_report::radius},
-    {"bending_moment", &stress_report::moment},
-    {"neutral_line_si", &stress_report::neutral_si},
-    {"neutral_line_sio2", &stress_report::neutral_sio2},
-    {"stress_si_interface", &stress_report::stress_si_int},
-    {"stress_si_surface", &stress_report::stress_si_surf},
-    {"stress_sio2_interface", &stress_report::stress_sio2_int},
-    {"stress_sio2_surface", &stress_report::stress_sio2_surf},
-    {"strain_si_interface", &stress_report::strain_si_int},
-    {"strain_si_surface", &stress_report::strain_si_surf},
-    {"strain_sio2_interface", &stress_report::strain_sio2_int},
-    {"strain_sio2_surface", &stress_report::strain_sio2_surf},
-    {"energy_si", &stress_report::energy_si},
-    {"energy_sio2", &stress_report::energy_sio2},
+    {"radius", &stress_report::radius, "m"},
+    {"bending_moment", &stress_report::moment, "MN"},
+    {"neutral_line_si", &stress_report::neutral_si, "m"},
+    {"neutral_line_sio2", &stress_report::neutral_sio2, "m"},
+    {"stress_si_interface", &stress_report::stress_si_int, "MPa"},
+    {"stress_si_surface", &stress_report::stress_si_surf, "MPa"},
+    {"stress_sio2_interface", &stress_report::stress_sio2_int, "MPa"},
+    {"stress_sio2_surface", &stress_report::stress_sio2_surf, "MPa"},
+    {"strain_si_interface", &stress_report::strain_si_int, ""},
+    {"strain_si_surface", &stress_report::strain_si_surf, ""},
+    {"strain_sio2_interface", &stress_report::strain_sio2_int, ""},
+    {"strain_sio2_surface", &stress_report::strain_sio2_surf, ""},
+    {"energy_si", &stress_report::energy_si, "J.m-2"},
+    {"energy_sio2", &stress_report::energy_sio2, "J.m-2"},
 }};
 
 }  // namespace waferbow

@@ -81,6 +81,7 @@ TEST(ContinuePass, EtchedBackOxideKeepsItsBendingDirection) {
   EXPECT_NEAR(pa.bow, scaled_bow(a, 713.719, 0.0043), 0.005 * pa.bow);
   EXPECT_NEAR(pa.report.stress_sio2_int, -455.2, 0.1);
   EXPECT_GT(pa.regressions, 19);  // the 19 steps to the mirror, then the solving again
+  EXPECT_TRUE(pa.settled);
 
   const wafer b{1.814, 0.1, 696.036, 0.0849, 1.805, 0.863};
   const continue_prediction nb = newton_only(b, 814.091, 0.0264);
@@ -91,6 +92,7 @@ TEST(ContinuePass, EtchedBackOxideKeepsItsBendingDirection) {
   EXPECT_NEAR(pb.bow, scaled_bow(b, 814.091, 0.0264), 0.005 * pb.bow);
   EXPECT_LE(pb.regressions, 99999);
   EXPECT_TRUE(pb.events.empty());
+  EXPECT_TRUE(pb.settled);
 }
 
 // Passes whose Newton steps reach the connected state keep every value and their count:
@@ -100,6 +102,7 @@ TEST(ContinuePass, ConnectedStatesAreKept) {
   const continue_prediction half = pass(default_wafer, 525.0, 0.5);
   expect_same(half, newton_only(default_wafer, 525.0, 0.5));
   EXPECT_NEAR(half.bow, 5.01, 0.01);
+  EXPECT_TRUE(half.settled);
 
   const continue_prediction reversed = pass(default_wafer, 525.0, 1.0, 0.05f);
   expect_same(reversed, newton_only(default_wafer, 525.0, 1.0, 0.05f));
@@ -156,9 +159,11 @@ TEST(ContinuePass, WithoutAConnectedStateTheResultStays) {
                                                       moment_of_newtons(1.0f), default_wafer.d, xs);
   expect_same(p, newton_only(default_wafer, 525.0, 1.0, 1.0f, xs_newton));
   EXPECT_EQ(xs, xs_newton);
+  EXPECT_FALSE(p.settled);
 
   const wafer plain{10.0, 0.1, 525.0, 1.0, 2.28, 0.863};
   expect_same(pass(plain, 525.0, 0.2, 0.02f), newton_only(plain, 525.0, 0.2, 0.02f));
+  EXPECT_FALSE(pass(plain, 525.0, 0.2, 0.02f).settled);
 }
 
 // Generated first states, compressive and tensile films with the bow their stress gives,
