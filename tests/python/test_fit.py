@@ -1,12 +1,16 @@
-"""ellcalc.fit against synthetic measurements of the model written in test_double: exact
-data at several angles, noisy data and the sigmas the fit reports, the orders a single
-measurement cannot tell apart, a spectrum of a dispersive film, and the arguments."""
+"""ellcalc.fit against synthetic measurements of the models written in the tests (test_double,
+textbook): exact data at several angles, noisy data and the sigmas the fit reports, the
+orders a single measurement cannot tell apart, a spectrum of a dispersive film, films over
+known layers and absorbing films, and the arguments."""
+
+import tracemalloc
 
 import numpy as np
 import pytest
 
 from test_double import psi_delta_model
-from thinfilm import ellcalc
+from textbook import stack_model
+from thinfilm import ellcalc, optconst
 
 ANGLES = np.array([55.0, 65.0, 75.0])
 SUBSTRATE = 3.866 - 0.028j
@@ -99,3 +103,66 @@ def test_bad_measurements_and_arguments():
             ellcalc.fit(psi, delta, **bad)
     with pytest.raises(TypeError):
         ellcalc.fit(psi, delta, axis=1.0)
+
+
+def stack_measured(layers, substrate, angle=ANGLES, wavelength=632.8):
+    """Psi and Delta of the textbook stack at the angles (last axis)."""
+    _, _, psi, delta = stack_model(layers, substrate, wavelength, angle)
+    return psi, delta
+
+
+def test_films_over_known_layers():
+    g = np.random.default_rng(4)
+    silicon = optconst.constants("Si", wavelength=632.8, precision="double").index
+    # A nitride on a 2 nm oxide, index free; with the oxide left out the nitride comes out
+    # thicker by about the oxide (its index is near the nitride's) and its index off.
+    t, n = g.uniform(20, 400, 200)[:, None], g.uniform(1.95, 2.05, 200)[:, None]
+    under = [(1.457, 2.0)]
+    psi, delta = stack_measured([(n, t)] + under, silicon)
+    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate="Si", film_index=2.0, fit_index=True,
+                    under=under)
+    assert np.abs(r.thickness - t[:, 0]).max() < 0.01
+    assert np.abs(r.film_index - n[:, 0]).max() < 1e-4
+    assert r.converged.all() and not r.ambiguous.any()
+    alone = ellcalc.fit(psi, delta, angle=ANGLES, substrate="Si", film_index=2.0,
+                        fit_index=True)
+    bias = alone.thickness - t[:, 0]
+    assert 1.0 < bias.mean() < 2.5 and np.abs(bias).max() > 3.0
+    assert np.abs(alone.film_index - n[:, 0]).max() > 5e-3
+    # An absorbing film named by its material (its dispersion from optconst) over a
+    # known oxide, at several wavelengths: its thickness is found in every order.
+    lam = np.array([450.0, 550.0, 650.0])
+    a_si = optconst.constants("Si-a", wavelength=lam, precision="double").index
+    oxide = optconst.constants("SiO2", wavelength=lam, precision="double").index
+    silicon = optconst.constants("Si", wavelength=lam, precision="double").index
+    t = g.uniform(2, 300, 100)[:, None]
+    psi, delta = stack_measured([(a_si, t), (oxide, 100.0)], silicon, angle=70.0,
+                                wavelength=lam)
+    r = ellcalc.fit(psi, delta, wavelength=lam, substrate="Si", film_index="Si-a",
+                    under=[("SiO2", 100.0)])
+    assert np.abs(r.thickness - t[:, 0]).max() < 0.01 and r.converged.all()
+    # Layers of each site: their thickness broadcasts with the sites.
+    t_ox = g.uniform(1, 100, 50)[:, None]
+    psi, delta = stack_measured([(1.5, 300.0), (1.457, t_ox)], silicon[2])
+    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=silicon[2], under=[(1.457, t_ox)])
+    assert np.abs(r.thickness - 300).max() < 0.01
+
+
+@pytest.mark.parametrize("under, error", [
+    ([1.457], TypeError), ("SiO2:2", TypeError), ([(1.457, -1.0)], ValueError),
+    ([("Unobtainium", 2.0)], ValueError)])
+def test_bad_known_layers(under, error):
+    psi, delta = measured([100.0])
+    with pytest.raises(error):
+        ellcalc.fit(psi, delta, angle=ANGLES, under=under)
+
+
+def test_peak_memory_is_the_results():
+    # The measurements are read in place: a call allocates its results and little else.
+    psi, delta = measured(np.linspace(20, 1500, 20000))
+    for kwargs in ({}, {"under": [(1.457, 2.0)], "substrate": "Si", "film_index": "SiO2"}):
+        tracemalloc.start()
+        r = ellcalc.fit(psi, delta, angle=ANGLES, **kwargs)
+        peak = tracemalloc.get_traced_memory()[1]
+        tracemalloc.stop()
+        assert peak - sum(np.asarray(a).nbytes for a in r) < 64 * 1024

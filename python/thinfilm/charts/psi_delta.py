@@ -1,4 +1,5 @@
-"""Psi-Delta trajectories of growing films, with measured points and their fits."""
+"""Psi-Delta trajectories of growing films, with measured points and their fits, alone on
+the substrate or over known layers."""
 
 import math
 
@@ -54,9 +55,11 @@ class Fit:
 class PsiDeltaChart:
     """Everything the Psi-Delta chart draws; see `psi_delta_data`."""
 
-    def __init__(self, wavelength, angle, substrate, trajectories, bare, measured, fits):
+    def __init__(self, wavelength, angle, substrate, trajectories, bare, measured, fits,
+                 under=()):
         self.wavelength, self.angle, self.substrate = wavelength, angle, substrate
         self.trajectories, self.bare, self.measured, self.fits = trajectories, bare, measured, fits
+        self.under = tuple(under)
 
     def table(self):
         """The drawn values as one table, a row per point, `kind` telling what it is.
@@ -81,7 +84,57 @@ class PsiDeltaChart:
         return Table(list(zip(names, zip(*rows))))
 
 
-def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index=False):
+def layer_argument(text):
+    """Return the known layer written ``INDEX_OR_MATERIAL:THICKNESS_NM`` as a pair.
+
+    The index is a number, real or complex n - ik (``1.46``, ``3.8-0.02j``, with ``i`` for
+    ``j`` if wished), or an ``optconst`` material name or alias, returned as its menu label;
+    the thickness is a finite number of nm, not negative.
+
+    Raises
+    ------
+    ValueError
+        For anything else, saying what is wrong.
+
+    Examples
+    --------
+    >>> layer_argument("SiO2:2"), layer_argument("1.46-0.01i:25"), layer_argument("a-si:5e1")
+    (('SiO2', 2.0), ((1.46-0.01j), 25.0), ('Si-a', 50.0))
+    """
+    from thinfilm.optconst import material_label
+
+    name, colon, thickness_text = text.rpartition(":")
+    if not colon or not name.strip():
+        raise ValueError("%r is not INDEX_OR_MATERIAL:THICKNESS_NM" % text)
+    try:
+        thickness = float(thickness_text)
+    except ValueError:
+        raise ValueError("%r: the thickness %r is not a number" % (text, thickness_text)) from None
+    if not (math.isfinite(thickness) and thickness >= 0):
+        raise ValueError("%r: the thickness must be finite and not negative" % text)
+    try:
+        return material_label(name), thickness
+    except ValueError:
+        pass
+    try:
+        index = complex(name.replace(" ", "").replace("i", "j"))
+    except ValueError:
+        raise ValueError("%r: %r is neither an index (such as 1.46 or 3.8-0.02j) nor a "
+                         "material" % (text, name)) from None
+    if not (math.isfinite(index.real) and math.isfinite(index.imag)):
+        raise ValueError("%r: the index is not finite" % text)
+    return (index.real if index.imag == 0 else index), thickness
+
+
+def _layers_text(under):
+    """The known layers in a few words, from the film down."""
+    return ", ".join("%s %g nm" % (n if isinstance(n, str) else complex_text(n)
+                                   if complex(n).imag else "%g" % complex(n).real, t)
+                     for n, t in under)
+
+
+def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index=False,
+                   under=()):
     """Compute the Psi-Delta trajectories of films and the fits of measured points.
 
     Parameters
@@ -97,6 +150,12 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
     fit_index : bool
         Also fit index and thickness together (mode 4) for each measured
         point, starting from the first film index.
+    under : sequence of (index, thickness)
+        Known layers under the film, from the film down to the substrate, as
+        ``ellcalc.stack`` takes them (`layer_argument` reads them from text).
+        The trajectories are then those of the film on these layers, and the
+        films of the measured points are found over them by ``ellcalc.fit``,
+        within one period (mode 3: at each film index; mode 4: the index too).
 
     Returns
     -------
@@ -121,22 +180,24 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
     >>> f = chart.fits[0]
     >>> print("%.3f nm, residual %.3f degrees" % (f.thickness, f.residual))
     92.872 nm, residual 1.955 degrees
+
+    Over a 2 nm native oxide, the trajectory starts from the oxidised substrate:
+
+    >>> chart = psi_delta_data(632.8, 70, 3.866 - 0.028j, [1.5], under=[("SiO2", 2.0)])
+    >>> print("%.3f %.3f" % chart.bare)
+    10.507 173.094
     """
     from thinfilm import ellcalc
 
     setting = dict(wavelength=wavelength, angle=angle, substrate=substrate)
-    trajectories = []
-    for film_index in indices:
-        period = _period(film_index, setting)
-        if not (math.isfinite(period) and period > 0):
-            raise _no_period(film_index, setting)
-        step = _STEP
-        while period / step > _MAX_STEPS:
-            step *= 10
-        thickness = np.append(np.arange(0.0, period, step), period)
-        r = ellcalc.psi_delta(film_index=film_index, thickness=thickness, **setting)
-        trajectories.append(Trajectory(film_index, period, thickness, np.asarray(r.psi),
-                                       np.asarray(r.delta), 40, 200, step))
+    under = [(n, float(t)) for n, t in under]
+    if under:
+        return _over_layers(setting, indices, measured, fit_index, under)
+
+    def model(film_index, thickness):
+        return ellcalc.psi_delta(film_index=film_index, thickness=thickness, **setting)
+
+    trajectories = _trajectories(indices, setting, model)
     first = indices[0] if indices else ellcalc.FILM_INDEX
     r = ellcalc.psi_delta(film_index=first, thickness=[0.0], **setting)
     bare = (r.psi[0], r.delta[0])
@@ -158,6 +219,60 @@ def psi_delta_data(wavelength, angle, substrate, indices, measured=(), fit_index
                 fits.append(Fit(k + 1, mode, index, r.thickness[k], r.period[k], r.psi[k],
                                 r.delta[k], converged, r.residual[k]))
     return PsiDeltaChart(wavelength, angle, substrate, trajectories, bare, measured, fits)
+
+
+def _trajectories(indices, setting, model):
+    """The trajectory of each film index over one period, from ``model(film_index,
+    thickness)`` (a result with ``psi`` and ``delta``)."""
+    trajectories = []
+    for film_index in indices:
+        period = _period(film_index, setting)
+        if not (math.isfinite(period) and period > 0):
+            raise _no_period(film_index, setting)
+        step = _STEP
+        while period / step > _MAX_STEPS:
+            step *= 10
+        thickness = np.append(np.arange(0.0, period, step), period)
+        r = model(film_index, thickness)
+        trajectories.append(Trajectory(film_index, period, thickness, np.asarray(r.psi),
+                                       np.asarray(r.delta), 40, 200, step))
+    return trajectories
+
+
+def _over_layers(setting, indices, measured, fit_index, under):
+    """`psi_delta_data` of films over the known layers `under`."""
+    from thinfilm import ellcalc
+
+    def model(film_index, thickness):
+        return ellcalc.stack([(film_index, thickness)] + under, **setting)
+
+    # The film's period does not depend on what lies under it.
+    trajectories = _trajectories(indices, setting, model)
+    periods = {t.film_index: t.period for t in trajectories}
+    r = model(1.0, 0.0)
+    bare = (r.psi, r.delta)
+
+    measured = [(float(p), float(d)) for p, d in measured]
+    fits = []
+    if measured:
+        psi = np.array([[p] for p, _ in measured])
+        delta = np.array([[d] for _, d in measured])
+        first = indices[0] if indices else ellcalc.FILM_INDEX
+        tasks = [(3, n, False) for n in indices] + ([(4, first, True)] if fit_index else [])
+        found = []
+        for mode, n, free in tasks:
+            r = ellcalc.fit(psi, delta, film_index=n, fit_index=free, under=under,
+                            max_thickness=periods[n], **setting)
+            m = model(r.film_index, r.thickness)
+            period = ellcalc.psi_delta(film_index=r.film_index, thickness=0.0, **setting).period
+            found.append((mode, r, m, period))
+        for k in range(len(measured)):
+            for mode, r, m, period in found:
+                fits.append(Fit(k + 1, mode, float(r.film_index[k]), float(r.thickness[k]),
+                                float(period[k]), float(m.psi[k]), float(m.delta[k]),
+                                bool(r.converged[k]), float(r.residual[k])))
+    return PsiDeltaChart(setting["wavelength"], setting["angle"], setting["substrate"],
+                         trajectories, bare, measured, fits, under)
 
 
 def _period(film_index, setting):
@@ -253,7 +368,8 @@ def draw_psi_delta(chart):
         for k in range(0, len(t.thickness) - 1, t.label_every):
             ax.annotate("%g" % t.thickness[k], (t.psi[k], t.delta[k]), xytext=(4, 3),
                         textcoords="offset points", fontsize=7, color=line.get_color())
-    ax.plot(*chart.bare, "s", color="black", markersize=6, label="bare substrate")
+    ax.plot(*chart.bare, "s", color="black", markersize=6,
+            label="substrate and known layers" if chart.under else "bare substrate")
     for k, (psi, delta) in enumerate(chart.measured, 1):
         for f in (f for f in chart.fits if f.point == k):
             ax.plot([psi, f.psi], [delta, f.delta], ":", color="grey", linewidth=1)
@@ -263,8 +379,9 @@ def draw_psi_delta(chart):
                     fontsize=8, color="darkred", weight="bold")
     ax.set_xlabel("Psi (degrees)")
     ax.set_ylabel("Delta (degrees)")
-    ax.set_title("Film trajectories: %g nm, %g\N{DEGREE SIGN} incidence, substrate %s\n%s"
-                 % (chart.wavelength, chart.angle, complex_text(chart.substrate),
+    over = "\nover %s" % _layers_text(chart.under) if chart.under else ""
+    ax.set_title("Film trajectories: %g nm, %g\N{DEGREE SIGN} incidence, substrate %s%s\n%s"
+                 % (chart.wavelength, chart.angle, complex_text(chart.substrate), over,
                     marked_every), fontsize=10)
     ax.grid(True, linewidth=0.3)
     ax.legend(fontsize=8, loc="best")
