@@ -40,7 +40,7 @@ cd "$work"
 thinfilm chart psi-delta --wavelength 632.8 --angle 70 --substrate "3.866-0.028j" \
     --index 1.46 --index 2.0 --measured 43.61,75.97 --fit-index -o "$images/psi-delta.png"
 thinfilm chart nk Si SiO2 Si3N4 --from 300 --to 1000 -o "$images/nk.png"
-thinfilm chart bow --bow 10 --diameter 0.1 --silicon 525 --silica 1 --to-silica 0.1:3 \
+thinfilm chart bow --bow 10 --diameter 100 --silicon 525 --silica 1 --to-silica 0.1:3 \
     --to-silicon 400 -o "$images/bow.png"
 thinfilm map sites.csv --index 1.46 -o "$images/map.png" --csv thickness.csv
 ls -l "$images"

@@ -148,7 +148,7 @@ def test_negative_discriminant_keeps_the_given_psi_and_delta():
 def test_solver_failures_warn_and_the_pass_goes_on():
     first = waferbow.first_state(bow=[10.0, 10.0])
     with pytest.warns(SolverWarning, match="1 point.*flat index 1: singular"):
-        r = waferbow.continue_pass(first, silica=[0.5, 0.0])
+        r = waferbow.continue_pass(first, silicon=[525.0, 0.0])
     assert r.regressions[1] == 10000 and r.regressions[0] < 10000
 
 

@@ -86,7 +86,13 @@ def test_first_and_continue_passes_against_the_program(waferbow_session):
             f" {I(then.regressions[i], 5)} regressions\n" + report_lines(then, i),
         ]
     check(printed, expected, lambda k: f"{k // 2} ({'first' if k % 2 == 0 else 'continue'})")
-    warned = [w for w in caught if issubclass(w.category, SolverWarning)]
-    assert len(warned) == (1 if solver_messages else 0)
+    # One warning for the solver's messages, one for the passes that did not settle.
+    warned = [str(w.message) for w in caught if issubclass(w.category, SolverWarning)]
+    assert sum("3x3 solver" in w for w in warned) == (1 if solver_messages else 0)
+    unsettled = np.count_nonzero(~then.settled)
+    assert [w for w in warned if "did not settle" in w] == (
+        [f"the continue pass did not settle at {unsettled} of {N} point(s)"
+         f" (first at flat index {np.argmin(then.settled)}): settled is False there, and the"
+         f" results are where the Newton steps ended"] if unsettled else [])
     # The session meets long searches too, not only passes that settle at once.
     assert np.count_nonzero((then.regressions > 50) & np.isfinite(then.bow)) > 100

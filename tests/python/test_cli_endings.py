@@ -155,4 +155,4 @@ def test_the_page_describes_every_option():
             if isinstance(action, argparse._SubParsersAction):
                 parsers.extend(action.choices.values())
             missing += [o for o in action.option_strings if o.startswith("--") and o not in text]
-    assert len(parsers) == 6 and missing == []
+    assert len(parsers) == 7 and missing == []

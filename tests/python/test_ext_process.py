@@ -31,11 +31,11 @@ calls = {
         thickness=np.linspace(0, 500, 10**4)[:, None], wavelength=np.linspace(400, 800, 10**4)
     ),
     "continue_pass": lambda: waferbow.continue_pass(
-        waferbow.first_state(bow=10.0), silica=np.zeros(1_000_000)
+        waferbow.first_state(bow=10.0), silicon=np.zeros(1_000_000)
     ),
     # The calling thread's range settles at once; it waits for the worker's.
     "uneven": lambda: waferbow.continue_pass(
-        waferbow.first_state(bow=10.0), silica=np.r_[np.ones(10**6), np.zeros(10**6)]
+        waferbow.first_state(bow=10.0), silicon=np.r_[np.full(10**6, 525.0), np.zeros(10**6)]
     ),
 }
 print("started", flush=True)

@@ -9,8 +9,6 @@ from .table import Table
 
 # The stress report of a continue pass, in the order of the program's report.
 REPORT = waferbow.REPORT
-# The step count at which the regression gives up.
-REGRESSION_LIMIT = 10000
 
 
 class BowChart:
@@ -20,21 +18,30 @@ class BowChart:
     ----------
     bow, silicon, silica : float
         The first state: measured bow (µm), silicon and silica thickness (µm).
+    initial_bow : float
+        Bow of the bare wafer (µm).
     new_silicon, moment : float
         Silicon thickness (µm) and external moment (N) of the predictions.
     new_silica : numpy.ndarray
         The silica thicknesses predicted for (µm).
     prediction : result of ``waferbow.continue_pass``
-        Bow (µm), step count and stress report at each new silica thickness.
+        Bow (µm), step count, whether it settled and stress report at each new silica
+        thickness.
     thin_film_bow : numpy.ndarray
-        The first bow scaled as for a thin film of unchanged stress.
+        The bow of the bare wafer plus the film's, scaled as for a thin film of
+        unchanged stress.
     """
 
     def __init__(self, bow, silicon, silica, new_silicon, moment, new_silica, prediction,
-                 thin_film_bow):
+                 thin_film_bow, initial_bow=0.0):
         self.bow, self.silicon, self.silica = bow, silicon, silica
         self.new_silicon, self.moment, self.new_silica = new_silicon, moment, new_silica
         self.prediction, self.thin_film_bow = prediction, thin_film_bow
+        self.initial_bow = initial_bow
+
+    def unsettled(self):
+        """Whether each prediction did not settle (a boolean array)."""
+        return ~np.asarray(self.prediction.settled, dtype=bool)
 
     def table(self):
         """One row per new silica thickness: the prediction and its stress report."""
@@ -42,8 +49,10 @@ class BowChart:
         columns = [("silicon", np.full(count, self.new_silicon)), ("silica", self.new_silica),
                    ("moment", np.full(count, self.moment)),
                    ("bow", self.prediction.bow), ("thin_film_bow", self.thin_film_bow),
-                   ("regressions", self.prediction.regressions)]
+                   ("regressions", self.prediction.regressions),
+                   ("settled", self.prediction.settled)]
         columns += [(name, getattr(self.prediction, name)) for name in REPORT]
+        columns.append(("stress_stoney", self.prediction.stress_stoney))
         return Table(columns)
 
 
@@ -65,7 +74,8 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     points : int
         Number of new silica thicknesses, evenly spaced.
     **first_state
-        Further arguments of ``waferbow.first_state`` (diameter, moduli).
+        Further arguments of ``waferbow.first_state`` (diameter in m, moduli,
+        ``initial_bow``, the bow of the bare wafer in µm).
 
     Returns
     -------
@@ -82,33 +92,38 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
     >>> chart = bow_data((0.5, 2.0), points=4)
     >>> print(" ".join("%.1f" % b for b in chart.prediction.bow))
     5.0 10.0 15.0 20.0
+    >>> chart = bow_data((0.0, 1.0), points=3, initial_bow=-4.0)
+    >>> print(" ".join("%.1f" % b for b in chart.prediction.bow))
+    -4.0 3.0 10.0
     """
     bow = waferbow.BOW if bow is None else bow
     silicon = waferbow.SILICON if silicon is None else silicon
     silica = waferbow.SILICA if silica is None else silica
+    initial_bow = first_state.get("initial_bow", 0.0)
     first = waferbow.first_state(bow=bow, silicon=silicon, silica=silica, **first_state)
     if not np.isfinite(first.radius):
         usual = waferbow.first_state(bow=bow, silicon=silicon, silica=silica,
                                      **dict(first_state, diameter=waferbow.DIAMETER))
-        if bow != 0 and np.isfinite(usual.radius):
+        if bow != initial_bow and np.isfinite(usual.radius):
             raise ChartError("the first state has no finite radius of curvature (diameter "
                              "%g m)" % first_state["diameter"], argument="diameter")
-        raise ChartError("the first state has no finite radius of curvature (bow %g um)" % bow,
-                         argument="bow")
+        bare = ", bare wafer %g um" % initial_bow if initial_bow else ""
+        raise ChartError("the first state has no finite radius of curvature (bow %g um%s)"
+                         % (bow, bare), argument="bow")
     new_silicon = silicon if to_silicon is None else to_silicon
     new_silica = np.linspace(to_silica[0], to_silica[1], points)
     prediction = waferbow.continue_pass(first, silicon=new_silicon, silica=new_silica,
                                         moment=moment)
     # The comparison line only, not a model of the package: for a thin film of
-    # unchanged stress the bow goes as the film thickness over the square of
-    # the substrate thickness.
+    # unchanged stress the film's bow goes as the film thickness over the square
+    # of the substrate thickness.
     try:
         squared = (silicon / new_silicon) ** 2
     except OverflowError:
         squared = np.inf
     with np.errstate(over="ignore", invalid="ignore"):
         ratio = new_silica / silica
-        thin_film_bow = bow * ratio * squared
+        thin_film_bow = initial_bow + (bow - initial_bow) * ratio * squared
     if not np.isfinite(thin_film_bow).all():
         if not np.isfinite(squared):
             culprit = "to_silicon" if new_silicon < silicon else "silicon"
@@ -121,7 +136,7 @@ def bow_data(to_silica, bow=None, silicon=None, silica=None, to_silicon=None, mo
                          % (bow, silicon, new_silicon, silica, to_silica[0], to_silica[1]),
                          argument=culprit)
     return BowChart(bow, silicon, silica, new_silicon, moment, new_silica, prediction,
-                    thin_film_bow)
+                    thin_film_bow, initial_bow)
 
 
 def draw_bow(chart):
@@ -135,16 +150,18 @@ def draw_bow(chart):
     ax.plot(chart.new_silica, chart.thin_film_bow, "--", linewidth=1.0, color="grey",
             label="thin-film scaling (bow \N{PROPORTIONAL TO} silica / "
                   "silicon\N{SUPERSCRIPT TWO})")
-    stalled = np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT
+    stalled = chart.unsettled()
     if stalled.any():
         ax.plot(chart.new_silica[stalled], np.asarray(chart.prediction.bow)[stalled], "x",
-                color="red", label="regression did not settle")
+                color="red", label="continue pass did not settle")
     ax.plot(chart.silica, chart.bow, "o", color="black", markersize=7,
             label="first state: %g \N{MICRO SIGN}m bow, %g \N{MICRO SIGN}m silica on %g "
                   "\N{MICRO SIGN}m silicon" % (chart.bow, chart.silica, chart.silicon))
     ax.set_xlabel("New silica thickness (\N{MICRO SIGN}m)")
     ax.set_ylabel("Bow (\N{MICRO SIGN}m)")
     title = "Predicted bow on %g \N{MICRO SIGN}m of silicon" % chart.new_silicon
+    if chart.initial_bow:
+        title += ", bare wafer %g \N{MICRO SIGN}m" % chart.initial_bow
     if chart.moment:
         title += ", external moment %g N" % chart.moment
     ax.set_title(title, fontsize=10)
