@@ -181,9 +181,10 @@ def text_writer(text):
     return lambda stream: stream.write(text.encode("utf-8"))
 
 
-def table_writer(table):
-    """Return a writer for `write_files` that writes a `Table` as CSV in UTF-8."""
-    return table.write_csv
+def table_writer(table, separator=",", decimal="."):
+    """Return a writer for `write_files` that writes a `Table` as CSV in UTF-8, its values
+    separated by `separator`, its numbers written with the decimal mark `decimal`."""
+    return lambda stream: table.write_csv(stream, separator=separator, decimal=decimal)
 
 
 def figure_writer(figure, file_format, dpi):

@@ -62,23 +62,39 @@ class Table:
         """Return the values of the column called `name`, as a list."""
         return list(self.values[self.names.index(name)])
 
-    def csv_text(self):
-        """Return the table as CSV text: a header line, then one line per row."""
+    def csv_text(self, separator=",", decimal="."):
+        """Return the table as CSV text: a header line, then one line per row.
+
+        Examples
+        --------
+        >>> t = Table([("x (mm)", ["-1,5"]), ("thickness", np.array([92.5]))])
+        >>> print(t.csv_text(separator=";", decimal=","), end="")
+        x (mm);thickness
+        -1,5;92,5
+        """
         out = io.BytesIO()
-        self.write_csv(out)
+        self.write_csv(out, separator=separator, decimal=decimal)
         return out.getvalue().decode("utf-8")
 
-    def write_csv(self, stream, rows_per_block=4096):
+    def write_csv(self, stream, rows_per_block=4096, separator=",", decimal="."):
         """Write the table as CSV in UTF-8 to the binary file `stream`.
 
-        The text is made and written a block of rows at a time, so that the
-        whole text of a large table is never held in memory.
+        Values are separated by `separator`; numbers are written with the
+        decimal mark `decimal`, text as it is. The text is made and written a
+        block of rows at a time, so that the whole text of a large table is
+        never held in memory.
         """
         out = io.StringIO()
-        writer = csv.writer(out, lineterminator="\n")
+        writer = csv.writer(out, delimiter=separator, lineterminator="\n")
         writer.writerow(self.names)
+        if decimal == ".":
+            text = number_text
+        else:
+            def text(value):
+                return value if isinstance(value, str) else number_text(value).replace(
+                    ".", decimal)
         for count, row in enumerate(zip(*self.values), 1):
-            writer.writerow([number_text(v) for v in row])
+            writer.writerow([text(v) for v in row])
             if count % rows_per_block == 0:
                 stream.write(out.getvalue().encode("utf-8"))
                 out.seek(0)
