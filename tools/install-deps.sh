@@ -5,7 +5,9 @@
 #                                the benchmarks, the coverage report
 #   tools/install-deps.sh --ci   also what .ci/run needs besides: clang and its fuzzer runtime,
 #                                lintian, the Windows cross compiler and Wine, the package
-#                                tools and the manual-page checkers
+#                                tools, the manual-page checkers, xarray, dask and its
+#                                distributed scheduler (the Python package's lab-script
+#                                tests) and venv (its pip install test)
 #
 # Nothing is done when everything is there; otherwise the package lists are updated first.
 set -euo pipefail
@@ -18,7 +20,8 @@ case "${1:-}" in
   "") ;;
   --ci)
     packages+=(clang libclang-rt-14-dev lintian)
-    lean_packages+=(g++-mingw-w64-x86-64 wine64 wine dpkg-dev groff-base mandoc)
+    lean_packages+=(g++-mingw-w64-x86-64 wine64 wine dpkg-dev groff-base mandoc
+                    python3-xarray python3-dask python3-distributed python3-venv)
     ;;
   *)
     echo "usage: tools/install-deps.sh [--ci]" >&2

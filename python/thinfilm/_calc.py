@@ -10,6 +10,9 @@ fields are the output names (:func:`result_type`).
 A calculation of ``ellcalc`` or ``optconst`` comes twice: in the program's single precision
 (``ellcalc_psi_delta``) and in double precision from the same routines
 (``ellcalc_psi_delta_double``); :func:`run` takes the one its ``precision`` names.
+
+Arguments given as xarray DataArrays or dask arrays go through :mod:`thinfilm._labeled`,
+which calls :func:`run` again on their numpy data, chunk by chunk.
 """
 
 import collections
@@ -20,6 +23,7 @@ import numpy as np
 
 from thinfilm import _args
 from thinfilm import _core
+from thinfilm import _labeled
 
 
 def described(calc):
@@ -83,8 +87,11 @@ def run(calc, cls, check=None, on_event=None, precision="single", **values):
     call that had some (a dict: ``count``, ``first`` flat index, the first one's values)
     into the warning it returns or the exception it raises. The result is ``cls`` of the
     outputs (the single output when ``cls`` is None), plain numbers when every argument
-    is a scalar.
+    is a scalar. DataArrays and dask arrays among the arguments give DataArrays (dask arrays)
+    of the outputs (:func:`thinfilm._labeled.apply`).
     """
+    if _labeled.given(values):
+        return _labeled.apply(_run_values, values, calc, cls, check, on_event, precision)
     calc = in_precision(calc, precision)
     named = {}
     for name, kind, _unit in described(calc)["inputs"]:
@@ -102,3 +109,8 @@ def run(calc, cls, check=None, on_event=None, precision="single", **values):
     if _args.all_scalar(named):
         arrays = [_args.plain(a) for a in arrays]
     return arrays[0] if cls is None else cls(*arrays)
+
+
+def _run_values(calc, cls, check, on_event, precision, values):
+    """:func:`run` of the arguments ``values`` (a dict): one chunk of labeled arguments."""
+    return run(calc, cls, check, on_event, precision, **values)

@@ -41,3 +41,7 @@ class StressFitError(ArithmeticError):
         super().__init__(
             f"the silica stress fit does not converge for a stress of {stress:.7g} MPa"
         )
+
+    def __reduce__(self):
+        # Rebuilt from the stress (a worker process's error reaches its client pickled).
+        return type(self), (self.stress,)
