@@ -15,6 +15,14 @@ The arithmetic of the three console calculators, to the last bit, for scripts (a
 
 Arguments broadcast like numpy ufuncs; scalars in give plain Python numbers out.
 
+xarray DataArrays may be given for any numeric argument (a layer's thickness too; not the
+fractions of a Material): the results are then DataArrays over the broadcast dimensions and
+coordinates of those given, as ``xarray.apply_ufunc`` gives them, each named by its field;
+``ellcalc.fit`` takes its ``axis`` as a dimension name as well. Dask-backed DataArrays (and
+dask arrays, broadcast as numpy arrays) give lazy results, computed chunk by chunk, one call
+per chunk, to the same bytes as the direct call, on the workers of a dask cluster too: the
+functions, results and warnings pickle. Neither xarray nor dask is needed otherwise.
+
 ``__version__`` is the version of the calculators the package comes with.
 
 ``threads`` is the number of threads that large arrays are split over (default: the cores
@@ -52,12 +60,14 @@ def _cores():
 threads = _cores()
 
 from thinfilm import ellcalc, optconst, waferbow  # noqa: E402  (they read `threads`)
+from thinfilm.material import Material  # noqa: E402
 
 __all__ = [
     "ellcalc",
     "optconst",
     "waferbow",
     "threads",
+    "Material",
     "NumericalWarning",
     "DiscriminantWarning",
     "IndexConventionWarning",

@@ -6,6 +6,7 @@ Commands::
     thinfilm chart nk ...          n and k spectra of materials
     thinfilm chart bow ...         predicted bow against the new silica thickness
     thinfilm map SITES.csv ...     thickness (and index) across a wafer
+    thinfilm stress ...            film stress from the bow before and after the film
 
 Every command writes a picture (PNG, SVG or PDF, by the output name's
 extension) or, for an output name ending in ``.csv``, the table of what it
@@ -175,6 +176,15 @@ def _add_command(subparsers, run, add_options, name, **texts):
     parser.set_defaults(run=run, parser=parser)
 
 
+def _under_layer(text):
+    from thinfilm.charts.psi_delta import layer_argument
+
+    try:
+        return layer_argument(text)
+    except ValueError as error:
+        raise argparse.ArgumentTypeError(str(error)) from None
+
+
 def _psi_delta_options(p):
     _setting_options(p, "")
     p.add_argument("--index", type=_positive, action="append", metavar="N",
@@ -183,6 +193,10 @@ def _psi_delta_options(p):
                    metavar="PSI,DELTA", help="a measured point in degrees; repeat for several")
     p.add_argument("--fit-index", action="store_true",
                    help="also fit index and thickness (mode 4) from the first --index")
+    p.add_argument("--under", type=_under_layer, action="append", default=[],
+                   metavar="INDEX_OR_MATERIAL:NM",
+                   help="a known layer under the film, e.g. SiO2:2 or 1.46:2; repeat for "
+                        "several, from the film down to the substrate")
 
 
 def _nk_options(p):
@@ -206,11 +220,22 @@ def _nk_options(p):
                    help="in-plane stress of SiO2 in MPa (default 0)")
 
 
+def _millimetres(text):
+    """A wafer diameter in mm: 1 or more (a diameter in m is refused as such)."""
+    value = _positive(text)
+    if value < 1:
+        raise argparse.ArgumentTypeError("%r is below 1: the diameter is in mm (150 for a "
+                                         "150 mm wafer)" % text)
+    return value
+
+
 def _bow_options(p):
     p.add_argument("--bow", type=_number, default=waferbow.BOW, metavar="UM",
                    help="measured bow in um (default 10)")
-    p.add_argument("--diameter", type=_positive, metavar="M",
-                   help="wafer diameter in m (default 0.1)")
+    p.add_argument("--initial-bow", type=_number, default=waferbow.INITIAL_BOW, metavar="UM",
+                   help="bow of the bare wafer in um, before the film (default 0: flat)")
+    p.add_argument("--diameter", type=_millimetres, metavar="MM",
+                   help="wafer diameter in mm (default 100)")
     p.add_argument("--silicon", type=_positive, default=waferbow.SILICON, metavar="UM",
                    help="silicon thickness of the first state in um (default 525)")
     p.add_argument("--silica", type=_positive, default=waferbow.SILICA, metavar="UM",
@@ -228,22 +253,98 @@ def _bow_options(p):
     p.add_argument("--points", type=_count, default=60, help="number of points (default 60)")
 
 
+def _csv_name(text):
+    if file_format(text) != "csv":
+        raise argparse.ArgumentTypeError("%r does not end in .csv: the stress report is a "
+                                         "table" % text)
+    return text
+
+
+def _stress_options(p):
+    p.add_argument("--bow-before", type=_number, required=True, metavar="UM",
+                   help="bow of the bare wafer in um")
+    p.add_argument("--bow-after", type=_number, required=True, metavar="UM",
+                   help="bow with the film in um, over the same diameter")
+    p.add_argument("--diameter", type=_millimetres, required=True, metavar="MM",
+                   help="wafer diameter in mm")
+    p.add_argument("--silicon", type=_positive, required=True, metavar="UM",
+                   help="silicon thickness in um")
+    p.add_argument("--silica", type=_positive, required=True, metavar="UM",
+                   help="silica thickness in um")
+    p.add_argument("--modulus-si", type=_positive, default=waferbow.MODULUS_SI,
+                   metavar="E5MPA", help="E/(1-NU) of silicon in 1E5 MPa (default 2.28)")
+    p.add_argument("--modulus-sio2", type=_positive, default=waferbow.MODULUS_SIO2,
+                   metavar="E5MPA", help="E/(1-NU) of silica in 1E5 MPa (default 0.863)")
+    for name, unit, what in (("bow", "UM", "each bow in um"),
+                             ("silicon", "UM", "the silicon thickness in um"),
+                             ("silica", "UM", "the silica thickness in um"),
+                             ("modulus-si", "E5MPA", "the silicon modulus in 1E5 MPa")):
+        p.add_argument("--sigma-" + name, type=_not_negative, default=0.0, metavar=unit,
+                       help="standard deviation of %s (default 0)" % what)
+    p.add_argument("-o", "--output", type=_csv_name, metavar="FILE.csv",
+                   help="write the table to FILE.csv (default: standard output)")
+
+
+def _material_or(read):
+    """An option value that is a material's name (its label), or else what `read` reads."""
+    def material_or_value(text):
+        from thinfilm.optconst import ALIASES, MATERIALS, material_label
+
+        try:
+            return material_label(text)
+        except ValueError:
+            pass
+        try:
+            return read(text)
+        except argparse.ArgumentTypeError as error:
+            raise argparse.ArgumentTypeError(
+                "%s, nor a material (%s)" % (error, ", ".join(
+                    list(MATERIALS.values()) + list(ALIASES)))) from None
+    return material_or_value
+
+
+_SEPARATORS = {",": ",", ";": ";", "tab": "\t", "\t": "\t"}
+
+
 def _map_options(p):
     p.add_argument("sites", metavar="SITES.csv", help="the table of sites")
-    p.add_argument("--index", type=_positive, default=ellcalc.FILM_INDEX, metavar="N",
-                   help="film index, or the start of the search with --fit-index (default 1.5)")
+    p.add_argument("--index", type=_material_or(_positive), default=ellcalc.FILM_INDEX,
+                   metavar="N",
+                   help="film index or material (SiO2, ...), or the start of the search with "
+                        "--fit-index (default 1.5)")
     p.add_argument("--fit-index", action="store_true",
                    help="fit index and thickness together (mode 4)")
-    _setting_options(p, ", for sites without their own")
+    what = ", for sites without their own"
+    p.add_argument("--wavelength", type=_positive, metavar="NM",
+                   help="wavelength in nm (default 632.8)%s" % what)
+    p.add_argument("--angle", type=_number, metavar="DEG",
+                   help="angle of incidence in degrees (default 70)%s" % what)
+    p.add_argument("--substrate", type=_material_or(_index), metavar="N-Kj",
+                   help="substrate index n - ik, written 3.866-0.028j (the default), or a "
+                        "material (Si, ...) at each site's wavelength%s" % what)
     p.add_argument("--near", type=_not_negative, metavar="NM",
                    help="the thickness of the order nearest NM, for sites without their own "
                         "(default: the thickness within one period)")
+    p.add_argument("--under", type=_under_layer, action="append", default=[],
+                   metavar="INDEX_OR_MATERIAL:NM",
+                   help="a known layer under the film, e.g. SiO2:2; repeat for several, from "
+                        "the film down to the substrate (the sites are then fitted)")
     p.add_argument("--max-residual", type=_positive, default=MAX_RESIDUAL, metavar="DEG",
                    help="the largest residual of a site that reproduces its Psi and Delta "
                         "(default %g)" % MAX_RESIDUAL)
     p.add_argument("--diameter", type=_positive, metavar="MM",
-                   help="wafer diameter drawn, in mm (default: the smallest usual wafer "
+                   help="wafer diameter in mm (default: the smallest usual wafer "
                         "around the sites)")
+    p.add_argument("--edge-exclusion", type=_not_negative, default=0.0, metavar="MM",
+                   help="leave the sites within MM of the wafer's edge out of the statistics")
+    p.add_argument("--stats", metavar="FILE.csv",
+                   help="also write the wafer statistics to FILE.csv")
+    p.add_argument("--sep", choices=sorted(_SEPARATORS), metavar="{',',';',tab}",
+                   help="the separator of SITES.csv and of the tables written (default: "
+                        "told from the header line)")
+    p.add_argument("--decimal", choices=(".", ","), metavar="{'.',','}",
+                   help="the decimal mark of SITES.csv and of the tables written (default: "
+                        "told from the numbers)")
 
 
 def build_parser():
@@ -283,20 +384,35 @@ def build_parser():
     _add_command(
         commands, _run_map, _map_options, "map",
         help="thickness (and index) across a wafer from a CSV of sites",
-        description="Read a CSV of sites with a header line: columns x and y (mm), psi and "
-                    "delta (degrees), optionally wavelength (nm), angle (degrees) and near "
-                    "(nm) per site, any others kept as they are. Compute the thickness of "
-                    "every site as ellcalc mode 3 does (mode 4 with --fit-index) and draw "
-                    "the map, marking the sites whose residual exceeds --max-residual, or "
-                    "write the table with the columns thickness, period, psi_model, "
-                    "delta_model, residual, order (and film_index, converged) added.")
+        description="Read a CSV of sites with a header line (separated by commas, "
+                    "semicolons or tabs, with decimal points or commas; names in any case, "
+                    "with or without a unit): columns x and y (mm), psi and delta (degrees), "
+                    "optionally wavelength (nm), angle (degrees), near (nm), substrate and "
+                    "film_index (indices or materials) per site, any others kept as they "
+                    "are; an empty cell is a value not measured. Compute the thickness of "
+                    "every site as ellcalc mode 3 does (mode 4 with --fit-index), or fit "
+                    "the lines of a site that share its x and y together, print the wafer "
+                    "statistics and draw the map, marking the sites whose residual exceeds "
+                    "--max-residual, or write the table with the computed columns added.")
+
+    stress = commands.add_parser(
+        "stress", help="film stress from the bow before and after the film",
+        description="The stress report of a wafer from its bow before the film (bare) and "
+                    "after it, the film bending the wafer by the change of curvature: "
+                    "waferbow's report of both layers, Stoney's stress (what bow gauges "
+                    "compute) and the standard deviation of the film stress for the "
+                    "uncertainties given, as a table (quantity, value, unit) on standard "
+                    "output or in FILE.csv.")
+    _stress_options(stress)
+    stress.set_defaults(run=_run_stress, parser=stress, csv=None)
 
     summary = "the charts and their options:\n" + "".join(
         "  " + sub.format_usage()[len("usage: "):] for sub in charts.choices.values())
     chart.epilog = summary
     parser.epilog = ("the commands and their options:\n" + "".join(
         "  " + sub.format_usage()[len("usage: "):]
-        for sub in list(charts.choices.values()) + [commands.choices["map"]])
+        for sub in list(charts.choices.values())
+        + [commands.choices[name] for name in ("map", "stress")])
         + "\nErrors end with status 2 and leave no file behind. See thinfilm(1).")
     return parser
 
@@ -312,6 +428,8 @@ def _same_file(a, b):
 
 
 def _check_outputs(args):
+    if args.output is None:
+        return  # the stress table, on standard output
     if file_format(args.output) is None:
         args.parser.error("cannot tell the format of %r: the output name must end in %s"
                           % (args.output, ", ".join("." + f for f in FORMATS)))
@@ -331,13 +449,18 @@ def _check_outputs(args):
                               % (option, path, source))
 
 
-def _write(args, table, draw):
-    """Write the picture (or the table) and the --csv table, in full or not at all."""
+def _write(args, table, draw, dialect=None, more=()):
+    """Write the picture (or the table) and the --csv table, in full or not at all.
+
+    `dialect`: the separator and decimal mark of the tables (a comma and a point by
+    default); `more`: other (path, writer) pairs written with them.
+    """
+    dialect = dialect or {}
     output_format = file_format(args.output)
     files = []
     try:
         if output_format == "csv":
-            files.append((args.output, table_writer(table)))
+            files.append((args.output, table_writer(table, **dialect)))
         else:
             try:
                 import matplotlib
@@ -348,7 +471,8 @@ def _write(args, table, draw):
             matplotlib.use("Agg")
             files.append((args.output, figure_writer(draw(), output_format, args.dpi)))
         if args.csv is not None:
-            files.append((args.csv, table_writer(table)))
+            files.append((args.csv, table_writer(table, **dialect)))
+        files.extend(more)
         write_files(files)
     except OSError as error:
         name = error.filename or args.output
@@ -376,7 +500,8 @@ def _run_psi_delta(args):
                for k, v in defaults.items()}
     try:
         chart = psi_delta_data(indices=args.index or [ellcalc.FILM_INDEX],
-                               measured=args.measured, fit_index=args.fit_index, **setting)
+                               measured=args.measured, fit_index=args.fit_index,
+                               under=args.under, **setting)
     except ChartError as error:
         raise _chart_failure(args, error) from None
     stalled = [f.point for f in chart.fits if not f.converged]
@@ -412,55 +537,126 @@ def _run_nk(args):
 
 
 def _run_bow(args):
-    from thinfilm.charts.bow import REGRESSION_LIMIT, bow_data, draw_bow
+    from thinfilm.charts.bow import bow_data, draw_bow
 
-    first_state = {k: getattr(args, k) for k in ("diameter", "modulus_si", "modulus_sio2")
+    first_state = {k: getattr(args, k) for k in ("modulus_si", "modulus_sio2", "initial_bow")
                    if getattr(args, k) is not None}
+    if args.diameter is not None:
+        first_state["diameter"] = args.diameter / 1000
     try:
         chart = bow_data(args.to_silica, bow=args.bow, silicon=args.silicon,
                          silica=args.silica, to_silicon=args.to_silicon, moment=args.moment,
                          points=args.points, **first_state)
     except ChartError as error:
         raise _chart_failure(args, error) from None
-    stalled = int(np.count_nonzero(np.asarray(chart.prediction.regressions) >= REGRESSION_LIMIT))
-    if stalled:
-        _warn(args, "the regression of %d of %d points did not settle within %d steps"
-              % (stalled, args.points, REGRESSION_LIMIT))
+    # The passes that did not settle are the package's warning, and settled = 0 in
+    # the table.
     _write(args, chart.table(), lambda: draw_bow(chart))
+
+
+def _run_stress(args):
+    from thinfilm.charts.stress import stress_table
+
+    try:
+        table = stress_table(args.bow_before, args.bow_after, args.diameter / 1000,
+                             args.silicon, args.silica, modulus_si=args.modulus_si,
+                             modulus_sio2=args.modulus_sio2, sigma_bow=args.sigma_bow,
+                             sigma_silicon=args.sigma_silicon, sigma_silica=args.sigma_silica,
+                             sigma_modulus_si=args.sigma_modulus_si)
+    except ChartError as error:
+        raise _chart_failure(args, error) from None
+    if args.output is None:
+        sys.stdout.write(table.csv_text())
+        return
+    try:
+        write_files([(args.output, table_writer(table))])
+    except OSError as error:
+        raise _Failure("cannot write %s: %s" % (error.filename or args.output,
+                                                error.strerror or error)) from None
 
 
 def _run_map(args):
     from thinfilm.charts.sites import InputError, read_sites
-    from thinfilm.charts.wafer_map import (SETTING_COLUMNS, SITE_COLUMNS, draw_map, map_data,
-                                           outside, wafer_diameter)
+    from thinfilm.charts.statistics import statistics_table, statistics_text
+    from thinfilm.charts.wafer_map import (FIT_COLUMNS, INDEX_COLUMNS, SETTING_COLUMNS,
+                                           SINGLE_COLUMNS, SITE_COLUMNS, UNITS, draw_map,
+                                           map_data, outside, read_index, wafer_diameter)
 
+    for option, path in (("--output", args.output), ("--csv", args.csv),
+                         ("the input", args.sites)):
+        if args.stats is not None and path is not None and _same_file(args.stats, path):
+            args.parser.error("--stats %r names the same file as %s" % (args.stats, option))
     args.load = "to read %s" % args.sites
     try:
-        sites = read_sites(args.sites, SITE_COLUMNS, SETTING_COLUMNS)
+        sites = read_sites(args.sites, SITE_COLUMNS, SETTING_COLUMNS,
+                           texts=dict.fromkeys(INDEX_COLUMNS, read_index),
+                           reserved=SINGLE_COLUMNS + FIT_COLUMNS,
+                           separator=_SEPARATORS.get(args.sep), decimal=args.decimal)
     except InputError as error:
         raise _Failure(str(error)) from None
     except OSError as error:
         raise _Failure("cannot read %s: %s" % (args.sites, error.strerror or error)) from None
     args.load = "for the %d sites of %s" % (len(sites), args.sites)
-    chart = map_data(sites, film_index=args.index, fit_index=args.fit_index, near=args.near,
-                     max_residual=args.max_residual, wavelength=args.wavelength,
-                     angle=args.angle, substrate=args.substrate)
-    if args.fit_index:
-        stalled = len(sites) - int(np.count_nonzero(chart.result.converged))
-        if stalled:
-            _warn(args, "the index search of %d of %d sites did not settle (converged = 0 "
-                        "in the table)" % (stalled, len(sites)))
+    try:
+        chart = map_data(sites, film_index=args.index, fit_index=args.fit_index,
+                         near=args.near, max_residual=args.max_residual, under=args.under,
+                         wavelength=args.wavelength, angle=args.angle,
+                         substrate=args.substrate)
+    except ChartError as error:
+        raise _chart_failure(args, error) from None
+    count = chart.count
+    stalled = int(np.count_nonzero(chart.stalled()))
+    if stalled:
+        _warn(args, "the %s of %d of %d sites did not settle (converged = 0 in the table)"
+              % ("fit" if chart.fitted else "index search", stalled, count))
     unreproduced = int(np.count_nonzero(chart.unreproduced()))
     if unreproduced:
         _warn(args, "%d of %d sites do not reproduce their Psi and Delta within %g degrees "
-                    "(residual column)" % (unreproduced, len(sites), args.max_residual))
+                    "(residual column)" % (unreproduced, count, args.max_residual))
+    if chart.fitted:
+        ambiguous = int(np.count_nonzero(chart.value("ambiguous")))
+        if ambiguous:
+            _warn(args, "the measurements of %d of %d sites do not tell two films apart "
+                        "(ambiguous column)" % (ambiguous, count))
+    diameter = args.diameter or wafer_diameter(chart.x, chart.y)
     if file_format(args.output) != "csv":
-        diameter = args.diameter or wafer_diameter(chart.x, chart.y)
         beyond = outside(chart.x, chart.y, diameter)
         if beyond:
             _warn(args, "%d of %d sites lie outside the wafer of %g mm drawn"
-                  % (beyond, len(sites), diameter))
-    _write(args, chart.table(), lambda: draw_map(chart, diameter=args.diameter))
+                  % (beyond, count, diameter))
+    statistics = chart.statistics(diameter, args.edge_exclusion)
+    dialect = dict(separator=sites.dialect.separator, decimal=sites.dialect.output_decimal())
+    more = []
+    if args.stats is not None:
+        more.append((args.stats, table_writer(statistics_table(statistics), **dialect)))
+    _write(args, chart.table(), lambda: draw_map(chart, diameter, args.edge_exclusion),
+           dialect, more)
+    report = ["%s: %s (%s), %s" % (args.sites, _counted(count, "site"),
+                                     _counted(len(sites), "line"), sites.dialect.describe())]
+    if args.edge_exclusion:
+        report.append("edge exclusion %g mm of the %g mm wafer: %d of %d sites left out"
+                      % (args.edge_exclusion, diameter, statistics[0].excluded, count))
+    report.append(statistics_text(statistics, UNITS))
+    print("\n".join(report), file=_report_stream(args))
+
+
+def _counted(count, what):
+    return "%d %s%s" % (count, what, "s" * (count != 1))
+
+
+def _report_stream(args):
+    """Standard output, or standard error when an output file is standard output."""
+    try:
+        out = os.fstat(sys.stdout.fileno())
+    except (OSError, ValueError, AttributeError):
+        return sys.stdout
+    for path in (args.output, args.csv, getattr(args, "stats", None)):
+        try:
+            if path is not None and os.path.samestat(os.stat(path), out):
+                return sys.stderr
+        except OSError:
+            pass
+    return sys.stdout
 
 
 def _warn(args, message):

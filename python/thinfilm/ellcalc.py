@@ -39,8 +39,10 @@ from thinfilm import _args
 from thinfilm import _calc
 from thinfilm import _core
 from thinfilm import _docs
+from thinfilm import _labeled
 from thinfilm import optconst
 from thinfilm._errors import DiscriminantWarning, IndexConventionWarning
+from thinfilm.material import Material
 
 __doc__ = _docs.with_argument_rules(__doc__)
 
@@ -49,6 +51,7 @@ __all__ = [
     "harmonics", "from_harmonics", "fit",
     "PsiDelta", "Thickness", "ThicknessAndIndex", "Reflection", "Harmonics", "FromHarmonics",
     "FilmFit",
+    "stack", "Stack", "Material",
 ]
 
 # The program's initial values.
@@ -178,8 +181,10 @@ def _real_part(value, label=None):
     return value
 
 
-def _substrate(value, stacklevel):
-    a = _args.complex_("substrate", value)
+def _substrate(value, stacklevel, name="substrate"):
+    """The index ``value`` of the medium ``name`` as a complex array, an index written
+    n + ik warned of."""
+    a = _args.complex_(name, value)
     # Beyond rounding: optconst's double-precision index of a transparent material may
     # carry an imaginary part of the order of 1e-19.
     gain = a.imag > 1e-12 * np.abs(a)
@@ -188,13 +193,26 @@ def _substrate(value, stacklevel):
         where = f" (flat index {at}; {np.count_nonzero(gain)} point(s))" if a.ndim else ""
         warnings.warn(
             IndexConventionWarning(
-                f"substrate index {_args.shown(a.flat[at])}{where} has a positive imaginary"
-                " part: indices are written n - ik here (an absorbing substrate has a negative"
+                f"{name} index {_args.shown(a.flat[at])}{where} has a positive imaginary"
+                f" part: indices are written n - ik here (an absorbing {name} has a negative"
                 " imaginary part); computed as given, as a medium with gain"
             ),
             stacklevel=stacklevel,
         )
     return a
+
+
+def _index_of(value, wavelength, precision, computed=None):
+    """An index given as a number or array, a material name or a :class:`Material`: the
+    material's index at ``wavelength`` in ``precision`` (computed once per material in the
+    dict ``computed``, when given), anything else as given."""
+    if not isinstance(value, (str, Material)):
+        return value
+    material = Material(value) if isinstance(value, str) else value
+    computed = {} if computed is None else computed
+    if material not in computed:
+        computed[material] = material.index(wavelength, precision)
+    return computed[material]
 
 
 def _indices(values, precision, stacklevel):
@@ -204,13 +222,11 @@ def _indices(values, precision, stacklevel):
     written n + ik warned of, the warning pointing ``stacklevel`` frames up."""
     labels, indices = {}, {}
     for name in ("substrate", "film_index"):
-        if isinstance(values.get(name), str):
-            label = labels[name] = optconst.material_label(values[name])
-            if label not in indices:
-                indices[label] = optconst.constants(
-                    label, wavelength=values["wavelength"], precision=precision
-                ).index
-            values[name] = indices[label]
+        value = values.get(name)
+        if isinstance(value, (str, Material)):
+            material = value if isinstance(value, Material) else Material(value)
+            labels[name] = material.label
+            values[name] = _index_of(material, values["wavelength"], precision, indices)
     if "film_index" in values:
         values["film_index"] = _real_part(values["film_index"], labels.get("film_index"))
     if "substrate" in values:
@@ -221,6 +237,8 @@ def _indices(values, precision, stacklevel):
 def _run(calc, cls, values, on_event=None):
     """``calc`` over the arguments of a function of this module (``values``: its locals),
     with the materials named in ``substrate`` and ``film_index`` replaced by their indices."""
+    if _labeled.given(values):
+        return _labeled.apply(_run, values, calc, cls, on_event=on_event)
     # The warnings point at the caller of the public function.
     _indices(values, _calc.checked_precision(values["precision"]), stacklevel=4)
     if values.get("near", np.nan) is None:
@@ -531,6 +549,114 @@ def from_harmonics(wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     return _run(_core.ellcalc_from_harmonics, FromHarmonics, locals(), _negative_discriminant)
 
 
+Stack = collections.namedtuple("Stack", ("rp", "rs", "Rp", "Rs", "psi", "delta"),
+                               module=__name__)
+Stack.__doc__ = """The reflection of a stack of layers; see :func:`stack`."""
+
+
+def _layers(layers, wavelength, stacklevel):
+    """The layers of :func:`stack` as two arrays, index and thickness, each with a last
+    dimension of layers (from the ambient side down)."""
+    if isinstance(layers, (str, bytes, Material)):
+        raise TypeError("layers must be a sequence of (index, thickness) pairs")
+    try:
+        pairs = [tuple(layer) for layer in layers]
+    except TypeError:
+        raise TypeError("layers must be a sequence of (index, thickness) pairs") from None
+    if any(len(pair) != 2 for pair in pairs):
+        raise TypeError("layers must be a sequence of (index, thickness) pairs")
+    computed, indices, thicknesses = {}, [], []
+    for number, (index, thickness) in enumerate(pairs, 1):
+        name = f"layer {number}"
+        index = _index_of(index, wavelength, "double", computed)
+        indices.append(_substrate(index, stacklevel + 1, name))
+        thickness = _args.real(f"{name} thickness", thickness)
+        if np.any(thickness < 0):
+            raise ValueError(f"{name} thickness must not be negative, not"
+                             f" {_args.shown(thickness[thickness < 0].flat[0])}")
+        thicknesses.append(thickness)
+
+    def stacked(arrays, dtype):
+        if not arrays:
+            return np.zeros((0,), dtype)
+        shape = np.broadcast_shapes(*(a.shape for a in arrays))
+        return np.stack([np.broadcast_to(a, shape) for a in arrays], axis=-1)
+
+    return stacked(indices, np.complex128), stacked(thicknesses, np.float64)
+
+
+@_docs.documented(_PARAMETERS, """
+    layers : sequence of (index, thickness)
+        The layers from the ambient side down to the substrate. Each index a complex
+        n - ik (an absorbing layer has a negative imaginary part), a real number, the name
+        of an ``optconst`` material or a :class:`Material`, taken at the wavelength; each
+        thickness in nm, not negative. An empty sequence is the bare substrate.
+    substrate : complex, str, Material or array_like
+        Substrate index n - ik, or an ``optconst`` material (a name or a
+        :class:`Material`), taken at the wavelength. Default 3.866 - 0.028j.
+""")
+def stack(layers, substrate=SUBSTRATE, wavelength=WAVELENGTH, angle=ANGLE):
+    """Reflection of a stack of layers on a substrate, seen from air, in double precision.
+
+    The single-film model generalised: any number of layers, absorbing or not, on a
+    semi-infinite substrate. A layer of zero thickness changes nothing; a layer whose index
+    is below the sine of the angle carries an evanescent wave and counts as much as any
+    other. With one transparent layer it is :func:`psi_delta` in double precision. Each
+    index and thickness of the layers broadcasts with the other arguments like a numpy
+    ufunc; a substrate or a layer index written n + ik is computed as given, with an
+    :class:`thinfilm.IndexConventionWarning`.
+
+    Parameters
+    ----------
+    %(parameters)s
+
+    Returns
+    -------
+    Stack
+        ``rp``, ``rs`` (complex, the sign conventions of :func:`reflection`),
+        ``Rp`` = |rp|^2, ``Rs`` = |rs|^2, ``psi`` and ``delta`` (degrees; Delta between
+        -180 and 180). float64 and complex128 arrays, or plain numbers when every argument
+        is a scalar.
+
+    Examples
+    --------
+    >>> from thinfilm import ellcalc
+    >>> r = ellcalc.stack([(1.5, 100.0)])
+    >>> round(r.psi, 9), round(r.delta, 9)
+    (43.61308141, 75.972744686)
+
+    A nitride on a 2 nm native oxide on silicon, over a few wavelengths:
+
+    >>> r = ellcalc.stack([("Si3N4", 150.0), ("SiO2", 2.0)], substrate="Si",
+    ...                   wavelength=[450.0, 550.0, 650.0])
+    >>> r.psi.round(3), r.delta.round(3)
+    (array([25.132, 12.012, 16.158]), array([  85.629,  178.808, -102.409]))
+
+    Broadcasting: the oxide's thickness along one axis, the wavelengths along another:
+
+    >>> r = ellcalc.stack([("SiO2", [[0.0], [2.0]])], substrate="Si",
+    ...                   wavelength=[450.0, 550.0, 650.0])
+    >>> r.psi.shape
+    (2, 3)
+    """
+    if _labeled.given(locals()):
+        return _labeled.apply(_labeled.keywords, locals(), stack)
+    light = _args.real("wavelength", wavelength)
+    named = {
+        "wavelength": light,
+        "angle": _args.real("angle", angle),
+        "substrate": _indices({"wavelength": wavelength, "substrate": substrate}, "double",
+                              stacklevel=3)["substrate"],
+    }
+    index, thickness = _layers(layers, wavelength, stacklevel=3)
+    shape = np.broadcast_shapes(_args.shape(named), index.shape[:-1], thickness.shape[:-1])
+    out = _core.ellcalc_stack_double(shape, _args.threads(), layer_index=index,
+                                     layer_thickness=thickness, **named)
+    if _args.all_scalar(named) and index.ndim == thickness.ndim == 1:
+        out = {name: _args.plain(a) for name, a in out.items()}
+    return Stack(**out)
+
+
 FilmFit = collections.namedtuple(
     "FilmFit",
     ("thickness", "film_index", "sigma_thickness", "sigma_index", "chi2", "residual",
@@ -547,9 +673,34 @@ def _positive(name, value):
     return a
 
 
+def _fit_index_of(value, wavelength, name="index"):
+    """The index of a film or known layer of :func:`fit`, complex n - ik: a number, or a
+    material taken at each wavelength in double precision."""
+    return _args.complex_(name, _index_of(value, wavelength, "double"))
+
+
+def _under(layers, wavelength):
+    """The known layers of :func:`fit` as two arrays, index and thickness, with a last
+    dimension of layers (the film's side first)."""
+    if layers is None:
+        layers = ()
+    if isinstance(layers, (str, bytes)) or not all(
+            isinstance(layer, (tuple, list)) and len(layer) == 2 for layer in layers):
+        raise TypeError("under must be a sequence of (index, thickness) pairs")
+    if not layers:
+        return np.zeros((0,), np.complex128), np.zeros((0,), np.float64)
+    indices = [_fit_index_of(index, wavelength) for index, _ in layers]
+    thicknesses = [_args.real("thickness", t) for _, t in layers]
+    if not all(np.all(np.asarray(t) >= 0) for t in thicknesses):
+        raise ValueError("the thicknesses of the known layers must not be negative")
+    shape = np.broadcast_shapes(*(np.shape(a) for a in indices + thicknesses))
+    return (np.stack([np.broadcast_to(a, shape) for a in indices], axis=-1),
+            np.stack([np.broadcast_to(np.asarray(a, np.float64), shape) for a in thicknesses], axis=-1))
+
+
 def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
         film_index=FILM_INDEX, fit_index=False, max_thickness=MAX_THICKNESS,
-        sigma_psi=SIGMA_PSI, sigma_delta=SIGMA_DELTA, axis=-1):
+        sigma_psi=SIGMA_PSI, sigma_delta=SIGMA_DELTA, axis=-1, under=None):
     """The film of each site fitted to several measurements at once, with its uncertainty.
 
     The measurements of a site (any number of angles and/or wavelengths) lie along ``axis``
@@ -560,6 +711,10 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     ``max_thickness`` is considered (the thickness each measurement gives alone, in every
     order, are the candidates; the best few are refined by Levenberg-Marquardt), so the
     film found does not depend on a guess.
+
+    The film may lie on known layers (``under``) and may absorb (a material such as
+    amorphous silicon): its model is then the stack of :func:`stack`, and the candidates
+    are a scan of the thicknesses in steps of a 64th of the film's shortest period.
 
     Parameters
     ----------
@@ -572,14 +727,15 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     substrate : complex, str or array_like
         Substrate index n - ik, or the name of an ``optconst`` material, taken at each
         wavelength. Default 3.866 - 0.028j.
-    film_index : float, str or array_like
-        Film index; with ``fit_index`` the start of the search, the site's first
-        measurement's. The name of a transparent ``optconst`` material gives the film its
-        dispersion (its index at each wavelength), which is not fitted: ``fit_index``
-        applies to a numeric index only (ValueError otherwise). Default 1.5.
+    film_index : float, complex, str, Material or array_like
+        Film index n - ik; with ``fit_index`` the start of the search, the site's first
+        measurement's. The name of an ``optconst`` material gives the film its dispersion
+        (its index at each wavelength), which is not fitted: ``fit_index`` applies to a
+        numeric index only (ValueError otherwise). Default 1.5.
     fit_index : bool
         Fit one film index for all the site's measurements too, within 1 to 3
-        (:data:`INDEX_RANGE`). Default False: the index is known.
+        (:data:`INDEX_RANGE`); of an absorbing film, the real part, its extinction kept.
+        Default False: the index is known.
     max_thickness : float
         The thickest film considered, nm (positive). Default 2000.
     sigma_psi, sigma_delta : float or array_like
@@ -588,6 +744,11 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
     axis : int
         The axis of the measurements, counted in the arguments broadcast together.
         Default -1.
+    under : sequence of (index, thickness), optional
+        Known layers beneath the film, from the film down to the substrate: each index a
+        number n - ik, an ``optconst`` material name or a :class:`Material` (taken at each
+        wavelength), each thickness in nm; both broadcast with the measurements. Default:
+        none.
 
     Returns
     -------
@@ -621,36 +782,53 @@ def fit(psi, delta, *, wavelength=WAVELENGTH, angle=ANGLE, substrate=SUBSTRATE,
 
     >>> ellcalc.fit(m.psi[2:], m.delta[2:]).ambiguous
     True
+
+    A nitride on a 2 nm oxide, the oxide known:
+
+    >>> under = [(1.457, 2.0)]
+    >>> m = ellcalc.stack([(2.0, 150.0)] + under, angle=angles)
+    >>> r = ellcalc.fit(m.psi, m.delta, angle=angles, film_index=2.0, under=under)
+    >>> round(r.thickness, 6), r.converged
+    (150.0, True)
     """
+    if _labeled.given(locals()):
+        return _labeled.apply(_labeled.keywords, locals(), fit, core="axis")
     if not isinstance(fit_index, (bool, np.bool_)):
         raise TypeError("fit_index must be True or False")
-    if isinstance(film_index, str) and fit_index:
+    if isinstance(film_index, (str, Material)) and fit_index:
         raise ValueError("fit_index applies to a numeric film_index, not to a material")
     limit = _args.real("max_thickness", max_thickness)
     if limit.ndim or not (np.isfinite(limit) and limit > 0):
         raise ValueError("max_thickness must be one positive finite number")
     if isinstance(axis, (bool, np.bool_)) or not isinstance(axis, (int, np.integer)):
         raise TypeError("axis must be an integer")
-    values = _indices({"wavelength": wavelength, "substrate": substrate,
-                       "film_index": film_index}, "double", stacklevel=3)
+    values = _indices({"wavelength": wavelength, "substrate": substrate}, "double", stacklevel=3)
+    film = _fit_index_of(film_index, wavelength, "film_index")
+    if np.any(film.imag > 0):
+        raise ValueError("film_index has a positive imaginary part: indices are n - ik here")
+    under_index, under_thickness = _under(under, wavelength)
     named = {
         "wavelength": _args.real("wavelength", wavelength),
         "angle": _args.real("angle", angle),
         "substrate": values["substrate"],
-        "film_index": _args.real("film_index", values["film_index"]),
+        "film_index": film,
         "psi": _args.real("psi", psi),
         "delta": _args.real("delta", delta),
         "sigma_psi": _positive("sigma_psi", sigma_psi),
         "sigma_delta": _positive("sigma_delta", sigma_delta),
     }
-    shape = _args.shape(named)
+    shape = np.broadcast_shapes(_args.shape(named), under_index.shape[:-1],
+                                under_thickness.shape[:-1])
     ndim = len(shape)
     if not -ndim <= axis < ndim:
         raise ValueError(f"axis {axis} is out of range for {ndim} dimension(s)")
     axis %= ndim
-    # Views: each argument given every dimension, the measurements' moved last.
+    # Views: each argument given every dimension, the measurements' moved last (the
+    # layers' dimension after them).
     moved = {name: np.moveaxis(a[(None,) * (ndim - a.ndim)], axis, -1)
              for name, a in named.items()}
+    for name, a in (("under_index", under_index), ("under_thickness", under_thickness)):
+        moved[name] = np.moveaxis(a[(None,) * (ndim + 1 - a.ndim)], axis, -2)
     out = _core.ellcalc_fit(shape[:axis] + shape[axis + 1:] + shape[axis:axis + 1],
                             _args.threads(), fit_index=bool(fit_index),
                             max_thickness=float(limit), **moved)

@@ -25,6 +25,7 @@ from thinfilm import _args
 from thinfilm import _calc
 from thinfilm import _core
 from thinfilm import _docs
+from thinfilm import _labeled
 from thinfilm._errors import StressFitError
 
 __doc__ = _docs.with_argument_rules(__doc__)
@@ -220,6 +221,8 @@ def constants(
     >>> round(r.index.real, 9), r.index.imag
     (1.457017928, 0.0)
     """
+    if _labeled.given(locals()):
+        return _labeled.apply(_labeled.keywords, locals(), constants)
     if (wavelength is None) == (energy is None):
         raise TypeError("give exactly one of wavelength (nm) and energy (eV)")
     calc, light = (
