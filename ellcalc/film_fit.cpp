@@ -18,6 +18,9 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kept = 4;  // candidates refined
+// A candidate whose chi2 exceeds the best one's by more than this per measurement (ten
+// sigmas on each value) is not worth refining.
+constexpr double worth_per_measurement = 100.0;
 constexpr double step_t = 1e-4;  // nm, step of the thickness derivative
 constexpr double step_n = 1e-6;  // step of the index derivative
 
@@ -83,15 +86,17 @@ double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, do
 }
 
 void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart) {
-  // A candidate no better than the worst kept one is neither kept nor replaces one: its
-  // sum is not taken further once it is past that.
-  double bound = std::numeric_limits<double>::infinity();
-  if (best_.size() == kept) {
-    bound = 0;
-    for (const candidate& b : best_) bound = std::max(bound, b.chi2);
+  // A candidate no better than the worst kept one is neither kept nor replaces one, and
+  // one not worth refining beside the best so far never will be: its sum is not taken
+  // further once it is past either.
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double worst = best_.size() == kept ? 0.0 : inf, margin = inf;
+  for (const candidate& b : best_) {
+    if (best_.size() == kept) worst = std::max(worst, b.chi2);
+    margin = std::min(margin, b.chi2 + worth_per_measurement * static_cast<double>(ms.size()));
   }
-  const candidate c{chi2_at(ms, t, n, fixed_each, bound), t, n};
-  if (!std::isfinite(c.chi2) || c.chi2 >= bound) return;
+  const candidate c{chi2_at(ms, t, n, fixed_each, std::min(worst, margin)), t, n};
+  if (!std::isfinite(c.chi2) || c.chi2 >= worst || c.chi2 > margin) return;
   for (candidate& b : best_) {
     if (std::fabs(b.t - c.t) < apart) {
       if (c.chi2 < b.chi2) b = c;
@@ -102,9 +107,8 @@ void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double
     best_.push_back(c);
     return;
   }
-  auto worst = std::max_element(best_.begin(), best_.end(),
-                                [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; });
-  if (c.chi2 < worst->chi2) *worst = c;
+  *std::max_element(best_.begin(), best_.end(),
+                    [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; }) = c;
 }
 
 // The thickness period of measurement x's film at index n (or its own): the wavelength
@@ -270,10 +274,9 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     a[1][0] = a[0][1];
     return c;
   };
-  // The best candidate first; the candidates far worse than it (by more than 100 per
-  // measurement, ten sigmas on each value) are not worth refining.
+  // The best candidate first; those far worse than it are not worth refining.
   std::sort(best_.begin(), best_.end(), [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; });
-  const double worth = best_.front().chi2 + 100.0 * static_cast<double>(m);
+  const double worth = best_.front().chi2 + worth_per_measurement * static_cast<double>(m);
   for (const candidate& c : best_) {
     if (c.chi2 > worth) break;
     double t = clamp_t(c.t), n = c.n;
