@@ -21,6 +21,9 @@ constexpr std::size_t kept = 4;  // candidates refined
 // A candidate whose chi2 exceeds the best one's by more than this per measurement (ten
 // sigmas on each value) is not worth refining.
 constexpr double worth_per_measurement = 100.0;
+// Candidate indices closer than this to one already taken add no candidate the refinement
+// would not reach from it.
+constexpr double same_index = 0.02;
 constexpr double step_t = 1e-4;  // nm, step of the thickness derivative
 constexpr double step_n = 1e-6;  // step of the index derivative
 
@@ -209,12 +212,13 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   indices[n_indices++] = n0;
   if (o.fit_index) {
     const std::size_t picks[3] = {0, m / 2, m - 1};
-    for (const std::size_t k : picks) {
-      const fit_measurement& x = ms[k];
-      const film1_result<double> r = film1_in<double>(models_[k].m, x.ol, 4, x.ps, x.de, n0, 0.0);
+    for (std::size_t i = 0; i < 3; ++i) {
+      if (i > 0 && picks[i] == picks[i - 1]) continue;
+      const fit_measurement& x = ms[picks[i]];
+      const film1_result<double> r = film1_in<double>(models_[picks[i]].m, x.ol, 4, x.ps, x.de, n0, 0.0);
       if (!r.outcome.converged || !(r.an >= o.index_low && r.an <= o.index_high)) continue;
       bool known = false;
-      for (int i = 0; i < n_indices; ++i) known = known || std::fabs(indices[i] - r.an) < 1e-3;
+      for (int j = 0; j < n_indices; ++j) known = known || std::fabs(indices[j] - r.an) < same_index;
       if (!known) indices[n_indices++] = r.an;
     }
   }
@@ -281,7 +285,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     if (c.chi2 > worth) break;
     double t = clamp_t(c.t), n = c.n;
     double chi2 = normal_equations(t, n);
-    double lambda = 1e-3;
+    double lambda = 1e-6;
     bool settled = false;
     for (int pass = 0; pass < film_fit_options::passes && !settled && std::isfinite(chi2); ++pass) {
       bool moved = false;
@@ -292,7 +296,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
         const double n_new = p == 2 ? clamp_n(n + d[1]) : n;
         const double c_new = chi2_at(ms, t_new, n_new, fixed_each);
         if (!(c_new <= chi2)) continue;
-        const bool small = std::fabs(t_new - t) <= 1e-10 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-12;
+        const bool small = std::fabs(t_new - t) <= 1e-8 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-10;
         t = t_new;
         n = n_new;
         moved = true;

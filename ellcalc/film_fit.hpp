@@ -15,7 +15,7 @@
 // ambiguous: another refined minimum, at a thickness distinct from the best one's (more
 // than a tenth of the shortest period away), has a chi2 within 1 + (number of free
 // parameters) of the best: the measurements cannot tell the two films apart.
-// converged: the best minimum's refinement settled (relative step below 1e-10) within
+// converged: the best minimum's refinement settled (relative step below 1e-8) within
 // its passes, and the candidate scan was complete (at most max_orders orders per
 // measurement). Every loop is bounded: NaN or infinite measurements give NaN results,
 // converged false.
