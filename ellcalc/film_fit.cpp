@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 #include "ellcalc/cres.hpp"
 #include "ellcalc/inversion.hpp"
@@ -55,6 +56,10 @@ void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bo
     }
     model& md = models_[k];
     if (md.an == an) continue;
+    // The refinement goes back and forth between an index and the one of its derivative.
+    std::swap(md.f, md.other);
+    std::swap(md.an, md.other_an);
+    if (md.an == an) continue;
     md.an = an;
     md.f = film_setup<double>(md.m, an, normal_component<double>(an, md.m.s2));
   }
@@ -73,10 +78,11 @@ film_fitter::angles film_fitter::model_at(const fit_measurement& x, std::size_t 
 }
 
 double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
-                            double bound) {
+                            double bound, std::size_t first) {
   set_index(ms, n, per_measurement_index);
   double chi2 = 0;
-  for (std::size_t k = 0; k < ms.size() && !(chi2 > bound); ++k) {
+  for (std::size_t i = 0; i < ms.size() && !(chi2 > bound); ++i) {
+    const std::size_t k = (first + i) % ms.size();
     const fit_measurement& x = ms[k];
     const angles r = model_at(x, k, t, n);
     const double a = (r.psi - x.ps) / x.sigma_psi;
@@ -88,7 +94,8 @@ double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, do
   return chi2;
 }
 
-void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart) {
+void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart,
+                        std::size_t first) {
   // A candidate no better than the worst kept one is neither kept nor replaces one, and
   // one not worth refining beside the best so far never will be: its sum is not taken
   // further once it is past either.
@@ -98,7 +105,7 @@ void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double
     if (best_.size() == kept) worst = std::max(worst, b.chi2);
     margin = std::min(margin, b.chi2 + worth_per_measurement * static_cast<double>(ms.size()));
   }
-  const candidate c{chi2_at(ms, t, n, fixed_each, std::min(worst, margin)), t, n};
+  const candidate c{chi2_at(ms, t, n, fixed_each, std::min(worst, margin), first), t, n};
   if (!std::isfinite(c.chi2) || c.chi2 >= worst || c.chi2 > margin) return;
   for (candidate& b : best_) {
     if (std::fabs(b.t - c.t) < apart) {
@@ -141,7 +148,7 @@ void film_fitter::scan_orders(const std::vector<fit_measurement>& ms, const film
     const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
     for (int j = 0; j <= last; ++j) {
       const double t = r.ep + j * r.per;
-      offer(ms, t, n, fixed_each, apart);
+      offer(ms, t, n, fixed_each, apart, k + 1);
     }
   }
 }
@@ -169,7 +176,7 @@ void film_fitter::scan_absorbing(const std::vector<fit_measurement>& ms, const f
       if (!(orders >= 0)) continue;
       if (orders > film_fit_options::max_orders) complete = false;
       const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
-      for (int j = 0; j <= last; ++j) offer(ms, t + j * per, n, fixed_each, apart);
+      for (int j = 0; j <= last; ++j) offer(ms, t + j * per, n, fixed_each, apart, k + 1);
     }
   }
 }
@@ -196,7 +203,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     const std::span<const stack_layer<double>> beneath = under.subspan(k * layers, layers);
     models_[k].m = layers > 0 ? stack_media<double>(beneath, x.cn2, x.ol, x.phi)
                               : ambient_and_substrate<double>(x.phi, x.cn2);
-    models_[k].an = nan;  // nothing set up yet
+    models_[k].an = models_[k].other_an = nan;  // nothing set up yet
     if (stacked_) {
       stacks_[k * depth_] = {{x.an, x.ak}, 0.0};
       std::copy(beneath.begin(), beneath.end(), stacks_.begin() + static_cast<std::ptrdiff_t>(k * depth_ + 1));
@@ -251,20 +258,16 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   std::size_t n_found = 0;
   double a[2][2] = {}, g[2] = {};
   // The Jacobian of the weighted residuals at (t, n) into jac_ (forward differences), and
-  // A = J^T J, g = J^T r (r: the residuals at (t, n), computed last).
+  // A = J^T J, g = J^T r (r: the residuals at (t, n), computed first and kept in base_).
   const auto normal_equations = [&](double t, double n) {
+    const double c = chi2_at(ms, t, n, fixed_each);
+    base_.assign(res_.begin(), res_.end());
     const double t2 = t + step_t;
     chi2_at(ms, t2, n, fixed_each);
-    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = res_[i];
+    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = (res_[i] - base_[i]) / (t2 - t);
     if (p == 2) {
-      const double n2 = n + step_n;
-      chi2_at(ms, t, n2, fixed_each);
-      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = res_[i];
-    }
-    const double c = chi2_at(ms, t, n, fixed_each);
-    for (std::size_t i = 0; i < 2 * m; ++i) {
-      jac_[2 * i] = (jac_[2 * i] - res_[i]) / (t2 - t);
-      if (p == 2) jac_[2 * i + 1] = (jac_[2 * i + 1] - res_[i]) / step_n;
+      chi2_at(ms, t, n + step_n, fixed_each);
+      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = (res_[i] - base_[i]) / step_n;
     }
     a[0][0] = a[0][1] = a[1][0] = a[1][1] = g[0] = g[1] = 0;
     for (std::size_t i = 0; i < 2 * m; ++i) {
@@ -272,8 +275,8 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
       a[0][0] += j0 * j0;
       a[0][1] += j0 * j1;
       a[1][1] += j1 * j1;
-      g[0] += j0 * res_[i];
-      g[1] += j1 * res_[i];
+      g[0] += j0 * base_[i];
+      g[1] += j1 * base_[i];
     }
     a[1][0] = a[0][1];
     return c;

@@ -81,8 +81,8 @@ class film_fitter {
  private:
   struct model {
     media<double> m;
-    film_invariants<double> f;
-    double an = 0;  // the index f was set up for
+    film_invariants<double> f, other;
+    double an = 0, other_an = 0;  // the indices f and other were set up for
   };
   struct candidate {
     double chi2, t, n;
@@ -90,14 +90,17 @@ class film_fitter {
   struct angles {
     double psi, delta;
   };
-  // chi2 at (t, n); once its sum passes `bound`, the rest of it is not taken.
+  // chi2 at (t, n), summed from measurement `first` on (and round); once the sum passes
+  // `bound`, the rest of it is not taken.
   double chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
-                 double bound = std::numeric_limits<double>::infinity());
+                 double bound = std::numeric_limits<double>::infinity(), std::size_t first = 0);
   void set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index);
   // Psi and Delta of measurement k's film of thickness t and index n (set_index done).
   angles model_at(const fit_measurement& x, std::size_t k, double t, double n);
-  // Keeps the film (t, n) among the best distinct candidates if it is one.
-  void offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart);
+  // Keeps the film (t, n) among the best distinct candidates if it is one. A candidate
+  // found from measurement k fits it: its sum starts with the next one (first = k + 1).
+  void offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart,
+             std::size_t first = 0);
   void scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,
                    double apart, bool& complete);
   void scan_absorbing(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,
@@ -105,7 +108,8 @@ class film_fitter {
 
   std::vector<model> models_;
   std::vector<double> res_;  // weighted residuals, 2 per measurement
-  std::vector<double> jac_;  // their Jacobian, 2 columns
+  std::vector<double> base_;  // the residuals where the Jacobian is taken
+  std::vector<double> jac_;   // their Jacobian, 2 columns
   std::vector<candidate> best_;
   // The stack model: each measurement's film followed by its known layers.
   bool stacked_ = false;
