@@ -577,10 +577,10 @@ def _run_stress(args):
 
 def _run_map(args):
     from thinfilm.charts.sites import InputError, read_sites
-    from thinfilm.charts.statistics import statistics_table, statistics_text
+    from thinfilm.charts.statistics import UNITS, statistics_table, statistics_text
     from thinfilm.charts.wafer_map import (FIT_COLUMNS, INDEX_COLUMNS, SETTING_COLUMNS,
-                                           SINGLE_COLUMNS, SITE_COLUMNS, UNITS, draw_map,
-                                           map_data, outside, read_index, wafer_diameter)
+                                           SINGLE_COLUMNS, SITE_COLUMNS, draw_map, map_data,
+                                           outside, read_index, wafer_diameter)
 
     for option, path in (("--output", args.output), ("--csv", args.csv),
                          ("the input", args.sites)):

@@ -9,9 +9,8 @@ another.
 
 import numpy as np
 
-from .statistics import statistics_summary
+from .statistics import UNITS, statistics_summary
 from .wafer import located, nearest_distances, reach, site_spacing, wafer_diameter
-from .wafer_map import UNITS
 
 # The layout, inches: square maps, the colour scale at the right of each, the space
 # between a map and its scale, around groups of texts and around the figure.

@@ -6,6 +6,9 @@ import numpy as np
 
 from .table import Table
 
+# The unit of each quantity mapped.
+UNITS = {"thickness": "nm", "film_index": ""}
+
 WaferStatistics = collections.namedtuple(
     "WaferStatistics",
     ("quantity", "sites", "missing", "excluded", "mean", "std", "minimum", "maximum",

@@ -25,8 +25,6 @@ SINGLE_COLUMNS = ("thickness", "period", "psi_model", "delta_model", "residual",
                   "film_index", "converged")
 FIT_COLUMNS = ("thickness", "sigma_thickness", "film_index", "sigma_index", "chi2",
                "residual", "ambiguous", "converged")
-# The unit of each quantity mapped.
-UNITS = {"thickness": "nm", "film_index": ""}
 
 
 def read_index(text, dialect):
