@@ -253,6 +253,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   struct refined {
     double chi2, t, n;
     bool settled;
+    double a[2][2];  // J^T J there
   };
   refined found[kept]{};
   std::size_t n_found = 0;
@@ -310,7 +311,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
       if (!moved) settled = true;
       chi2 = normal_equations(t, n);
     }
-    found[n_found++] = {chi2, t, n, settled};
+    found[n_found++] = {chi2, t, n, settled, {{a[0][0], a[0][1]}, {a[1][0], a[1][1]}}};
   }
   if (n_found == 0) return out;
   std::size_t b = 0;
@@ -323,7 +324,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
       out.ambiguous = true;
 
   // The covariance at the best minimum, and its measurements' residuals.
-  normal_equations(best.t, best.n);
+  std::copy(&best.a[0][0], &best.a[0][0] + 4, &a[0][0]);
   if (p == 1) {
     out.sigma_thickness = a[0][0] > 0 ? std::sqrt(1 / a[0][0]) : std::numeric_limits<double>::infinity();
   } else {
