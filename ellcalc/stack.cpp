@@ -1,5 +1,6 @@
 #include "ellcalc/stack.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -42,7 +43,7 @@ stack_layer_setup<R> layer_setup(cplx_of<R> index, R s2) {
   const cplx_d n2 = cplx_d(index) * cplx_d(index);
   const cplx_d z = n2 - double{s2};
   const cplx_of<R> a = decaying_root<R>(console::csqrt<R>(z), z.im);
-  return {n2, a, 1.0 / cplx_d(a)};
+  return {n2, a, 1.0 / cplx_d(a), 1.0 / n2};
 }
 
 // A layer of zero thickness is passed over, unless its index is not finite.
@@ -57,12 +58,39 @@ cplx_d sinc_series(cplx_d d) {
   return 1.0 - d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0 * (1.0 - d2 / 72.0)));
 }
 
-// The admittances ys, yp seen under a layer, carried to its top by its characteristic
-// matrices. kd is 2 pi / wavelength times the thickness; the phase of the layer is
-// delta = kd a, and cos(delta), sin(delta) and sin(delta) / a are all taken times
-// exp(-|Im delta|), which the ratios of the matrices' elements do not see.
 template <class R>
-void through_layer(const stack_layer_setup<R>& f, double kd, cplx_of<R>& ys, cplx_of<R>& yp) {
+double wavenumber(R wavelength) {
+  return real_traits<R>::four_pi / 2.0 / wavelength;
+}
+
+// What lies under a plane of the stack, for each polarisation the vector (B, C) that the
+// characteristic matrices above the substrate make of (1, y): the admittance seen there
+// is C / B. The vectors go up without a division. A layer multiplies their size by at
+// most about its optical thickness (kd, for a layer at the critical index), so every few
+// layers, when they have left [2^-256, 2^256], they are brought back by a power of two,
+// which changes no ratio.
+struct under_plane {
+  cplx_d bs, cs, bp, cp;
+  unsigned walked = 0;  // layers carried through
+};
+constexpr unsigned layers_between_checks = 8;
+
+under_plane under_substrate(cplx_d ys, cplx_d yp) { return {{1.0, 0.0}, ys, {1.0, 0.0}, yp, 0}; }
+
+void keep_in_range(cplx_d& b, cplx_d& c) {
+  const double most = std::max(std::max(std::fabs(b.re), std::fabs(b.im)), std::max(std::fabs(c.re), std::fabs(c.im)));
+  if (!(most > 0x1p+256 || most < 0x1p-256) || most == 0.0 || !std::isfinite(most)) return;
+  const double scale = std::scalbn(1.0, -std::ilogb(most));
+  b = b * scale;
+  c = c * scale;
+}
+
+// The vectors under a layer carried to its top by its characteristic matrices (s: its
+// admittance a; p: n^2 / a). kd is 2 pi / wavelength times the thickness; the phase of the
+// layer is delta = kd a, and cos(delta), sin(delta) and sin(delta) / a are all taken times
+// exp(-|Im delta|), which the ratios C / B do not see.
+template <class R>
+void through_layer(const stack_layer_setup<R>& f, double kd, under_plane& v) {
   const cplx_d a = f.a;
   const cplx_d d = kd * a;
   // exp(-2 |Im delta|) - 1; a transparent layer's is -0 without the call.
@@ -76,16 +104,36 @@ void through_layer(const stack_layer_setup<R>& f, double kd, cplx_of<R>& ys, cpl
   const cplx_d s_over_a =
       d.re * d.re + d.im * d.im < 0.01 ? kd * std::exp(-std::fabs(d.im)) * sinc_series(d) : s * f.inverse_a;
   const cplx_d as = a * s;
-  ys = narrow<R>((cplx_d(ys) * c + times_i(as)) / (c + times_i(s_over_a * cplx_d(ys))));
-  yp = narrow<R>(f.n2 * (cplx_d(yp) * c + times_i(f.n2 * s_over_a)) / (f.n2 * c + times_i(as * cplx_d(yp))));
+  v = {c * v.bs + times_i(s_over_a * v.cs), times_i(as * v.bs) + c * v.cs,
+       c * v.bp + times_i(as * f.inverse_n2 * v.cp), times_i(f.n2 * s_over_a * v.bp) + c * v.cp, v.walked + 1};
+  if (v.walked % layers_between_checks == 0) {
+    keep_in_range(v.bs, v.cs);
+    keep_in_range(v.bp, v.cp);
+  }
 }
 
-// The reflection from the admittances seen at the top of the stack.
+// The vectors at the top of `layers` (from the ambient side down) on the media's
+// substrate.
 template <class R>
-stack_result<R> seen_from_air(const media<R>& m, cplx_of<R> ys, cplx_of<R> yp, R wavelength) {
+under_plane walk_up(std::span<const stack_layer<R>> layers, const media<R>& m, R wavelength) {
+  const double k = wavenumber<R>(wavelength);
+  under_plane v = under_substrate(m.a2, m.b2);
+  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+    if (passed_over<R>(*it)) continue;
+    through_layer<R>(layer_setup<R>(it->index, m.s2), k * it->thickness, v);
+  }
+  return v;
+}
+
+// The reflection of what lies under the top plane, seen from air: the Fresnel
+// coefficients of the ambient against the admittances C / B there, cf(a0, Cs / Bs) and
+// cf(Cp / Bp, b0), taken as (a0 Bs - Cs) / (a0 Bs + Cs) and (Cp - b0 Bp) / (Cp + b0 Bp).
+template <class R>
+stack_result<R> seen_from_air(const media<R>& m, const under_plane& v, R wavelength) {
   stack_result<R> r{};
-  r.rs = cf<R>(m.a0, ys);
-  r.rp = cf<R>(yp, m.b0);
+  const cplx_d a0bs = cplx_d(m.a0) * v.bs, b0bp = cplx_d(m.b0) * v.bp;
+  r.rs = narrow<R>((a0bs - v.cs) / (a0bs + v.cs));
+  r.rp = narrow<R>((v.cp - b0bp) / (v.cp + b0bp));
   if (std::isnan(wavelength)) {
     // The bare substrate does not depend on the wavelength; a NaN still gives NaN.
     constexpr R nan = std::numeric_limits<R>::quiet_NaN();
@@ -99,20 +147,16 @@ stack_result<R> seen_from_air(const media<R>& m, cplx_of<R> ys, cplx_of<R> yp, R
   return r;
 }
 
-template <class R>
-double wavenumber(R wavelength) {
-  return real_traits<R>::four_pi / 2.0 / wavelength;
-}
 
 }  // namespace
 
 template <class R>
 media<R> stack_media(std::span<const stack_layer<R>> layers, cplx_of<R> substrate, R wavelength, R angle) {
   media<R> m = stack_ends<R>(angle, substrate);
-  const double k = wavenumber<R>(wavelength);
-  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
-    if (passed_over<R>(*it)) continue;
-    through_layer<R>(layer_setup<R>(it->index, m.s2), k * it->thickness, m.a2, m.b2);
+  const under_plane v = walk_up<R>(layers, m, wavelength);
+  if (v.walked > 0) {
+    m.a2 = narrow<R>(v.cs / v.bs);
+    m.b2 = narrow<R>(v.cp / v.bp);
   }
   return m;
 }
@@ -120,8 +164,8 @@ media<R> stack_media(std::span<const stack_layer<R>> layers, cplx_of<R> substrat
 template <class R>
 stack_result<R> stack_reflection(std::span<const stack_layer<R>> layers, cplx_of<R> substrate, R wavelength,
                                  R angle) {
-  const media<R> m = stack_media<R>(layers, substrate, wavelength, angle);
-  return seen_from_air<R>(m, m.a2, m.b2, wavelength);
+  const media<R> m = stack_ends<R>(angle, substrate);
+  return seen_from_air<R>(m, walk_up<R>(layers, m, wavelength), wavelength);
 }
 
 template <class R>
@@ -142,9 +186,8 @@ stack_result<R> stack_sweep<R>::evaluate(std::span<const stack_layer<R>> layers,
       setups_[l] = layer_setup<R>(layers[l].index, media_.s2);
     }
   }
-  cplx_of<R> ys = media_.a2;
-  cplx_of<R> yp = media_.b2;
   const double k = wavenumber<R>(wavelength);
+  under_plane v = under_substrate(media_.a2, media_.b2);
   for (std::size_t l = layers.size(); l-- > 0;) {
     const stack_layer<R>& layer = layers[l];
     if (passed_over<R>(layer)) continue;
@@ -152,9 +195,9 @@ stack_result<R> stack_sweep<R>::evaluate(std::span<const stack_layer<R>> layers,
       indices_[l] = layer.index;
       setups_[l] = layer_setup<R>(layer.index, media_.s2);
     }
-    through_layer<R>(setups_[l], k * layer.thickness, ys, yp);
+    through_layer<R>(setups_[l], k * layer.thickness, v);
   }
-  return seen_from_air<R>(media_, ys, yp, wavelength);
+  return seen_from_air<R>(media_, v, wavelength);
 }
 
 template media<float> stack_media<float>(std::span<const stack_layer<float>>, cplx_of<float>, float, float);

@@ -67,6 +67,7 @@ struct stack_layer_setup {
   console::cplx_d n2;
   console::cplx_of<R> a;
   console::cplx_d inverse_a;
+  console::cplx_d inverse_n2;
 };
 
 template <class R>
