@@ -293,6 +293,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     bool settled = false;
     for (int pass = 0; pass < film_fit_options::passes && !settled && std::isfinite(chi2); ++pass) {
       bool moved = false;
+      double c_moved = chi2;
       for (int tries = 0; tries < 30 && !moved; ++tries, lambda *= 10) {
         double d[2];
         if (!solve(p, a, g, lambda, d)) continue;
@@ -303,13 +304,16 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
         const bool small = std::fabs(t_new - t) <= 1e-8 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-10;
         t = t_new;
         n = n_new;
+        c_moved = c_new;
         moved = true;
         settled = small;
         lambda = std::max(lambda / 100, 1e-12);
       }
-      // No step lowers chi2, however damped: a minimum to rounding (or on a bound).
+      // No step lowers chi2, however damped: a minimum to rounding (or on a bound), where
+      // chi2 and A were taken. After a last step too small to matter, A is kept from
+      // where it was taken.
       if (!moved) settled = true;
-      chi2 = normal_equations(t, n);
+      chi2 = moved && !settled ? normal_equations(t, n) : c_moved;
     }
     found[n_found++] = {chi2, t, n, settled, {{a[0][0], a[0][1]}, {a[1][0], a[1][1]}}};
   }
