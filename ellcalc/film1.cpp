@@ -33,7 +33,34 @@ cplx_of<R> phase_factor(R xi, const media<R>& m, cplx_of<R> rho) {
   return cres<R>(m.a0, f.x1, m.a2, m.b0, f.b1, m.b2, rho);
 }
 
+// The thickness of the phase factor halfway between z1 and z2 (z1 itself when they are
+// the same), for the film of normal component xi1 at wavelength ol.
+template <class R>
+R thickness_of(cplx_of<R> z1, cplx_of<R> z2, R ol, R xi1) {
+  const cplx_of<R> w = narrow<R>((cplx_d(z1) + cplx_d(z2)) / 2.0);
+  return stored<R>(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * real_traits<R>::four_pi));
+}
+
 }  // namespace
+
+template <class R>
+film1_result<R> film_of_either_root(const media<R>& m, const film_invariants<R>& f, R ol, R ps, R de) {
+  const cplx_of<R> rho = ratio_of_psi_delta<R>(ps, de);
+  const film_admittances<R> a = film_of<R>(f.xi1, m.s2);
+  const phase_roots<R> z = cres_roots<R>(m.a0, a.x1, m.a2, m.b0, a.b1, m.b2, rho);
+  const bool second_smaller = console::modulus(z.z2) < console::modulus(z.z1);
+  const film1_result<R> first = film_at<R>(f, ol, thickness_of<R>(z.z1, z.z1, ol, f.xi1));
+  const film1_result<R> second = film_at<R>(f, ol, thickness_of<R>(z.z2, z.z2, ol, f.xi1));
+  const auto misfit = [&](const film1_result<R>& r) {
+    const double dpsi = double{r.psa} - ps;
+    const double ddelta = std::remainder(double{r.dea} - de, 360.0);
+    return dpsi * dpsi + ddelta * ddelta;
+  };
+  const double m1 = misfit(first);
+  const double m2 = misfit(second);
+  if (m2 < m1 || (m2 == m1 && second_smaller)) return second;
+  return first;
+}
 
 template <class R>
 film_invariants<R> film_setup(const media<R>& m, R an, R xi1) {
@@ -68,12 +95,7 @@ film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de,
   const R s2 = m.s2;
   R xi1 = normal_component<R>(an, s2);
 
-  // The thickness from the phase factors found on either side of xi1 (the same one twice
-  // when there is no search), and the final film: period, folding, Psi and Delta.
-  const auto thickness_of = [&](cplx_of<R> z1, cplx_of<R> z2) {
-    const cplx_of<R> w = narrow<R>((cplx_d(z1) + cplx_d(z2)) / 2.0);
-    return stored<R>(std::atan2(-double{w.im}, double{w.re}) * ol / (xi1 * traits::four_pi));
-  };
+  // The final film: period, folding, Psi and Delta.
   const auto finish = [&](R thickness) { return film_at<R>(film_setup<R>(m, an, xi1), ol, thickness); };
 
   if (kind == 1) return finish(ep);
@@ -82,24 +104,10 @@ film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de,
   if (kind == 3) {
     an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
     if constexpr (traits::thickness_root_by_fit) {
-      // Build the film of each root; keep the one that gives back ps and de.
-      const film_admittances<R> f = film_of<R>(xi1, s2);
-      const phase_roots<R> z = cres_roots<R>(m.a0, f.x1, m.a2, m.b0, f.b1, m.b2, rho);
-      const bool second_smaller = console::modulus(z.z2) < console::modulus(z.z1);
-      const film1_result<R> first = finish(thickness_of(z.z1, z.z1));
-      const film1_result<R> second = finish(thickness_of(z.z2, z.z2));
-      const auto misfit = [&](const film1_result<R>& r) {
-        const double dpsi = double{r.psa} - ps;
-        const double ddelta = std::remainder(double{r.dea} - de, 360.0);
-        return dpsi * dpsi + ddelta * ddelta;
-      };
-      const double m1 = misfit(first);
-      const double m2 = misfit(second);
-      if (m2 < m1 || (m2 == m1 && second_smaller)) return second;
-      return first;
+      return film_of_either_root<R>(m, film_setup<R>(m, an, xi1), ol, ps, de);
     } else {
       const cplx_of<R> z = phase_factor<R>(xi1, m, rho);
-      return finish(thickness_of(z, z));
+      return finish(thickness_of<R>(z, z, ol, xi1));
     }
   }
 
@@ -119,7 +127,7 @@ film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de,
     converged = std::fabs(double{dss} / xi1) < traits::search_tolerance;
   }
   an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
-  out = finish(thickness_of(z1, z2));
+  out = finish(thickness_of<R>(z1, z2, ol, xi1));
   out.outcome = {converged, xi1, dss};
   return out;
 }
@@ -131,6 +139,10 @@ template film1_result<double> film_at<double>(const film_invariants<double>&, do
 template film1_result<float> film1<float>(float, float, cplx_of<float>, std::int32_t, float, float, float, float);
 template film1_result<double> film1<double>(double, double, cplx_of<double>, std::int32_t, double, double, double,
                                             double);
+template film1_result<float> film_of_either_root<float>(const media<float>&, const film_invariants<float>&, float,
+                                                        float, float);
+template film1_result<double> film_of_either_root<double>(const media<double>&, const film_invariants<double>&,
+                                                          double, double, double);
 template film1_result<float> film1_in<float>(const media<float>&, float, std::int32_t, float, float, float, float);
 template film1_result<double> film1_in<double>(const media<double>&, double, std::int32_t, double, double, double,
                                                double);

@@ -75,4 +75,9 @@ film_invariants<R> film_setup(const media<R>& m, R an, R xi1);
 template <class R>
 film1_result<R> film_at(const film_invariants<R>& f, R ol, R ep);
 
+// Kind 3 as double precision takes it, on media m with the film already set up (f): of
+// the films of the two roots, the one whose Psi and Delta are nearer to ps and de.
+template <class R>
+film1_result<R> film_of_either_root(const media<R>& m, const film_invariants<R>& f, R ol, R ps, R de);
+
 }  // namespace ellcalc

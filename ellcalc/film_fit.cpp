@@ -136,11 +136,10 @@ static double period_of(const fit_measurement& x, double n, bool fixed_each) {
 // The film alone: every order up to max_thickness of each measurement's thickness.
 void film_fitter::scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n,
                               bool fixed_each, double apart, bool& complete) {
-  offer(ms, 0.0, n, fixed_each, apart);
+  offer(ms, 0.0, n, fixed_each, apart);  // sets each measurement's film up at n
   for (std::size_t k = 0; k < ms.size(); ++k) {
     const fit_measurement& x = ms[k];
-    const double an = fixed_each ? x.an : n;
-    const film1_result<double> r = film1_in<double>(models_[k].m, x.ol, 3, x.ps, x.de, an, 0.0);
+    const film1_result<double> r = film_of_either_root<double>(models_[k].m, models_[k].f, x.ol, x.ps, x.de);
     if (!std::isfinite(r.ep) || !(r.per > 0) || !std::isfinite(r.per)) continue;
     const double orders = std::floor((o.max_thickness - r.ep) / r.per);
     if (!(orders >= 0)) continue;
