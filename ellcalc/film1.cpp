@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ellcalc/cres.hpp"
+#include "ellcalc/inversion.hpp"
 #include "ellcalc/media.hpp"
 #include "ellcalc/psd.hpp"
 #include "ellcalc/real.hpp"
@@ -53,7 +54,7 @@ film1_result<R> film_of_either_root(const media<R>& m, const film_invariants<R>&
   const film1_result<R> second = film_at<R>(f, ol, thickness_of<R>(z.z2, z.z2, ol, f.xi1));
   const auto misfit = [&](const film1_result<R>& r) {
     const double dpsi = double{r.psa} - ps;
-    const double ddelta = std::remainder(double{r.dea} - de, 360.0);
+    const double ddelta = wrapped_delta(double{r.dea} - de);
     return dpsi * dpsi + ddelta * ddelta;
   };
   const double m1 = misfit(first);
@@ -100,16 +101,17 @@ film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de,
 
   if (kind == 1) return finish(ep);
 
-  const cplx_of<R> rho = ratio_of_psi_delta<R>(ps, de);
   if (kind == 3) {
     an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
     if constexpr (traits::thickness_root_by_fit) {
       return film_of_either_root<R>(m, film_setup<R>(m, an, xi1), ol, ps, de);
     } else {
-      const cplx_of<R> z = phase_factor<R>(xi1, m, rho);
+      const cplx_of<R> z = phase_factor<R>(xi1, m, ratio_of_psi_delta<R>(ps, de));
       return finish(thickness_of<R>(z, z, ol, xi1));
     }
   }
+
+  const cplx_of<R> rho = ratio_of_psi_delta<R>(ps, de);
 
   // Newton search for the xi1 at which |z| = 1, as it must be for a non-absorbing film;
   // the derivative of ln|z| is a central difference of half-step `step`.

@@ -65,7 +65,7 @@ void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bo
   }
 }
 
-film_fitter::angles film_fitter::model_at(const fit_measurement& x, std::size_t k, double t, double) {
+film_fitter::angles film_fitter::model_at(const fit_measurement& x, std::size_t k, double t) {
   if (stacked_) {
     stack_layer<double>* film = stacks_.data() + k * depth_;
     film->thickness = t;
@@ -84,7 +84,7 @@ double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, do
   for (std::size_t i = 0; i < ms.size() && !(chi2 > bound); ++i) {
     const std::size_t k = (first + i) % ms.size();
     const fit_measurement& x = ms[k];
-    const angles r = model_at(x, k, t, n);
+    const angles r = model_at(x, k, t);
     const double a = (r.psi - x.ps) / x.sigma_psi;
     const double b = wrapped_delta(r.delta - x.de) / x.sigma_delta;
     res_[2 * k] = a;
@@ -133,6 +133,16 @@ static double period_of(const fit_measurement& x, double n, bool fixed_each) {
   return xi > 0 ? x.ol / (2 * xi) : std::numeric_limits<double>::infinity();
 }
 
+void film_fitter::offer_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double t,
+                               double per, double n, bool fixed_each, double apart, std::size_t first,
+                               bool& complete) {
+  const double orders = std::floor((o.max_thickness - t) / per);
+  if (!(orders >= 0)) return;
+  if (orders > film_fit_options::max_orders) complete = false;
+  const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
+  for (int j = 0; j <= last; ++j) offer(ms, t + j * per, n, fixed_each, apart, first);
+}
+
 // The film alone: every order up to max_thickness of each measurement's thickness.
 void film_fitter::scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n,
                               bool fixed_each, double apart, bool& complete) {
@@ -141,14 +151,7 @@ void film_fitter::scan_orders(const std::vector<fit_measurement>& ms, const film
     const fit_measurement& x = ms[k];
     const film1_result<double> r = film_of_either_root<double>(models_[k].m, models_[k].f, x.ol, x.ps, x.de);
     if (!std::isfinite(r.ep) || !(r.per > 0) || !std::isfinite(r.per)) continue;
-    const double orders = std::floor((o.max_thickness - r.ep) / r.per);
-    if (!(orders >= 0)) continue;
-    if (orders > film_fit_options::max_orders) complete = false;
-    const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
-    for (int j = 0; j <= last; ++j) {
-      const double t = r.ep + j * r.per;
-      offer(ms, t, n, fixed_each, apart, k + 1);
-    }
+    offer_orders(ms, o, r.ep, r.per, n, fixed_each, apart, k + 1, complete);
   }
 }
 
@@ -170,12 +173,7 @@ void film_fitter::scan_absorbing(const std::vector<fit_measurement>& ms, const f
     for (const console::cplx_d root : {z.z1, z.z2}) {
       double t = std::atan2(-root.im, root.re) * x.ol / (x1.re * real_traits<double>::four_pi);
       if (t < 0) t += per;
-      if (!std::isfinite(t)) continue;
-      const double orders = std::floor((o.max_thickness - t) / per);
-      if (!(orders >= 0)) continue;
-      if (orders > film_fit_options::max_orders) complete = false;
-      const int last = static_cast<int>(std::min<double>(orders, film_fit_options::max_orders));
-      for (int j = 0; j <= last; ++j) offer(ms, t + j * per, n, fixed_each, apart, k + 1);
+      if (std::isfinite(t)) offer_orders(ms, o, t, per, n, fixed_each, apart, k + 1, complete);
     }
   }
 }
@@ -339,7 +337,7 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   set_index(ms, best.n, fixed_each);
   double worst = 0;
   for (std::size_t k = 0; k < m; ++k) {
-    const angles r = model_at(ms[k], k, best.t, best.n);
+    const angles r = model_at(ms[k], k, best.t);
     const double e = residual<double>(r.psi, r.delta, ms[k].ps, ms[k].de);
     if (std::isnan(e) || e > worst) worst = std::isnan(worst) ? worst : e;
   }

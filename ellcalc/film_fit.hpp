@@ -95,12 +95,17 @@ class film_fitter {
   double chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
                  double bound = std::numeric_limits<double>::infinity(), std::size_t first = 0);
   void set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index);
-  // Psi and Delta of measurement k's film of thickness t and index n (set_index done).
-  angles model_at(const fit_measurement& x, std::size_t k, double t, double n);
+  // Psi and Delta of measurement k's film of thickness t (its index set by set_index).
+  angles model_at(const fit_measurement& x, std::size_t k, double t);
   // Keeps the film (t, n) among the best distinct candidates if it is one. A candidate
   // found from measurement k fits it: its sum starts with the next one (first = k + 1).
   void offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart,
              std::size_t first = 0);
+  // Offers the thicknesses t + j per (j = 0, 1, ...) up to max_thickness, their sums
+  // starting at measurement `first`; at most max_orders + 1 of them, complete false when
+  // there are more.
+  void offer_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double t, double per,
+                    double n, bool fixed_each, double apart, std::size_t first, bool& complete);
   void scan_orders(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,
                    double apart, bool& complete);
   void scan_absorbing(const std::vector<fit_measurement>& ms, const film_fit_options& o, double n, bool fixed_each,

@@ -18,20 +18,27 @@ namespace {
 
 constexpr cplx_d times_i(cplx_d z) { return {-z.im, z.re}; }
 
-// The root of z = N^2 - s2 whose field decays away from the interface: the principal root,
-// except on the negative real axis (a transparent medium whose index is below the sine of
-// the angle), where the principal root would grow; there the limit of a weak absorption.
+// Whether the principal root `root` of z = N^2 - s2 (z_im its imaginary part) is the one
+// whose field grows away from the interface, so that the other, -root, decays: on the
+// negative real axis (a transparent medium whose index is below the sine of the angle);
+// -root is there the limit of a weak absorption.
+template <class R>
+bool grows(cplx_of<R> root, double z_im) {
+  return root.im > R{0} && !(z_im > 0.0);
+}
+
 template <class R>
 cplx_of<R> decaying_root(cplx_of<R> root, double z_im) {
-  if (root.im > R{0} && !(z_im > 0.0)) return {-root.re, -root.im};
+  if (grows<R>(root, z_im)) return {-root.re, -root.im};
   return root;
 }
 
-// Ambient and substrate, the substrate's normal component on its decaying root.
+// Ambient and substrate, the substrate's normal component on its decaying root (and its
+// p-admittance N^2 / a2 with it).
 template <class R>
 media<R> stack_ends(R angle, cplx_of<R> substrate) {
   media<R> m = ambient_and_substrate<R>(angle, substrate);
-  if (m.a2.im > R{0} && !((cplx_d(substrate) * cplx_d(substrate)).im > 0.0)) {
+  if (grows<R>(m.a2, (cplx_d(substrate) * cplx_d(substrate)).im)) {
     m.a2 = {-m.a2.re, -m.a2.im};
     m.b2 = {-m.b2.re, -m.b2.im};
   }
@@ -113,16 +120,22 @@ void through_layer(const stack_layer_setup<R>& f, double kd, under_plane& v) {
 }
 
 // The vectors at the top of `layers` (from the ambient side down) on the media's
-// substrate.
-template <class R>
-under_plane walk_up(std::span<const stack_layer<R>> layers, const media<R>& m, R wavelength) {
+// substrate; setup_of(l) gives the set-up of layer l (layer_setup of its index), asked
+// only for the layers that are not passed over.
+template <class R, class SetupOf>
+under_plane walk_up(std::span<const stack_layer<R>> layers, const media<R>& m, R wavelength, SetupOf setup_of) {
   const double k = wavenumber<R>(wavelength);
   under_plane v = under_substrate(m.a2, m.b2);
-  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
-    if (passed_over<R>(*it)) continue;
-    through_layer<R>(layer_setup<R>(it->index, m.s2), k * it->thickness, v);
+  for (std::size_t l = layers.size(); l-- > 0;) {
+    if (passed_over<R>(layers[l])) continue;
+    through_layer<R>(setup_of(l), k * layers[l].thickness, v);
   }
   return v;
+}
+
+template <class R>
+under_plane walk_up(std::span<const stack_layer<R>> layers, const media<R>& m, R wavelength) {
+  return walk_up<R>(layers, m, wavelength, [&](std::size_t l) { return layer_setup<R>(layers[l].index, m.s2); });
 }
 
 // The reflection of what lies under the top plane, seen from air: the Fresnel
@@ -186,17 +199,14 @@ stack_result<R> stack_sweep<R>::evaluate(std::span<const stack_layer<R>> layers,
       setups_[l] = layer_setup<R>(layers[l].index, media_.s2);
     }
   }
-  const double k = wavenumber<R>(wavelength);
-  under_plane v = under_substrate(media_.a2, media_.b2);
-  for (std::size_t l = layers.size(); l-- > 0;) {
-    const stack_layer<R>& layer = layers[l];
-    if (passed_over<R>(layer)) continue;
-    if (!same_bits<R>(layer.index, indices_[l])) {
-      indices_[l] = layer.index;
-      setups_[l] = layer_setup<R>(layer.index, media_.s2);
-    }
-    through_layer<R>(setups_[l], k * layer.thickness, v);
-  }
+  const under_plane v =
+      walk_up<R>(layers, media_, wavelength, [&](std::size_t l) -> const stack_layer_setup<R>& {
+        if (!same_bits<R>(layers[l].index, indices_[l])) {
+          indices_[l] = layers[l].index;
+          setups_[l] = layer_setup<R>(layers[l].index, media_.s2);
+        }
+        return setups_[l];
+      });
   return seen_from_air<R>(media_, v, wavelength);
 }
 

@@ -30,26 +30,24 @@ continue_prediction bare_wafer(const first_state& s, const double& h1, const dou
   return p;
 }
 
+namespace {
+
+// Whether the silica h2 (m), positive, is below vanishing_film of the first state's.
+bool film_gone(const first_state& s, const double& h2) {
+  double h1_first = 0.0;
+  double h2_first = 0.0;
+  first_thicknesses(s, h1_first, h2_first);
+  return h2 < h2_first * vanishing_film;
+}
+
+}  // namespace
+
 film_change predict_film_change(const first_state& s, const double& h1, const double& h2, const double& t,
                                 const double& d, const double& f0, vector3& xs) {
-  film_change c{};
-  const double nan = std::nan("");
-  if (h2 == 0) {
-    c.pass = bare_wafer(s, h1, t, d, f0);
-    c.stress_stoney = nan;
-    return c;
-  }
-  c.pass = predict_continue_pass(s, h1, h2, t, d, xs);
-  if (!c.pass.settled && h2 > 0) {
-    double h1_first = 0.0;
-    double h2_first = 0.0;
-    first_thicknesses(s, h1_first, h2_first);
-    if (h2 < h2_first * vanishing_film) {
-      c.pass = bare_wafer(s, h1, t, d, f0);
-      c.stress_stoney = nan;
-      return c;
-    }
-  }
+  const auto without_film = [&] { return film_change{bare_wafer(s, h1, t, d, f0), std::nan("")}; };
+  if (h2 == 0) return without_film();
+  film_change c{predict_continue_pass(s, h1, h2, t, d, xs), 0.0};
+  if (!c.pass.settled && h2 > 0 && film_gone(s, h2)) return without_film();
   if (f0 != 0) c.pass.bow = bow_with_initial(c.pass.report.radius, f0, d);
   c.stress_stoney = stoney_stress(s.e1, h1, h2, c.pass.report.radius);
   return c;

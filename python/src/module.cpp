@@ -6,8 +6,6 @@
 
 #include "python/src/bindings.hpp"
 
-namespace thinfilm_py { void bind_stack(pybind11::module_& m); }  // stack_bind.cpp
-
 PYBIND11_MODULE(_core, m) {
   m.doc() = "Array loops over the calculators' numerical routines (internal to thinfilm).";
   pybind11::dict table;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ellcalc/stack.hpp"
+#include "python/src/bindings.hpp"
 #include "python/src/broadcast.hpp"
 
 namespace thinfilm_py {
@@ -90,9 +91,6 @@ py::dict stack_points(const py::iterable& shape_in, int threads, const std::arra
 }
 
 }  // namespace
-
-// Registered by module.cpp.
-void bind_stack(py::module_& m);
 
 void bind_stack(py::module_& m) {
   m.def(
