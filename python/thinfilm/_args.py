@@ -205,24 +205,6 @@ def all_scalar(named):
     return all(a.ndim == 0 for a in named.values())
 
 
-def prepare(complex_names=(), **values):
-    """The arguments ``values`` checked, as a dict name -> array in the order given (complex
-    for the names in ``complex_names``, real for the others), their broadcast shape, and
-    whether every one was a scalar."""
-    named = {
-        name: complex_(name, value) if name in complex_names else real(name, value)
-        for name, value in values.items()
-    }
-    return named, shape(named), all_scalar(named)
-
-
 def plain(a):
     """A 0-d result as a plain Python number."""
     return a.item()
-
-
-def finish(cls, arrays, scalar):
-    """The result tuple ``cls`` of ``arrays``, with plain numbers for scalar arguments."""
-    if scalar:
-        return cls(*(plain(a) for a in arrays))
-    return cls(*arrays)

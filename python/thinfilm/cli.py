@@ -159,13 +159,16 @@ def _output_options(parser):
                        help="resolution of a PNG picture, 10 to 1200 (default 150)")
 
 
-def _setting_options(parser, what):
+def _setting_options(parser, what, substrate=_index, substrate_what=""):
+    """Add --wavelength, --angle and --substrate; `what` ends the help of the first two,
+    `substrate_what` that of the third, which `substrate` reads."""
     parser.add_argument("--wavelength", type=_positive, metavar="NM",
                         help="wavelength in nm (default 632.8)%s" % what)
     parser.add_argument("--angle", type=_number, metavar="DEG",
                         help="angle of incidence in degrees (default 70)%s" % what)
-    parser.add_argument("--substrate", type=_index, metavar="N-Kj",
-                        help="substrate index n - ik, written 3.866-0.028j (the default)")
+    parser.add_argument("--substrate", type=substrate, metavar="N-Kj",
+                        help="substrate index n - ik, written 3.866-0.028j (the default)%s"
+                             % substrate_what)
 
 
 def _add_command(subparsers, run, add_options, name, **texts):
@@ -315,13 +318,8 @@ def _map_options(p):
     p.add_argument("--fit-index", action="store_true",
                    help="fit index and thickness together (mode 4)")
     what = ", for sites without their own"
-    p.add_argument("--wavelength", type=_positive, metavar="NM",
-                   help="wavelength in nm (default 632.8)%s" % what)
-    p.add_argument("--angle", type=_number, metavar="DEG",
-                   help="angle of incidence in degrees (default 70)%s" % what)
-    p.add_argument("--substrate", type=_material_or(_index), metavar="N-Kj",
-                   help="substrate index n - ik, written 3.866-0.028j (the default), or a "
-                        "material (Si, ...) at each site's wavelength%s" % what)
+    _setting_options(p, what, _material_or(_index),
+                     ", or a material (Si, ...) at each site's wavelength" + what)
     p.add_argument("--near", type=_not_negative, metavar="NM",
                    help="the thickness of the order nearest NM, for sites without their own "
                         "(default: the thickness within one period)")
@@ -475,12 +473,16 @@ def _write(args, table, draw, dialect=None, more=()):
         files.extend(more)
         write_files(files)
     except OSError as error:
-        name = error.filename or args.output
-        raise _Failure("cannot write %s: %s" % (name, error.strerror or error)) from None
+        raise _cannot_write(error, args.output) from None
     except (ArithmeticError, ValueError, IndexError) as error:
         # Values matplotlib cannot place (beyond what its transforms and tick
         # locators hold).
         raise _Failure("cannot draw the chart: %s" % (error or type(error).__name__)) from None
+
+
+def _cannot_write(error, output):
+    """The _Failure of an OSError met writing the files, naming its file (else `output`)."""
+    return _Failure("cannot write %s: %s" % (error.filename or output, error.strerror or error))
 
 
 def _chart_failure(args, error):
@@ -571,8 +573,7 @@ def _run_stress(args):
     try:
         write_files([(args.output, table_writer(table))])
     except OSError as error:
-        raise _Failure("cannot write %s: %s" % (error.filename or args.output,
-                                                error.strerror or error)) from None
+        raise _cannot_write(error, args.output) from None
 
 
 def _run_map(args):

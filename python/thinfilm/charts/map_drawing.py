@@ -100,12 +100,11 @@ def draw_map(chart, diameter=None, exclusion=0.0):
     for (ax, scale), (name, values) in zip(panels, quantities):
         _draw_panel(figure, ax, scale, chart, LABELS[name], np.asarray(values, dtype=float),
                     sizes, diameter, exclusion, limit)
-    lines = [statistics_summary(s, UNITS[s.quantity])
-             for s in chart.statistics(diameter, exclusion)]
+    statistics = chart.statistics(diameter, exclusion)
+    lines = [statistics_summary(s, UNITS[s.quantity]) for s in statistics]
     if exclusion:
         lines.append("edge exclusion %g mm: %d of %d sites left out"
-                     % (exclusion, chart.statistics(diameter, exclusion)[0].excluded,
-                        chart.count))
+                     % (exclusion, statistics[0].excluded, chart.count))
     title = figure.text(0.5, 1.0, _title(chart), fontsize=11, ha="center", va="top")
     summary = figure.text(0.5, 1.0, "\n".join(lines), fontsize=9, ha="center", va="top")
     _lay_out(figure, panels, title, summary)
