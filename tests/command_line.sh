@@ -21,11 +21,8 @@ for program in "$@"; do
   run "$program" --version < "$work/answers" > "$work/out" 2> "$work/err"
   status=$?
   printf '%s (thin-film calculators) %s\n' "$name" "$version" > "$work/want"
-  if [ $status -eq 0 ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]; then
-    echo "ok: $name --version"
-  else
-    fail "$name --version: status $status, output \"$(cat "$work/out")\""
-  fi
+  [ $status -eq 0 ] && cmp -s "$work/out" "$work/want" && [ ! -s "$work/err" ]
+  verdict $? "$name --version" "$name --version: status $status, output \"$(cat "$work/out")\""
 
   # Help before version when both are given; an argument before them does not matter.
   run "$program" -x --help --version < "$work/answers" > "$work/out" 2> "$work/err"
@@ -39,30 +36,22 @@ for program in "$@"; do
   for s in 0 1 2; do grep -q "^  $s  " "$work/out" || missing+=("exit status $s"); done
   if grep -q "[^ -~]" "$work/out"; then missing+=("plain ASCII"); fi
   if [ "$(awk 'length > 88' "$work/out" | wc -l)" -ne 0 ]; then missing+=("short lines"); fi
-  if [ $status -eq 0 ] && [ ${#missing[@]} -eq 0 ] && [ ! -s "$work/err" ]; then
-    echo "ok: $name --help"
-  else
-    fail "$name --help: status $status, lacks: ${missing[*]}"
-  fi
+  [ $status -eq 0 ] && [ ${#missing[@]} -eq 0 ] && [ ! -s "$work/err" ]
+  verdict $? "$name --help" "$name --help: status $status, lacks: ${missing[*]}"
 
   # Other arguments change nothing: a transcript session gives its bytes and status.
   session=$(ls "$transcripts/$name"/*.in | head -n 1)
   stem=${session%.in}
   run "$program" -v --verbose input.txt < "$session" > "$work/out" 2> "$work/err"
   status=$?
-  if [ "$status" = "$(cat "$stem.status")" ] && cmp -s "$work/out" "$stem.out" && cmp -s "$work/err" "$stem.err"; then
-    echo "ok: $name with other arguments runs $(basename "$stem")"
-  else
-    fail "$name with other arguments: $(basename "$stem") gives status $status and other bytes"
-  fi
+  [ "$status" = "$(cat "$stem.status")" ] && cmp -s "$work/out" "$stem.out" && cmp -s "$work/err" "$stem.err"
+  verdict $? "$name with other arguments runs $(basename "$stem")" \
+    "$name with other arguments: $(basename "$stem") gives status $status and other bytes"
 
   # The answer to an option is output like any other.
   run "$program" --version > /dev/full 2> "$work/err"
   status=$?
-  if [ $status -eq 2 ] && grep -qx "write error: No space left on device" "$work/err"; then
-    echo "ok: $name --version to a full device"
-  else
-    fail "$name --version to a full device: status $status"
-  fi
+  [ $status -eq 2 ] && grep -qx "write error: No space left on device" "$work/err"
+  verdict $? "$name --version to a full device" "$name --version to a full device: status $status"
 done
 finish

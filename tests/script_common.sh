@@ -13,6 +13,10 @@ fail() {
   echo "FAILED: $*"
   failures=$((failures + 1))
 }
+# verdict <status> <what passed> <what failed>: a check's line, from the status of its test.
+verdict() {
+  if [ "$1" -eq 0 ]; then echo "ok: $2"; else fail "$3"; fi
+}
 finish() {
   if [ "$failures" -gt 0 ]; then
     echo "$failures failed"

@@ -49,6 +49,18 @@
 
 namespace {
 
+// A call of the system that failed: the runner cannot go on.
+[[noreturn]] void system_error(const char* what) {
+  std::perror(what);
+  std::exit(2);
+}
+
+// A session or a command line the runner cannot take.
+[[noreturn]] void usage_error(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  std::exit(2);
+}
+
 std::optional<std::string> read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -69,12 +81,11 @@ std::string trimmed(std::string s) {
 int signal_number(const std::string& text) {
   std::string name = trimmed(text);
   if (const auto blank = name.find(' '); blank != std::string::npos) name.resize(blank);
-  if (name == "INT") return SIGINT;
-  if (name == "TERM") return SIGTERM;
-  if (name == "QUIT") return SIGQUIT;
-  if (name == "FPE") return SIGFPE;
-  if (name == "TRAP") return SIGTRAP;
-  if (name == "ABRT") return SIGABRT;
+  constexpr std::pair<const char*, int> signals[] = {{"INT", SIGINT}, {"TERM", SIGTERM}, {"QUIT", SIGQUIT},
+                                                     {"FPE", SIGFPE}, {"TRAP", SIGTRAP}, {"ABRT", SIGABRT}};
+  for (const auto& [known, number] : signals) {
+    if (name == known) return number;
+  }
   return -1;
 }
 
@@ -117,17 +128,11 @@ constexpr int skipped_status = 77;
 int temporary_file(const std::string& data) {
   char name[] = "/tmp/transcript_inputXXXXXX";
   const int fd = mkstemp(name);
-  if (fd < 0) {
-    std::perror("mkstemp");
-    std::exit(2);
-  }
+  if (fd < 0) system_error("mkstemp");
   unlink(name);
   for (std::size_t done = 0; done < data.size();) {
     const ssize_t w = write(fd, data.data() + done, data.size() - done);
-    if (w <= 0) {
-      std::perror("write");
-      std::exit(2);
-    }
+    if (w <= 0) system_error("write");
     done += static_cast<std::size_t>(w);
   }
   lseek(fd, 0, SEEK_SET);
@@ -139,10 +144,7 @@ outcome run(const char* launcher, const char* program, const std::string& input,
   int in_pipe[2];
   int out_pipe[2];
   int err_pipe[2];
-  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
-    std::perror("pipe");
-    std::exit(2);
-  }
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) system_error("pipe");
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(input_file >= 0 ? input_file : in_pipe[0], 0);
@@ -151,9 +153,7 @@ outcome run(const char* launcher, const char* program, const std::string& input,
     dup2(combined ? out_pipe[1] : err_pipe[1], 2);
     for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
     // The child starts with the default reactions, whatever the runner inherited.
-    signal(SIGINT, SIG_DFL);
-    signal(SIGQUIT, SIG_DFL);
-    signal(SIGPIPE, SIG_DFL);
+    for (const int s : {SIGINT, SIGQUIT, SIGPIPE}) signal(s, SIG_DFL);
     if (ignored) signal(signo, SIG_IGN);
     if (launcher != nullptr) {
       execlp(launcher, launcher, program, static_cast<char*>(nullptr));
@@ -265,26 +265,19 @@ int main(int argc, char** argv) {
     arg += 2;
   }
   if (argc - arg != 2) {
-    std::fprintf(stderr,
-                 "usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
-                 "[--crlf-file] [--update] <program> <stem>\n");
-    return 2;
+    usage_error("usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
+                "[--crlf-file] [--update] <program> <stem>");
   }
   const char* program = argv[arg];
   const std::string stem = argv[arg + 1];
   const auto input = read_file(stem + ".in");
-  if (!input) {
-    std::fprintf(stderr, "no %s.in\n", stem.c_str());
-    return 2;
-  }
+  if (!input) usage_error("no " + stem + ".in");
   const auto expected_out = read_file(stem + ".out");
   const auto expected_combined = read_file(stem + ".combined");
   const auto expected_err = read_file(stem + ".err");
   const auto expected_status = read_file(stem + ".status");
-  if (expected_combined && expected_err) {
-    std::fprintf(stderr, "%s.combined and %s.err: a session has one or the other\n", stem.c_str(), stem.c_str());
-    return 2;
-  }
+  if (expected_combined && expected_err)
+    usage_error(stem + ".combined and " + stem + ".err: a session has one or the other");
   if (!update) {
     std::vector<std::string> missing;
     if (!expected_out) missing.push_back(".out");
@@ -307,18 +300,12 @@ int main(int argc, char** argv) {
     }
     signo = signal_number(*name);
     ignored = name->find("ignored") != std::string::npos;
-    if (signo < 0) {
-      std::fprintf(stderr, "unknown signal in %s.signal\n", stem.c_str());
-      return 2;
-    }
+    if (signo < 0) usage_error("unknown signal in " + stem + ".signal");
   }
 
   int input_file = -1;
   if (crlf_file) {
-    if (signo >= 0) {
-      std::fprintf(stderr, "--crlf-file takes no signal session\n");
-      return 2;
-    }
+    if (signo >= 0) usage_error("--crlf-file takes no signal session");
     std::string crlf;
     for (const char c : *input) {
       if (c == '\n') crlf += '\r';

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace console {
 namespace {
@@ -18,35 +20,26 @@ TEST(Complex, ModulusScalesByTheLargerPart) {
 }
 
 TEST(Complex, PrincipalSquareRoot) {
-  const cplx a = csqrt({-4, 0});
-  EXPECT_EQ(a.re, 0.0f);
-  EXPECT_EQ(a.im, 2.0f);
-  const cplx b = csqrt({-4, -0.0});  // a zero imaginary part counts as not negative
-  EXPECT_EQ(b.im, 2.0f);
-  const cplx c = csqrt({3, -4});
-  EXPECT_EQ(c.re, 2.0f);
-  EXPECT_EQ(c.im, -1.0f);
-  const cplx d = csqrt({-3, -4});
-  EXPECT_EQ(d.re, 1.0f);
-  EXPECT_EQ(d.im, -2.0f);
-  const cplx z = csqrt({0, 0});
-  EXPECT_EQ(z.re, 0.0f);
-  EXPECT_EQ(z.im, 0.0f);
+  // A zero imaginary part counts as not negative, also -0.
+  const std::pair<cplx_d, cplx> roots[] = {
+      {{-4, 0}, {0, 2}}, {{-4, -0.0}, {0, 2}}, {{3, -4}, {2, -1}}, {{-3, -4}, {1, -2}}, {{0, 0}, {0, 0}}};
+  for (const auto& [z, root] : roots) {
+    const cplx r = csqrt(z);
+    EXPECT_EQ(r.re, root.re) << z.re << ' ' << z.im;
+    EXPECT_EQ(r.im, root.im) << z.re << ' ' << z.im;
+  }
 }
 
 TEST(Complex, SmithDivision) {
-  const cplx_d q = cplx_d(1, 2) / cplx_d(3, 4);
-  EXPECT_DOUBLE_EQ(q.re, 11.0 / 25);
-  EXPECT_DOUBLE_EQ(q.im, 2.0 / 25);
-  const cplx_d r = cplx_d(1, 2) / cplx_d(4, 3);  // the other branch
-  EXPECT_DOUBLE_EQ(r.re, 10.0 / 25);
-  EXPECT_DOUBLE_EQ(r.im, 5.0 / 25);
-  // Scaling avoids the overflow of the textbook formula.
-  const cplx_d big = cplx_d(1e300, 1e300) / cplx_d(1e300, 1e300);
-  EXPECT_DOUBLE_EQ(big.re, 1.0);
-  EXPECT_DOUBLE_EQ(big.im, 0.0);
-  const cplx_d zero = cplx_d(1, 0) / cplx_d(0, 0);
-  EXPECT_TRUE(std::isnan(zero.re));
+  // Both branches, and a scaling that avoids the overflow of the textbook formula.
+  const std::array<cplx_d, 3> quotients[] = {{cplx_d(1, 2), cplx_d(3, 4), cplx_d(11.0 / 25, 2.0 / 25)},
+                                             {cplx_d(1, 2), cplx_d(4, 3), cplx_d(10.0 / 25, 5.0 / 25)},
+                                             {cplx_d(1e300, 1e300), cplx_d(1e300, 1e300), cplx_d(1, 0)}};
+  for (const auto& [a, b, q] : quotients) {
+    EXPECT_DOUBLE_EQ((a / b).re, q.re) << b.re;
+    EXPECT_DOUBLE_EQ((a / b).im, q.im) << b.re;
+  }
+  EXPECT_TRUE(std::isnan((cplx_d(1, 0) / cplx_d(0, 0)).re));
 }
 
 TEST(Complex, ExponentialAndNarrowing) {

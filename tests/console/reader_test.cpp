@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "tests/test_support.hpp"
 
 namespace console {
 namespace {
@@ -21,83 +23,50 @@ std::string read(std::string_view answer, std::vector<target> targets) {
   return e ? std::string(e->context) + ": " + e->message : "";
 }
 
-float real_of(std::string_view answer, float start = -7.0f) {
-  float v = start;
-  EXPECT_EQ(read(answer, {v}), "") << answer;
-  return v;
-}
-
-std::int32_t integer_of(std::string_view answer, std::int32_t start = -7) {
-  std::int32_t v = start;
-  EXPECT_EQ(read(answer, {v}), "") << answer;
-  return v;
+// Each answer, read into a variable that holds `start`, leaves it with these bits.
+template <class T>
+void expect_values(T start, std::initializer_list<std::pair<std::string_view, T>> cases) {
+  for (const auto& [answer, want] : cases) {
+    T v = start;
+    EXPECT_EQ(read(answer, {v}), "") << answer;
+    EXPECT_EQ(test_support::bits(v), test_support::bits(want)) << answer << " gives " << v;
+  }
 }
 
 TEST(ReadReal, NumberForms) {
-  EXPECT_EQ(real_of("632.8\n"), 632.8f);
-  EXPECT_EQ(real_of("  \t70\n"), 70.0f);
-  EXPECT_EQ(real_of("-45\n"), -45.0f);
-  EXPECT_EQ(real_of("+.5\n"), 0.5f);
-  EXPECT_EQ(real_of("5.\n"), 5.0f);
-  EXPECT_EQ(real_of("1.5d-3\n"), 0.0015f);
-  EXPECT_EQ(real_of("1.5E-3\n"), 0.0015f);
-  EXPECT_EQ(real_of("1.5-3\n"), 0.0015f);
-  EXPECT_EQ(real_of("1.5+3\n"), 1500.0f);
-  EXPECT_EQ(real_of("1e+2\n"), 100.0f);
-  EXPECT_EQ(real_of("12abc\n"), 12.0f);
-  EXPECT_EQ(real_of("3.5 7\n"), 3.5f);
-  EXPECT_EQ(real_of("1.2.3\n"), 1.2f);
-  EXPECT_EQ(real_of("0007\n"), 7.0f);
-  EXPECT_EQ(real_of("7"), 7.0f);  // no line end
+  expect_values(-7.0f, {{"632.8\n", 632.8f}, {"  \t70\n", 70.0f}, {"-45\n", -45.0f}, {"+.5\n", 0.5f},
+                        {"5.\n", 5.0f},      {"1.5d-3\n", 0.0015f}, {"1.5E-3\n", 0.0015f}, {"1.5-3\n", 0.0015f},
+                        {"1.5+3\n", 1500.0f}, {"1e+2\n", 100.0f},   {"12abc\n", 12.0f},    {"3.5 7\n", 3.5f},
+                        {"1.2.3\n", 1.2f},    {"0007\n", 7.0f},     {"7", 7.0f},  // no line end
+                        {"\r\n12.5\r\n", 12.5f}});                                  // CR counts as a blank
 }
 
 TEST(ReadReal, RoundsTheDecimalTextTwiceLikeTheWidenedItem) {
   // To the nearest double first, then to the nearest float.
-  EXPECT_EQ(real_of("0.1\n"), static_cast<float>(0.1));
-  EXPECT_EQ(real_of("1e39\n"), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(real_of("-1e39\n"), -std::numeric_limits<float>::infinity());
-  EXPECT_EQ(real_of("1e-50\n"), 0.0f);
-  double d = 0;
-  EXPECT_EQ(read("4.9406564584124654e-324\n", {d}), "");
-  EXPECT_EQ(d, std::numeric_limits<double>::denorm_min());
-  EXPECT_EQ(read("1e99999999\n", {d}), "");
-  EXPECT_EQ(d, std::numeric_limits<double>::infinity());
-  EXPECT_EQ(read("-0\n", {d}), "");
-  EXPECT_TRUE(std::signbit(d));
+  constexpr float inf = std::numeric_limits<float>::infinity();
+  expect_values(-7.0f, {{"0.1\n", static_cast<float>(0.1)}, {"1e39\n", inf}, {"-1e39\n", -inf}, {"1e-50\n", 0.0f}});
   // A long mantissa: 1 followed by 900 zeros and a 1 after the point rounds as its value.
-  EXPECT_EQ(read("1." + std::string(900, '0') + "1\n", {d}), "");
-  EXPECT_EQ(d, 1.0);
-  EXPECT_EQ(read("0." + std::string(900, '0') + "1e905\n", {d}), "");
-  EXPECT_EQ(d, 10000.0);
+  const std::string zeros(900, '0');
+  expect_values(0.0, {{"4.9406564584124654e-324\n", std::numeric_limits<double>::denorm_min()},
+                      {"1e99999999\n", std::numeric_limits<double>::infinity()},
+                      {"-0\n", -0.0},
+                      {"1." + zeros + "1\n", 1.0},
+                      {"0." + zeros + "1e905\n", 10000.0}});
 }
 
 TEST(ReadReal, NullAnswersKeepTheValue) {
-  EXPECT_EQ(real_of("/\n", 39.44f), 39.44f);
-  EXPECT_EQ(real_of(",\n", 39.44f), 39.44f);
-  EXPECT_EQ(real_of(" , 5\n", 39.44f), 39.44f);
-  EXPECT_EQ(real_of("+,\n", 39.44f), 39.44f);
-  EXPECT_EQ(real_of("./\n", 39.44f), 39.44f);
-  EXPECT_EQ(real_of("\n\n\n  \n8\n", 39.44f), 8.0f);  // empty lines do not answer
-  EXPECT_EQ(real_of("3*\n", 1.5f), 1.5f);
+  expect_values(39.44f, {{"/\n", 39.44f}, {",\n", 39.44f}, {" , 5\n", 39.44f}, {"+,\n", 39.44f}, {"./\n", 39.44f},
+                         {"\n\n\n  \n8\n", 8.0f}});  // empty lines do not answer
+  expect_values(1.5f, {{"3*\n", 1.5f}});
 }
 
-TEST(ReadInteger, DigitsAndTheSignExponent) {
-  EXPECT_EQ(integer_of("4\n"), 4);
-  EXPECT_EQ(integer_of("-1\n"), -1);
-  EXPECT_EQ(integer_of("12abc\n"), 12);
-  EXPECT_EQ(integer_of("12+3\n"), 12000);
-  EXPECT_EQ(integer_of("12-3\n"), 0);
-  EXPECT_EQ(integer_of("1234-2\n"), 12);
-  EXPECT_EQ(integer_of("-99-1\n"), -9);
-  EXPECT_EQ(integer_of("0+99999999\n"), 0);
-}
-
-TEST(ReadInteger, OutOfRangeValuesAreHeldAtTheLimits) {
-  EXPECT_EQ(integer_of("2147483647\n"), 2147483647);
-  EXPECT_EQ(integer_of("2147483648\n"), 2147483647);
-  EXPECT_EQ(integer_of("-2147483648\n"), -2147483647 - 1);
-  EXPECT_EQ(integer_of("-99999999999999999999\n"), -2147483647 - 1);
-  EXPECT_EQ(integer_of("1+99999999\n"), 2147483647);
+TEST(ReadInteger, DigitsTheSignExponentAndTheLimits) {
+  constexpr std::int32_t most = 2147483647, least = -2147483647 - 1;
+  expect_values<std::int32_t>(-7, {{"4\n", 4},           {"-1\n", -1},      {"12abc\n", 12},        {"12+3\n", 12000},
+                                   {"12-3\n", 0},         {"1234-2\n", 12},  {"-99-1\n", -9},        {"0+99999999\n", 0},
+                                   // Out of range: held at the limits.
+                                   {"2147483647\n", most}, {"2147483648\n", most}, {"-2147483648\n", least},
+                                   {"-99999999999999999999\n", least}, {"1+99999999\n", most}});
 }
 
 // Each answer gives the message; the variable keeps its value.
@@ -124,20 +93,19 @@ TEST(ReadErrors, IncomprehensibleAnswers) {
 }
 
 TEST(ReadComplex, ParenthesisedPairs) {
+  // One after the other into the same variable: null answers keep what the last read left.
+  const struct {
+    const char* answer;
+    float re, im;
+  } reads[] = {{"(1,\r\n2)\r\n", 1, 2},  // CR counts as a blank
+               {"(3.882,-0.019)\n", 3.882f, -0.019f}, {"  ( 4 ,\n\n -0.5 \n )  junk\n", 4, -0.5f},
+               {",\n", 4, -0.5f}, {"/\n", 4, -0.5f}, {"2* \n", 4, -0.5f}, {"2*(1,2)\n", 1, 2}};
   cplx c{1, 1};
-  EXPECT_EQ(read("(3.882,-0.019)\n", {c}), "");
-  EXPECT_EQ(c.re, 3.882f);
-  EXPECT_EQ(c.im, -0.019f);
-  EXPECT_EQ(read("  ( 4 ,\n\n -0.5 \n )  junk\n", {c}), "");
-  EXPECT_EQ(c.re, 4.0f);
-  EXPECT_EQ(c.im, -0.5f);
-  EXPECT_EQ(read("2*(1,2)\n", {c}), "");
-  EXPECT_EQ(c.re, 1.0f);
-  EXPECT_EQ(read(",\n", {c}), "");
-  EXPECT_EQ(read("/\n", {c}), "");
-  EXPECT_EQ(read("2* \n", {c}), "");
-  EXPECT_EQ(c.re, 1.0f);
-  EXPECT_EQ(c.im, 2.0f);
+  for (const auto& r : reads) {
+    EXPECT_EQ(read(r.answer, {c}), "") << r.answer;
+    EXPECT_EQ(c.re, r.re) << r.answer;
+    EXPECT_EQ(c.im, r.im) << r.answer;
+  }
 }
 
 TEST(ReadComplex, Errors) {
@@ -173,13 +141,18 @@ TEST(ReadList, SeveralValuesAcrossLines) {
   }
 }
 
+// Successive reads of one variable from `in` give these values.
+void expect_successive(text_source& in, std::initializer_list<float> values) {
+  for (const float want : values) {
+    float a = 0;
+    EXPECT_FALSE(read_list(in, std::vector<target>{a}));
+    EXPECT_EQ(a, want);
+  }
+}
+
 TEST(ReadList, TheRestOfTheLineIsDiscarded) {
   text_source in("1 2 3\n4\n");
-  float a = 0;
-  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
-  EXPECT_EQ(a, 1.0f);
-  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
-  EXPECT_EQ(a, 4.0f);
+  expect_successive(in, {1.0f, 4.0f});
 }
 
 TEST(ReadList, EndOfInput) {
@@ -189,8 +162,7 @@ TEST(ReadList, EndOfInput) {
 
   // A last answer without line end meets the end; the next read finds it already met.
   text_source in("5");
-  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
-  EXPECT_EQ(a, 5.0f);
+  expect_successive(in, {5.0f});
   EXPECT_TRUE(in.ended());
   const auto e = read_list(in, std::vector<target>{a});
   ASSERT_TRUE(e);
@@ -198,27 +170,16 @@ TEST(ReadList, EndOfInput) {
 
   // With its line end, the next read meets the end while looking for a value.
   text_source ended_line("5\n");
-  EXPECT_FALSE(read_list(ended_line, std::vector<target>{a}));
+  expect_successive(ended_line, {5.0f});
   EXPECT_FALSE(ended_line.ended());
   EXPECT_EQ(*read_list(ended_line, std::vector<target>{a}), (read_error{"list in", "end of file"}));
-}
-
-TEST(ReadList, CarriageReturnsCountAsBlanks) {
-  EXPECT_EQ(real_of("\r\n12.5\r\n"), 12.5f);
-  cplx c{};
-  EXPECT_EQ(read("(1,\r\n2)\r\n", {c}), "");
-  EXPECT_EQ(c.im, 2.0f);
 }
 
 TEST(TextSource, KeepsItsOwnCopyOfTheText) {
   static_assert(!std::is_copy_constructible_v<text_source> && !std::is_move_constructible_v<text_source>);
   // The string is gone by the time of the reads (the sanitizer build would see a stale read).
   text_source in(std::string("1.25\n") + std::string(40, ' ') + "2.5\n");
-  float a = 0;
-  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
-  EXPECT_EQ(a, 1.25f);
-  EXPECT_FALSE(read_list(in, std::vector<target>{a}));
-  EXPECT_EQ(a, 2.5f);
+  expect_successive(in, {1.25f, 2.5f});
 }
 
 }  // namespace

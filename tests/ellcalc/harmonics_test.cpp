@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "ellcalc/harmonics.hpp"
 #include "ellcalc/instrument_angles.hpp"
@@ -64,17 +66,18 @@ TEST(Inversions, GiveBackPsiAndDeltaOfTheModelHarmonics) {
   for (const instrument& q : settings) {
     for (float ps : {10.0f, 43.613f, 70.0f}) {
       for (float de : {-170.0f, -90.0f, -5.0f, 30.0f, 75.973f, 179.0f}) {
+        SCOPED_TRACE(testing::Message() << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de);
         const float rs = 0.26f;
         const coefficients c = run_harmonics(ps, de, rs, q);
         const auto [psa, dea] =
             psi_delta_from_harmonics<float>(c.H2C, c.H2S, c.H4C, c.H4S, rs, q.pol, q.bir, q.rot, q.ref, q.ana);
-        EXPECT_NEAR(psa, ps, 2e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
-        EXPECT_NEAR(dea, de, 5e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
+        EXPECT_NEAR(psa, ps, 2e-3);
+        EXPECT_NEAR(dea, de, 5e-3);
         const auto [ps7, de7, disc] =
             invert_harmonics<float>(c.H2A, c.H2P, c.H4A, c.H4P, q.pol, q.bir, q.rot, q.ref, q.ana, 39.44f, 78.24f);
-        EXPECT_GE(disc, 0.999f) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
-        EXPECT_NEAR(ps7, ps, 2e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
-        EXPECT_NEAR(de7, de, 5e-3) << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de;
+        EXPECT_GE(disc, 0.999f);
+        EXPECT_NEAR(ps7, ps, 2e-3);
+        EXPECT_NEAR(de7, de, 5e-3);
       }
     }
   }
@@ -90,27 +93,23 @@ TEST(SignRules, SineOfDeltaFromTheOtherQuotientBelowSinTheta2Of0p05) {
   ASSERT_LT(std::sin(double{to_radians<float>(0, 90, 0, below, -45).theta2}), 0.05);
   ASSERT_GT(std::sin(double{to_radians<float>(0, 90, 0, above, -45).theta2}), 0.05);
 
-  // Mode 6: H2C and H2S of opposite signs, while th2 is in the first quadrant.
-  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, below, -45).delta, 114.246,
-              1e-3);  // sign of H2S / cos th2 / e, e < 0
-  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, above, -45).delta, -114.247,
-              1e-3);  // sign of H2C / sin th2 / e
-
-  // Mode 7: a measured H2 phase of 135 degrees puts H2C and H2S at opposite signs.
-  EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, below, -45, 39.44f, 78.24f).de, -105.296,
-              1e-3);
-  EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, above, -45, 39.44f, 78.24f).de, 105.296,
-              1e-3);
+  // Below: the sign of H2S / cos th2 / e, e < 0; above: the sign of H2C / sin th2 / e.
+  // Mode 6: H2C and H2S of opposite signs, while th2 is in the first quadrant. Mode 7: a
+  // measured H2 phase of 135 degrees puts H2C and H2S at opposite signs.
+  for (const auto& [ref, six, seven] : {std::tuple{below, 114.246, -105.296}, std::tuple{above, -114.247, 105.296}}) {
+    EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, ref, -45).delta, six, 1e-3);
+    EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, ref, -45, 39.44f, 78.24f).de, seven, 1e-3);
+  }
 }
 
 TEST(SignRules, CosineOfDeltaFromTheOtherQuotientBelowCosTheta4Of0p05) {
   const float below = 21.7845f, above = 21.7825f;
   ASSERT_LT(std::cos(double{to_radians<float>(0, 90, 0, below, -45).theta4}), 0.05);
   ASSERT_GT(std::cos(double{to_radians<float>(0, 90, 0, above, -45).theta4}), 0.05);
-  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, below, -45).delta, -29.706,
-              1e-3);  // cos Delta > 0, from the quotient over sin th4
-  EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, above, -45).delta, -150.295,
-              1e-3);  // cos Delta < 0, from the quotient over cos th4
+  // Below, cos Delta > 0, from the quotient over sin th4; above, cos Delta < 0, from the
+  // quotient over cos th4.
+  for (const auto& [ref, delta] : {std::pair{below, -29.706}, std::pair{above, -150.295}})
+    EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, 0.1f, -0.1f, 0.1f, 0.26f, 0, 90, 0, ref, -45).delta, delta, 1e-3);
 }
 
 // Mode 7 takes J+ only when its scale s+ is positive; at s+ = 0 it takes J-. With a

@@ -108,15 +108,11 @@ void check_fields(const console::instruction& in, const std::vector<console::val
         continue;
       }
       const double x = v.k == console::value::kind::int32 ? v.i : parts[p];
-      if (in.kind == console::op::fixed) {
-        console::render_fixed(field.data(), x, w, d);
-        check_field(field.data(), w);
-        if (std::isfinite(x)) check(std::string_view(field.data()) == reference::fixed(x, w, d));
-      } else {
-        console::render_exponent(field.data(), x, w, d);
-        check_field(field.data(), w);
-        if (std::isfinite(x)) check(std::string_view(field.data()) == reference::exponent(x, w, d));
-      }
+      const bool fixed = in.kind == console::op::fixed;
+      (fixed ? console::render_fixed : console::render_exponent)(field.data(), x, w, d);
+      check_field(field.data(), w);
+      if (std::isfinite(x))
+        check(std::string_view(field.data()) == (fixed ? reference::fixed : reference::exponent)(x, w, d));
     }
   }
 }

@@ -8,6 +8,7 @@
 // otherwise miss a text that a program writes.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -62,22 +63,12 @@ struct scanner {
         out += c;
         continue;
       }
-      switch (const char e = src[at++]) {
-        case '\\':
-        case '"':
-        case '\'':
-        case '?':
-          out += e;
-          break;
-        case 'n':
-          out += '\n';
-          break;
-        case 't':
-          out += '\t';
-          break;
-        default:
-          fail("escape sequence not handled");
-      }
+      // The escapes the sources use, and what they stand for.
+      const char* const escapes = "\\\"'?nt";
+      const char* const meanings = "\\\"'?\n\t";
+      const char* const e = std::strchr(escapes, src[at++]);
+      if (e == nullptr || *e == '\0') fail("escape sequence not handled");
+      out += meanings[e - escapes];
     }
   }
 
@@ -127,13 +118,7 @@ std::string as_literal(const std::string& text) {
   std::string r = "\"";
   for (const char c : text) {
     if (c == '"' || c == '\\') r += '\\';
-    if (c == '\n') {
-      r += "\\n";
-    } else if (c == '\t') {
-      r += "\\t";
-    } else {
-      r += c;
-    }
+    r += c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
   }
   return r + "\"";
 }

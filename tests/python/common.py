@@ -65,3 +65,37 @@ def check(printed, expected, case=str):
         f"{len(bad)} differ; case {case(bad[0])}:\n"
         f"printed:\n{printed[bad[0]]}\nexpected:\n{expected[bad[0]]}"
     )
+
+
+def same_at_thread_counts(call, counts):
+    """Whether call() gives the same bytes at each of the package's thread counts (a test
+    that calls this keeps the setting with the `threads` fixture)."""
+    import thinfilm
+
+    results = []
+    for count in counts:
+        thinfilm.threads = count
+        results.append(call())
+    return all(same(r, results[0]) for r in results[1:])
+
+
+def run_python(code, *argv, **options):
+    """`python3 -c CODE ARGV` run to its end with this interpreter's module path; its
+    output as text."""
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    return subprocess.run([sys.executable, "-c", code, *argv], capture_output=True, text=True,
+                          env=environment, check=False, **options)
+
+
+def read_rows(path, separator=","):
+    """The rows of a CSV table written by the command line, as dictionaries by column."""
+    import csv
+
+    with open(path, newline="") as stream:
+        return list(csv.DictReader(stream, delimiter=separator))
+
+
+def column(rows, name, dtype=float, decimal="."):
+    """One column of read_rows' rows as an array, an empty cell (a value not measured)
+    NaN."""
+    return np.array([r[name].replace(decimal, ".") or "nan" for r in rows], dtype=dtype)

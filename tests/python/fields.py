@@ -3,26 +3,22 @@
 F(v, w, d), E(v, w, d) and I(v, w) give the text of the fields Fw.d, Ew.d and Iw for a
 value that the package returns (a single-precision value is widened exactly first), so
 that a test can build the exact lines a program prints. Decimal arithmetic on the exact
-binary value gives the correctly rounded digits (ties to even).
+binary value gives the correctly rounded digits (ties to even). each() writes a template
+of such fields for every case of arrays of cases.
 """
 
 import decimal
 import math
+import string
+
+import numpy as np
 
 _CONTEXT = decimal.Context(prec=1200, rounding=decimal.ROUND_HALF_EVEN)
 
 
 def _non_finite(v, w):
-    if math.isnan(v):
-        texts = ("NaN",)
-    elif v > 0:
-        texts = ("Infinity", "Inf")
-    else:
-        texts = ("-Infinity", "-Inf")
-    for t in texts:
-        if len(t) <= w:
-            return t.rjust(w)
-    return "*" * w
+    texts = ("NaN",) if math.isnan(v) else ("Infinity", "Inf") if v > 0 else ("-Infinity", "-Inf")
+    return next((t.rjust(w) for t in texts if len(t) <= w), "*" * w)
 
 
 def F(v, w, d):
@@ -39,9 +35,7 @@ def F(v, w, d):
         text = "-" + text
     if len(text) == w + 1 and text.lstrip("-").startswith("0."):
         text = text.replace("0.", ".", 1)
-    if len(text) > w:
-        return "*" * w
-    return text.rjust(w)
+    return "*" * w if len(text) > w else text.rjust(w)
 
 
 def E(v, w, d):
@@ -61,16 +55,11 @@ def E(v, w, d):
             whole //= 10
             exponent += 1
         digits = str(int(whole))
-    magnitude = abs(exponent)
-    sign = "-" if exponent < 0 else "+"
-    tail = f"E{sign}{magnitude:02d}" if magnitude <= 99 else f"{sign}{magnitude:03d}"
+    tail = f"E{exponent:+03d}" if abs(exponent) <= 99 else f"{exponent:+04d}"
     text = ("-" if v < 0 else "") + "." + digits + tail
     if len(text) > w:
         return "*" * w
-    if len(text) == w:
-        return text
-    text = text.replace(".", "0.", 1)
-    return text.rjust(w)
+    return text if len(text) == w else text.replace(".", "0.", 1).rjust(w)
 
 
 def I(v, w):  # noqa: E743  (the descriptor's letter)
@@ -88,3 +77,35 @@ def typed(x):
 def typed_complex(z):
     """A complex answer '(re, im)' read as exactly z."""
     return f"({typed(z.real)}, {typed(z.imag)})"
+
+
+class _Console(string.Formatter):
+    """Format fields written as the console's: {x:F9.3}, {x:E14.7}, {x:I5}."""
+
+    def format_field(self, value, spec):
+        return {"F": F, "E": E, "I": I}[spec[0]](value, *map(int, spec[1:].split(".")))
+
+
+class _Case:
+    """Case i of a dict of arrays or of a result: c.psi is c["psi"][i], r.psi r.psi[i]."""
+
+    def __init__(self, source, i):
+        self._source, self._i = source, i
+
+    def __getattr__(self, name):
+        s = self._source
+        return (s[name] if isinstance(s, dict) else getattr(s, name))[self._i]
+
+    def __getitem__(self, k):
+        return self._source[k][self._i]
+
+
+def each(template, n, /, **sources):
+    """The template written for each of the first n cases, its fields in the console's
+    formats: {r.psi:F9.3} is F(r.psi[i], 9, 3) for a result r (or a dict of arrays),
+    {r[0]:F9.3} F(r[0][i], 9, 3), {ep:E14.7} E(ep[i], 14, 7) for an array ep, and
+    {r.rp.real:E14.7} takes a part."""
+    console = _Console()
+    return [console.vformat(template, (), {
+        k: v[i] if isinstance(v, np.ndarray) else _Case(v, i) for k, v in sources.items()
+    }) for i in range(n)]

@@ -11,7 +11,7 @@ import numpy as np
 import pytest
 
 from common import check, tails
-from fields import E, F, typed, typed_complex
+from fields import each, typed, typed_complex
 from thinfilm import DiscriminantWarning, ellcalc
 
 # Some random substrates are written n + ik, deliberately: the program takes them too.
@@ -20,6 +20,17 @@ pytestmark = pytest.mark.filterwarnings("ignore::thinfilm.IndexConventionWarning
 N = 2000
 MENU = "0 1: Psi et Delta.\n"
 FILM_NAMES = ("wavelength", "angle", "substrate", "film_index", "thickness")
+FIT_NAMES = FILM_NAMES[:4] + ("psi", "delta")
+INSTRUMENT_NAMES = ("polariser", "retardance", "rotation", "zero", "analyser")
+
+# The lines the modes share, in the program's fields (see fields.each).
+FILM = "+ {c.wavelength:F9.2} nm, Indice : {index:F9.5} Epaisseur : {ep:F9.3} nm\n"
+RP_RS = (" rp : {r.rp.real:E14.7} {r.rp.imag:E14.7}; Rp : {r.Rp:F8.6}\n"
+         " rs : {r.rs.real:E14.7} {r.rs.imag:E14.7}; Rs : {r.Rs:F8.6}\n")
+REFLECTION = (FILM + " Periode : {r.period:F9.3} nm\n"
+              " Psi, Delta : {r.psi:F9.3} {r.delta:F9.3} degres\n" + RP_RS + "\n")
+BEFORE_AFTER = (" Psi, Delta avant : {psi0:F9.3} {delta0:F9.3} degres\n"
+                " Psi, Delta apres : {psi:E14.7} {delta:E14.7} degres\n\n")
 
 
 def f32(a):
@@ -41,16 +52,24 @@ def films(seed, n=N):
     }
 
 
+def instruments(seed, n=N):
+    g = np.random.default_rng(seed)
+    a = {k: f32(g.uniform(low, high, n)) for k, (low, high) in zip(
+        INSTRUMENT_NAMES, ((-180, 180), (10, 170), (-10, 10), (-90, 90), (-80, 80)))}
+    # A few instruments where the program's own quotients vanish (analyser at 0,
+    # retardance of 180 degrees).
+    a["analyser"][:20] = 0
+    a["retardance"][20:40] = 180
+    return a
+
+
 def folded(thickness, period):
     return np.where(thickness < 0, thickness + period, thickness)
 
 
 def film_answers(mode, c, i, *names):
-    lines = [str(mode)]
-    for name in names:
-        v = c[name][i]
-        lines.append(typed_complex(v) if name == "substrate" else typed(v))
-    return "\n".join(lines) + "\n"
+    return "\n".join([str(mode)] + [typed_complex(c[k][i]) if k == "substrate"
+                                    else typed(c[k][i]) for k in names]) + "\n"
 
 
 def run_mode(session, mode, c, names):
@@ -62,102 +81,47 @@ def pick(c, names):
     return {k: c[k] for k in names}
 
 
-def psi_delta_lines(c, r, ep, i):
-    return (
-        f"+ {F(c['wavelength'][i], 8, 1)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
-        f" Epaisseur : {F(ep[i], 8, 2)} nm\n"
-        f" Periode : {F(r.period[i], 8, 2)} nm\n"
-        f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n\n"
-    )
-
-
 def test_substrate_index_mode_2(ellcalc_session):
     c = films(2)
     printed = run_mode(ellcalc_session, 2, c, ("wavelength", "angle", "psi", "delta"))
     n = ellcalc.substrate_index(c["angle"], c["psi"], c["delta"])
-    check(printed, [f"+ Indice du substrat : {F(z.real, 9, 5)} {F(z.imag, 9, 5)}  . \n\n"
-                    for z in n])
+    check(printed, each("+ Indice du substrat : {n.real:F9.5} {n.imag:F9.5}  . \n\n", N, n=n))
 
 
-def fit_lines(c, r, film_index, i):
-    return (
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(film_index[i], 9, 5)}"
-        f" Epaisseur : {F(r.thickness[i], 9, 3)} nm\n"
-        f" Periode : {F(r.period[i], 8, 2)} nm\n"
-        f" Psi, Delta avant : {F(c['psi'][i], 9, 3)} {F(c['delta'][i], 9, 3)} degres\n"
-        f" Psi, Delta apres : {E(r.psi[i], 14, 7)} {E(r.delta[i], 14, 7)} degres\n\n"
-    )
-
-
-FIT_NAMES = ("wavelength", "angle", "substrate", "film_index", "psi", "delta")
-
-
-def test_thickness_mode_3(ellcalc_session):
-    c = films(3)
-    printed = run_mode(ellcalc_session, 3, c, FIT_NAMES)
-    r = ellcalc.thickness(**pick(c, FIT_NAMES))
-    # Mode 3 prints the index as the search recomputes it from the film's wave-vector
-    # component, which mode 7 returns for the same film.
-    index = ellcalc.from_harmonics(
-        c["wavelength"], c["angle"], c["substrate"], film_index=c["film_index"]
-    ).film_index
-    check(printed, [fit_lines(c, r, index, i) for i in range(N)])
-
-
-SLOW = re.compile(r"^ Conv\. lente ! \n S = .{7} DSS = .{7}\n")
-
-
-def test_thickness_and_index_mode_4(ellcalc_session):
-    c = films(4)
-    r = ellcalc.thickness_and_index(**pick(c, FIT_NAMES))
+@pytest.mark.parametrize("mode, inversion", [
+    (3, ellcalc.thickness), (4, ellcalc.thickness_and_index)
+], ids=["thickness_mode_3", "thickness_and_index_mode_4"])
+def test_inversion_modes(mode, inversion, ellcalc_session):
+    c = films(mode)
+    r = inversion(**pick(c, FIT_NAMES))
+    # Mode 3 never says its search is slow; it prints the index as the search recomputes
+    # it from the film's wave-vector component, which mode 7 returns for the same film.
+    converged = getattr(r, "converged", np.ones(N, bool))
+    index = r.film_index if mode == 4 else ellcalc.from_harmonics(
+        c["wavelength"], c["angle"], c["substrate"], film_index=c["film_index"]).film_index
+    slow = re.compile(r"^ Conv\. lente ! \n S = .{7} DSS = .{7}\n")
     printed = []
-    for i, tail in enumerate(run_mode(ellcalc_session, 4, c, FIT_NAMES)):
-        slow = SLOW.match(tail)
-        assert bool(slow) != bool(r.converged[i]), (i, tail)
-        printed.append(SLOW.sub("", tail, count=1))
-    assert 0 < np.count_nonzero(~r.converged) < N  # both outcomes met
-    check(printed, [fit_lines(c, r, r.film_index, i) for i in range(N)])
+    for i, tail in enumerate(run_mode(ellcalc_session, mode, c, FIT_NAMES)):
+        assert bool(slow.match(tail)) != bool(converged[i]), (i, tail)
+        printed.append(slow.sub("", tail, count=1))
+    assert mode == 3 or 0 < np.count_nonzero(~converged) < N  # both outcomes met
+    check(printed, each(FILM + " Periode : {r.period:F8.2} nm\n" + BEFORE_AFTER, N, c=c, r=r,
+                        index=index, ep=r.thickness, psi0=c["psi"], delta0=c["delta"],
+                        psi=r.psi, delta=r.delta))
 
 
-def reflection_lines(c, r, ep, i):
-    return (
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
-        f" Epaisseur : {F(ep[i], 9, 3)} nm\n"
-        f" Periode : {F(r.period[i], 9, 3)} nm\n"
-        f" Psi, Delta : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n"
-        f" rp : {E(r.rp[i].real, 14, 7)} {E(r.rp[i].imag, 14, 7)}; Rp : {F(r.Rp[i], 8, 6)}\n"
-        f" rs : {E(r.rs[i].real, 14, 7)} {E(r.rs[i].imag, 14, 7)}; Rs : {F(r.Rs[i], 8, 6)}\n\n"
-    )
-
-
-@pytest.mark.parametrize("mode, calculation, lines", [
-    (1, ellcalc.psi_delta, psi_delta_lines), (5, ellcalc.reflection, reflection_lines)
+@pytest.mark.parametrize("mode, calculation, template", [
+    (1, ellcalc.psi_delta, "+ {c.wavelength:F8.1} nm, Indice : {index:F9.5}"
+     " Epaisseur : {ep:F8.2} nm\n Periode : {r.period:F8.2} nm\n"
+     " Psi, Delta : {r.psi:F9.3} {r.delta:F9.3} degres\n\n"),
+    (5, ellcalc.reflection, REFLECTION),
 ], ids=["psi_delta_mode_1", "reflection_mode_5"])
-def test_forward_modes(mode, calculation, lines, ellcalc_session):
+def test_forward_modes(mode, calculation, template, ellcalc_session):
     c = films(mode)
     printed = run_mode(ellcalc_session, mode, c, FILM_NAMES)
     r = calculation(**pick(c, FILM_NAMES))
-    ep = folded(c["thickness"], r.period)
-    check(printed, [lines(c, r, ep, i) for i in range(N)])
-
-
-def instruments(seed, n=N):
-    g = np.random.default_rng(seed)
-    a = {
-        "polariser": f32(g.uniform(-180, 180, n)),
-        "retardance": f32(g.uniform(10, 170, n)),
-        "rotation": f32(g.uniform(-10, 10, n)),
-        "zero": f32(g.uniform(-90, 90, n)),
-        "analyser": f32(g.uniform(-80, 80, n)),
-    }
-    # A few instruments where the program's own quotients vanish (analyser at 0,
-    # retardance of 180 degrees).
-    a["analyser"][:20] = 0
-    a["retardance"][20:40] = 180
-    return a
-
-
-INSTRUMENT_NAMES = ("polariser", "retardance", "rotation", "zero", "analyser")
+    check(printed, each(template, N, c=c, r=r, index=c["film_index"],
+                        ep=folded(c["thickness"], r.period)))
 
 
 def test_harmonics_mode_6(ellcalc_session):
@@ -165,33 +129,24 @@ def test_harmonics_mode_6(ellcalc_session):
     tails6 = run_mode(ellcalc_session, 6, c, FILM_NAMES + INSTRUMENT_NAMES)
     r = ellcalc.harmonics(**pick(c, FILM_NAMES + INSTRUMENT_NAMES))
     m = ellcalc.reflection(**pick(c, FILM_NAMES))
-    ep = folded(c["thickness"], m.period)
     # The cosine and sine terms of H2 and H4 are printed but not returned: their fields
     # are checked against amplitude and phase to the printed digits.
-    terms = re.compile(r"(H[24] C, S, A, P :) (.{8}) (.{8})")
+    terms = re.compile(r"(H([24]) C, S, A, P :) (.{8}) (.{8})")
     printed = []
     for i, tail in enumerate(tails6):
-        for j, (label, cos_, sin_) in enumerate(terms.findall(tail)):
-            amplitude, phase = (r.h2[i], r.h2_phase[i]) if j == 0 else (r.h4[i], r.h4_phase[i])
+        for _, k, cos_, sin_ in terms.findall(tail):
+            amplitude, phase = getattr(r, f"h{k}")[i], getattr(r, f"h{k}_phase")[i]
             if np.isfinite(amplitude) and np.isfinite(phase):
                 assert abs(float(cos_) - amplitude * np.cos(np.radians(phase))) < 2e-6, (i, tail)
                 assert abs(float(sin_) - amplitude * np.sin(np.radians(phase))) < 2e-6, (i, tail)
         printed.append(terms.sub(r"\1 C S", tail))
-    expected = [
-        f"+ POL,BIR,ROT,REF,ANA = {' '.join(F(c[k][i], 8, 3) for k in INSTRUMENT_NAMES)} degres\n"
-        f"+ {F(c['wavelength'][i], 9, 2)} nm, Indice : {F(c['film_index'][i], 9, 5)}"
-        f" Epaisseur : {F(ep[i], 9, 3)} nm\n"
-        f" Periode : {F(m.period[i], 8, 2)} nm\n"
-        f" rp : {E(m.rp[i].real, 14, 7)} {E(m.rp[i].imag, 14, 7)}; Rp : {F(m.Rp[i], 8, 6)}\n"
-        f" rs : {E(m.rs[i].real, 14, 7)} {E(m.rs[i].imag, 14, 7)}; Rs : {F(m.Rs[i], 8, 6)}\n"
-        f" H0 : {F(r.h0[i], 8, 6)}\n"
-        f" H2 C, S, A, P : C S {F(r.h2[i], 8, 6)} {F(r.h2_phase[i], 8, 3)}\n"
-        f" H4 C, S, A, P : C S {F(r.h4[i], 8, 6)} {F(r.h4_phase[i], 8, 3)}\n"
-        f" Psi, Delta avant : {F(m.psi[i], 9, 3)} {F(m.delta[i], 9, 3)} degres\n"
-        f" Psi, Delta apres : {E(r.psi[i], 14, 7)} {E(r.delta[i], 14, 7)} degres\n\n"
-        for i in range(N)
-    ]
-    check(printed, expected)
+    check(printed, each(
+        "+ POL,BIR,ROT,REF,ANA = {c.polariser:F8.3} {c.retardance:F8.3} {c.rotation:F8.3}"
+        " {c.zero:F8.3} {c.analyser:F8.3} degres\n" + FILM + " Periode : {r.period:F8.2} nm\n"
+        + RP_RS + " H0 : {h.h0:F8.6}\n H2 C, S, A, P : C S {h.h2:F8.6} {h.h2_phase:F8.3}\n"
+        " H4 C, S, A, P : C S {h.h4:F8.6} {h.h4_phase:F8.3}\n" + BEFORE_AFTER,
+        N, c=c, r=m, h=r, index=c["film_index"], ep=folded(c["thickness"], m.period),
+        psi0=m.psi, delta0=m.delta, psi=r.psi, delta=r.delta))
 
 
 def test_from_harmonics_mode_7(ellcalc_session):
@@ -199,52 +154,34 @@ def test_from_harmonics_mode_7(ellcalc_session):
     # runs mode 7 keeping the light and the substrate.
     c = films(7) | instruments(70)
     g = np.random.default_rng(71)
-    h = {
-        "h0": f32(g.uniform(0.1, 5, N)),
-        "h2": f32(g.uniform(0.01, 3, N)),
-        "h2_phase": f32(g.uniform(-180, 180, N)),
-        "h4": f32(g.uniform(0.01, 1, N)),
-        "h4_phase": f32(g.uniform(-180, 180, N)),
-    }
-    answers = []
-    for i in range(N):
-        answers.append(film_answers(5, c, i, *FILM_NAMES))
-        answers.append(film_answers(7, c, i, *INSTRUMENT_NAMES).replace("7\n", "7\n/\n/\n/\n", 1))
-        answers.append(" ".join(typed(h[k][i]) for k in h) + "\n")
-    out = ellcalc_session("".join(answers))
+    h = {k: f32(g.uniform(low, high, N)) for k, (low, high) in zip(
+        ("h0", "h2", "h2_phase", "h4", "h4_phase"),
+        ((0.1, 5), (0.01, 3), (-180, 180), (0.01, 1), (-180, 180)))}
+    out = ellcalc_session("".join(
+        film_answers(5, c, i, *FILM_NAMES)
+        + film_answers(7, c, i, *INSTRUMENT_NAMES).replace("7\n", "7\n/\n/\n/\n", 1)
+        + " ".join(typed(h[k][i]) for k in h) + "\n" for i in range(N)))
     m = ellcalc.reflection(**pick(c, FILM_NAMES))
     with pytest.warns(DiscriminantWarning) as caught:
         r = ellcalc.from_harmonics(
-            **pick(c, ("wavelength", "angle", "substrate", "film_index") + INSTRUMENT_NAMES),
-            **pick(h, ("h2", "h2_phase", "h4", "h4_phase")),
-            psi=m.psi,
-            delta=m.delta,
-        )
+            **pick(c, FILM_NAMES[:4] + INSTRUMENT_NAMES),
+            **pick(h, ("h2", "h2_phase", "h4", "h4_phase")), psi=m.psi, delta=m.delta)
     negative = r.discriminant < 0
     assert 0 < np.count_nonzero(negative) < N
     caught = [w for w in caught if w.category is DiscriminantWarning]
     assert len(caught) == 1 and f"{np.count_nonzero(negative)} point(s)" in str(caught[0].message)
-    ep = folded(c["thickness"], m.period)
-    expected = []
-    for i in range(N):
-        expected.append(reflection_lines(c, m, ep, i))
-        expected.append(
-            "\n"
-            + (f"+ Discriminant negatif: {E(r.discriminant[i], 14, 7)}\n" if negative[i] else "")
-            + f"+ H0 : {F(h['h0'][i], 8, 6)}"
-            f" H2 A, P : {F(h['h2'][i], 8, 6)} {F(h['h2_phase'][i], 8, 3)}"
-            f" H4 A, P : {F(h['h4'][i], 8, 6)} {F(h['h4_phase'][i], 8, 3)}\n"
-            f" Indice : {F(r.film_index[i], 9, 5)} Epaisseur : {F(r.thickness[i], 9, 3)} nm"
-            f" Periode : {F(r.period[i], 9, 3)} nm\n"
-            f" rp : {E(r.rp[i].real, 14, 7)} {E(r.rp[i].imag, 14, 7)}; Rp : {F(r.Rp[i], 8, 6)}\n"
-            f" rs : {E(r.rs[i].real, 14, 7)} {E(r.rs[i].imag, 14, 7)}; Rs : {F(r.Rs[i], 8, 6)}\n"
-            f" H0 : {F(r.h0[i], 8, 6)}\n"
-            f" H2 C, S, A, P : {F(r.h2_cos[i], 8, 6)} {F(r.h2_sin[i], 8, 6)} {F(r.h2[i], 8, 6)}"
-            f" {F(r.h2_phase[i], 8, 3)}\n"
-            f" H4 C, S, A, P : {F(r.h4_cos[i], 8, 6)} {F(r.h4_sin[i], 8, 6)} {F(r.h4[i], 8, 6)}"
-            f" {F(r.h4_phase[i], 8, 3)}\n"
-            f" Psi, Delta avant : {F(r.psi[i], 9, 3)} {F(r.delta[i], 9, 3)} degres\n"
-            f" Psi, Delta apres : {E(r.model_psi[i], 14, 7)}"
-            f" {E(r.model_delta[i], 14, 7)} degres\n\n"
-        )
-    check(tails(out, MENU, 2 * N), expected)
+    film = each(REFLECTION, N, c=c, r=m, index=c["film_index"],
+                ep=folded(c["thickness"], m.period))
+    discriminant = each("+ Discriminant negatif: {r.discriminant:E14.7}\n", N, r=r)
+    found = each(
+        "+ H0 : {h.h0:F8.6} H2 A, P : {h.h2:F8.6} {h.h2_phase:F8.3}"
+        " H4 A, P : {h.h4:F8.6} {h.h4_phase:F8.3}\n"
+        " Indice : {r.film_index:F9.5} Epaisseur : {r.thickness:F9.3} nm"
+        " Periode : {r.period:F9.3} nm\n" + RP_RS + " H0 : {r.h0:F8.6}\n"
+        " H2 C, S, A, P : {r.h2_cos:F8.6} {r.h2_sin:F8.6} {r.h2:F8.6} {r.h2_phase:F8.3}\n"
+        " H4 C, S, A, P : {r.h4_cos:F8.6} {r.h4_sin:F8.6} {r.h4:F8.6} {r.h4_phase:F8.3}\n"
+        + BEFORE_AFTER, N, h=h, r=r, psi0=r.psi, delta0=r.delta, psi=r.model_psi,
+        delta=r.model_delta)
+    check(tails(out, MENU, 2 * N), [
+        text for i in range(N)
+        for text in (film[i], "\n" + (discriminant[i] if negative[i] else "") + found[i])])

@@ -5,7 +5,7 @@ energies in eV) and one array call of the package per way of giving the light.""
 import numpy as np
 
 from common import check, tails
-from fields import F, typed
+from fields import each, typed
 from thinfilm import _core, optconst
 
 N = 3000
@@ -29,45 +29,34 @@ def requests(seed, n=N):
     }
 
 
+# What the program asks after the material, by material, before the light.
+ASKED = {3: ("voids", "stress"), 4: ("voids",), 5: ("voids", "x"),
+         **dict.fromkeys((7, 8, 9), ("voids", "si_c_rate"))}
+
+
 def answers(c, i):
     nat = int(c["material"][i])
-    lines = [str(nat)]
-    if nat in (3, 4, 5, 7, 8, 9):
-        lines.append(typed(c["voids"][i]))
-    if nat == 3:
-        lines.append(typed(c["stress"][i]))
-    if nat in (7, 8, 9):
-        lines.append(typed(c["si_c_rate"][i]))
-    if nat == 5:
-        lines.append(typed(c["x"][i]))
-    lines.append(typed(c["light"][i]))
-    return "\n".join(lines) + "\n"
+    return "\n".join([str(nat)] + [typed(c[k][i]) for k in ASKED.get(nat, ()) + ("light",)]) + "\n"
 
 
 def test_constants_against_the_program(optconst_session):
     c = requests(11)
     out = optconst_session("".join(answers(c, i) for i in range(N)))
     kw = {k: c[k] for k in ("material", "voids", "x", "si_c_rate", "stress")}
-    e = c["by_energy"]
-    r_nm = optconst.constants(wavelength=c["light"], **kw)
-    r_ev = optconst.constants(energy=c["light"], **kw)
+    e, light = c["by_energy"], c["light"]
+    r_nm = optconst.constants(wavelength=light, **kw)
+    r_ev = optconst.constants(energy=light, **kw)
     eps1, n1, eps2, n2 = (np.where(e, by_ev, by_nm) for by_ev, by_nm in zip(r_ev, r_nm))
     # The wavelength and energy lines echo the light converted as the program converts it.
-    shape, light = c["light"].shape, c["light"]
-    converted = _core.optconst_wavelength_of_energy(shape, 1, energy=light)["wavelength"]
-    w = np.where(e, converted, light)
-    converted = _core.optconst_energy_of_wavelength(shape, 1, wavelength=light)["energy"]
-    en = np.where(e, light, converted)
-
-    expected = [
-        f" Lambda(nm)= {F(w[i], 7, 2)}      n = {F(n1[i].real, 10, 5)}"
-        f"  k = {F(n1[i].imag, 10, 5)}\n"
-        f"     E(ev)= {F(en[i], 7, 4)}{' ' * 15}{F(n2[i].real, 10, 5)}"
-        f"  {F(n2[i].imag, 10, 5)}\n"
-        f"{' ' * 18} Epsilon r = {F(eps1[i].real, 10, 5)}"
-        f"   Epsilon i ={F(eps1[i].imag, 10, 5)}\n"
-        f"{' ' * 31}{F(eps2[i].real, 10, 5)}  {F(eps2[i].imag, 10, 5)}\n"
-        for i in range(N)
-    ]
+    w = np.where(e, _core.optconst_wavelength_of_energy(
+        light.shape, 1, energy=light)["wavelength"], light)
+    en = np.where(e, light, _core.optconst_energy_of_wavelength(
+        light.shape, 1, wavelength=light)["energy"])
+    expected = each(
+        " Lambda(nm)= {w:F7.2}      n = {n1.real:F10.5}  k = {n1.imag:F10.5}\n"
+        "     E(ev)= {en:F7.4}" + " " * 15 + "{n2.real:F10.5}  {n2.imag:F10.5}\n"
+        + " " * 19 + "Epsilon r = {eps1.real:F10.5}   Epsilon i ={eps1.imag:F10.5}\n"
+        + " " * 31 + "{eps2.real:F10.5}  {eps2.imag:F10.5}\n",
+        N, w=w, en=en, n1=n1, n2=n2, eps1=eps1, eps2=eps2)
     check(tails(out, MENU, N), expected, lambda i: f"{i} {answers(c, i)!r}")
     assert set(np.unique(c["material"])) == set(range(1, 10))

@@ -10,7 +10,7 @@ import warnings
 import numpy as np
 
 from common import check
-from fields import E, F, I, typed
+from fields import each, typed
 from thinfilm import SolverWarning, waferbow
 
 N = 1500
@@ -37,58 +37,48 @@ def wafers(seed, n=N):
     return c
 
 
-def report_lines(r, i):
-    v = [getattr(r, name)[i] for name in r._fields]
-    return (
-        f" Rayon de courbure : {F(v[0], 9, 3)}m ; moment de flexion : {E(v[1], 15, 7)}MN\n"
-        f" Lignes neutre du silicium : {E(v[2], 15, 7)}m, de la silice : {E(v[3], 15, 7)}m\n"
-        f" Contrainte dans le silicium : interface {E(v[4], 15, 7)}"
-        f" surface : {E(v[5], 15, 7)}MPa\n"
-        f" Contrainte dans la silice : interface {E(v[6], 15, 7)} surface : {E(v[7], 15, 7)}MPa\n"
-        f" Deformation silicium : interface {E(v[8], 15, 7)} surface : {E(v[9], 15, 7)}\n"
-        f" Deformation silice : interface {E(v[10], 15, 7)} surface : {E(v[11], 15, 7)}\n"
-        f" Energie elastique : silicium {E(v[12], 15, 7)}, silice {E(v[13], 15, 7)} J.m-2\n\n"
-    )
+FIRST = ("bow", "diameter", "silicon", "silica", "modulus_si", "modulus_sio2")
+WAFER = (" Fleche : {bow:F9.3} um ; diametre : {c.diameter:F9.4} m\n"
+         " Epaisseur de silicium : {silicon:F9.3} um, de silice : {silica:F9.3} um\n")
+# The stress report: the first fourteen values of a result, in their order.
+REPORT = (" Rayon de courbure : {r[0]:F9.3}m ; moment de flexion : {r[1]:E15.7}MN\n"
+          " Lignes neutre du silicium : {r[2]:E15.7}m, de la silice : {r[3]:E15.7}m\n"
+          " Contrainte dans le silicium : interface {r[4]:E15.7} surface : {r[5]:E15.7}MPa\n"
+          " Contrainte dans la silice : interface {r[6]:E15.7} surface : {r[7]:E15.7}MPa\n"
+          " Deformation silicium : interface {r[8]:E15.7} surface : {r[9]:E15.7}\n"
+          " Deformation silice : interface {r[10]:E15.7} surface : {r[11]:E15.7}\n"
+          " Energie elastique : silicium {r[12]:E15.7}, silice {r[13]:E15.7} J.m-2\n\n")
 
 
 def test_first_and_continue_passes_against_the_program(waferbow_session):
     c = wafers(21)
-    answers = []
-    for i in range(N):
-        first = ("bow", "diameter", "silicon", "silica", "modulus_si", "modulus_sio2")
-        answers += [typed(c[k][i]) for k in first]
-        answers += ["0", typed(c["new_silicon"][i]), typed(c["new_silica"][i])]
-        answers += [typed(c["moment"][i]), "1"]
-    out = waferbow_session("\n".join(answers) + "\n")
+    out = waferbow_session("".join("\n".join(
+        [typed(c[k][i]) for k in FIRST] + ["0"]
+        + [typed(c[k][i]) for k in ("new_silicon", "new_silica", "moment")] + ["1"]) + "\n"
+        for i in range(N)))
     pieces = [p.rsplit(" ? ", 1)[1] for p in out.split(PROMPT)]
     assert len(pieces) == 2 * N + 1
 
     kept_moment = np.concatenate(([np.float32(0)], c["moment"][:-1]))
-    names = ("bow", "diameter", "silicon", "silica", "modulus_si", "modulus_sio2")
-    first = waferbow.first_state(*(c[k] for k in names), kept_moment)
+    first = waferbow.first_state(*(c[k] for k in FIRST), kept_moment)
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         then = waferbow.continue_pass(first, c["new_silicon"], c["new_silica"], c["moment"])
 
-    printed, expected, solver_messages = [], [], 0
-    for i in range(N):
-        tail = pieces[2 * i + 1]
-        solver_messages += "GAUS3" in tail
-        # The continue pass: what follows its last search.
-        printed += [pieces[2 * i], tail[tail.find(" Fleche : "):]]
-        expected += [
-            f" Fleche : {F(c['bow'][i], 9, 3)} um ; diametre : {F(c['diameter'][i], 9, 4)} m\n"
-            f" Epaisseur de silicium : {F(c['silicon'][i], 9, 3)} um,"
-            f" de silice : {F(c['silica'][i], 9, 3)} um\n" + report_lines(first, i),
-            f" Fleche : {F(then.bow[i], 9, 3)} um ; diametre : {F(c['diameter'][i], 9, 4)} m\n"
-            f" Epaisseur de silicium : {F(c['new_silicon'][i], 9, 3)} um,"
-            f" de silice : {F(c['new_silica'][i], 9, 3)} um\n"
-            f" {I(then.regressions[i], 5)} regressions\n" + report_lines(then, i),
-        ]
-    check(printed, expected, lambda k: f"{k // 2} ({'first' if k % 2 == 0 else 'continue'})")
+    # Of a continue pass, what follows its last search.
+    continued = pieces[1:-1:2]
+    printed = [p for first_, then_ in zip(pieces[0:-1:2], continued)
+               for p in (first_, then_[then_.find(" Fleche : "):])]
+    expected = zip(
+        each(WAFER + REPORT, N, c=c, r=first, bow=c["bow"], silicon=c["silicon"],
+             silica=c["silica"]),
+        each(WAFER + " {r.regressions:I5} regressions\n" + REPORT, N, c=c, r=then,
+             bow=then.bow, silicon=c["new_silicon"], silica=c["new_silica"]))
+    check(printed, [t for pair in expected for t in pair],
+          lambda k: f"{k // 2} ({'first' if k % 2 == 0 else 'continue'})")
     # One warning for the solver's messages, one for the passes that did not settle.
     warned = [str(w.message) for w in caught if issubclass(w.category, SolverWarning)]
-    assert sum("3x3 solver" in w for w in warned) == (1 if solver_messages else 0)
+    assert sum("3x3 solver" in w for w in warned) == any("GAUS3" in t for t in continued)
     unsettled = np.count_nonzero(~then.settled)
     assert [w for w in warned if "did not settle" in w] == (
         [f"the continue pass did not settle at {unsettled} of {N} point(s)"

@@ -9,8 +9,7 @@ import inspect
 import numpy as np
 import pytest
 
-import thinfilm
-from common import as_list, same
+from common import as_list, same, same_at_thread_counts
 from thinfilm import _calc, _core, ellcalc, optconst, waferbow
 
 
@@ -24,29 +23,17 @@ def _continue(**kw):
 
 
 SINGLE = {
-    "ellcalc_psi_delta": ellcalc.psi_delta,
-    "ellcalc_substrate_index": ellcalc.substrate_index,
-    "ellcalc_thickness": ellcalc.thickness,
-    "ellcalc_thickness_and_index": ellcalc.thickness_and_index,
-    "ellcalc_reflection": ellcalc.reflection,
-    "ellcalc_harmonics": ellcalc.harmonics,
-    "ellcalc_from_harmonics": ellcalc.from_harmonics,
-    "optconst_constants": optconst.constants,
-    "optconst_constants_energy": optconst.constants,
-    "optconst_energy_of_wavelength": _conversion(_core.optconst_energy_of_wavelength),
-    "optconst_wavelength_of_energy": _conversion(_core.optconst_wavelength_of_energy),
-    "waferbow_first": waferbow.first_state,
-    "waferbow_continue": _continue,
+    **{f"ellcalc_{n}": getattr(ellcalc, n) for n in (
+        "psi_delta", "substrate_index", "thickness", "thickness_and_index", "reflection",
+        "harmonics", "from_harmonics")},
+    "optconst_constants": optconst.constants, "optconst_constants_energy": optconst.constants,
+    **{n: _conversion(getattr(_core, n)) for n in (
+        "optconst_energy_of_wavelength", "optconst_wavelength_of_energy")},
+    "waferbow_first": waferbow.first_state, "waferbow_continue": _continue,
 }
 # The double-precision twins: the same functions with precision="double".
-CALLS = {
-    **SINGLE,
-    **{
-        f"{name}_double": functools.partial(fn, precision="double")
-        for name, fn in SINGLE.items()
-        if f"{name}_double" in _core.calculations
-    },
-}
+CALLS = {**SINGLE, **{f"{name}_double": functools.partial(fn, precision="double")
+                      for name, fn in SINGLE.items() if f"{name}_double" in _core.calculations}}
 # Inputs without a default in the function, or whose default is not a number.
 GIVEN = {"material": 3, "wavelength": 632.8, "energy": 2.0, "near": 500.0}
 NAMES = sorted(_core.calculations)
@@ -87,9 +74,8 @@ def test_every_calculation_is_tested_and_named_as_its_function():
         elif name.startswith("optconst_constants"):
             assert set(names) < set(parameters)
         twin = name.endswith("_double") or f"{name}_double" in _core.calculations
-        assert described["precision"] == (
-            "double" if name.endswith("_double") else "single" if twin else ""
-        )
+        assert described["precision"] == ("double" if name.endswith("_double")
+                                          else "single" if twin else "")
         result = fn(**base(name))
         if isinstance(result, tuple):
             assert type(result)._fields == described["outputs"]
@@ -117,10 +103,8 @@ def test_scalars_give_plain_numbers_and_arrays_broadcast(name):
             assert v.dtype.kind in "bi" or v.dtype.itemsize == size * (1 + (v.dtype.kind == "c"))
     # Plain numbers of the kind of the arrays' elements.
     assert [type(v) for v in as_list(one)] == [type(v.flat[0].item()) for v in as_list(grid)]
-    for i in range(3):
-        for j in range(4):
-            point = CALLS[name](**at(i, j))
-            assert same(point, [v[i, j].item() for v in as_list(grid)])
+    for i, j in np.ndindex(3, 4):
+        assert same(CALLS[name](**at(i, j)), [v[i, j].item() for v in as_list(grid)])
     # Zero-dimensional arrays count as scalars; empty arrays give empty results.
     assert same(CALLS[name](**{**kw, first: np.array(kw[first])}), one)
     empty = CALLS[name](**{**kw, last: np.empty((0, 2), dtype=np.asarray(b).dtype)})
@@ -128,38 +112,32 @@ def test_scalars_give_plain_numbers_and_arrays_broadcast(name):
 
 
 def _layouts(values):
-    """The same values as a non-contiguous view of another element type, and big-endian
-    unaligned elements."""
+    """The values as the program reads them, in a contiguous array of the widest element
+    type; and a list of the same values as a non-contiguous view of another element type,
+    and as big-endian unaligned elements."""
     values = np.asarray(values)
     if values.dtype.kind == "i":
         wide = np.zeros((2, values.size), dtype=np.int32)
         wide[1] = values
-        yield wide[1, ::-1][::-1]
-        return
-    narrow = np.complex64 if values.dtype.kind == "c" else np.float32
+        return values.astype(np.int64), [wide[1, ::-1][::-1]]
+    complex_ = values.dtype.kind == "c"
+    narrow = np.complex64 if complex_ else np.float32
     stored = values.astype(narrow)  # the values the program reads in any case
     spread = np.zeros((values.size, 3), dtype=narrow)
     spread[:, 1] = stored
-    yield spread[:, 1]
     packed = np.zeros(values.size, dtype=[("tag", "i1"), ("v", ">" + np.dtype(narrow).str[1:])])
     packed["v"] = stored
-    yield packed["v"]
+    return stored.astype(np.complex128 if complex_ else np.float64), [spread[:, 1], packed["v"]]
 
 
 @pytest.mark.parametrize("name", NAMES)
 def test_any_layout_or_element_type_gives_the_same_values(name):
     kw = base(name)
     for key, _kind, _unit in inputs(name):
-        values = varied(name, key, 7)
-        if np.asarray(values).dtype.kind != "i":
-            values = np.asarray(values).astype(
-                np.complex64 if np.iscomplexobj(values) else np.float32
-            )
-        plain = CALLS[name](**{**kw, key: np.ascontiguousarray(values).astype(
-            np.int64 if values.dtype.kind == "i" else
-            np.complex128 if values.dtype.kind == "c" else np.float64)})
-        for other in _layouts(values):
-            assert same(CALLS[name](**{**kw, key: other}), plain), (key, other.dtype)
+        plain, others = _layouts(varied(name, key, 7))
+        want = CALLS[name](**{**kw, key: plain})
+        for other in others:
+            assert same(CALLS[name](**{**kw, key: other}), want), (key, other.dtype)
 
 
 @pytest.mark.parametrize("name", NAMES)
@@ -168,11 +146,7 @@ def test_results_do_not_depend_on_the_thread_count(name, threads):
     key = next(k for k, kind, _ in inputs(name) if kind == "real")
     n = 2 * _core.calculations[name]["min_points"] + 301
     kw[key] = varied(name, key, n)
-    thinfilm.threads = 1
-    one = CALLS[name](**kw)
-    for count in (2, 3):
-        thinfilm.threads = count
-        assert same(CALLS[name](**kw), one)
+    assert same_at_thread_counts(lambda: CALLS[name](**kw), (1, 2, 3))
 
 
 @pytest.mark.parametrize("name", NAMES)

@@ -18,34 +18,39 @@ def _same(a, b):
     np.testing.assert_array_equal(np.asarray(a), np.asarray(b))
 
 
+def _same_fields(found, expected, names):
+    """Each field of `found` holds the same values as that of `expected`; a name may be a
+    pair (name in found, name in expected)."""
+    for name in names:
+        mine, theirs = (name, name) if isinstance(name, str) else name
+        _same(getattr(found, mine), getattr(expected, theirs))
+
+
 def test_trajectories_measured_points_and_fits_are_the_package_values():
     measured = [(43.61, 75.97), (39.44, 78.24)]
     chart = psi_delta_data(indices=[1.46, 2.0], measured=measured, fit_index=True, **SETTING)
     for t, n in zip(chart.trajectories, (1.46, 2.0)):
         r = ellcalc.psi_delta(film_index=n, thickness=t.thickness, **SETTING)
-        _same(t.psi, r.psi)
-        _same(t.delta, r.delta)
+        _same_fields(t, r, ("psi", "delta"))
         assert t.period == r.period[0] and t.thickness[0] == 0 and t.thickness[-1] == t.period
         # Marks every 10 nm of thickness, labels every 50 nm.
-        marks = t.thickness[:-1:t.mark_every]
-        _same(marks, np.arange(0, t.period, 10.0))
+        _same(t.thickness[:-1:t.mark_every], np.arange(0, t.period, 10.0))
         _same(t.thickness[:-1:t.label_every], np.arange(0, t.period, 50.0))
     bare = ellcalc.psi_delta(thickness=0.0, **SETTING)
     assert chart.bare == (bare.psi, bare.delta)
 
     psi, delta = np.array(measured).T
-    expected = {(3, 1.46): ellcalc.thickness(film_index=1.46, psi=psi, delta=delta, **SETTING),
-                (3, 2.0): ellcalc.thickness(film_index=2.0, psi=psi, delta=delta, **SETTING),
-                (4, None): ellcalc.thickness_and_index(film_index=1.46, psi=psi, delta=delta,
-                                                       **SETTING)}
+    expected = {(3, n): ellcalc.thickness(film_index=n, psi=psi, delta=delta, **SETTING)
+                for n in (1.46, 2.0)}
+    expected[4, None] = ellcalc.thickness_and_index(film_index=1.46, psi=psi, delta=delta,
+                                                    **SETTING)
     assert len(chart.fits) == 6
     for f in chart.fits:
         r = expected[(f.mode, None if f.mode == 4 else f.film_index)]
+        names = ("thickness", "period", "psi", "delta", "residual")
+        names += ("film_index", "converged") if f.mode == 4 else ()
         k = f.point - 1
-        assert (f.thickness, f.period, f.psi, f.delta, f.residual) == (
-            r.thickness[k], r.period[k], r.psi[k], r.delta[k], r.residual[k])
-        if f.mode == 4:
-            assert (f.film_index, f.converged) == (r.film_index[k], r.converged[k])
+        assert [getattr(f, n) for n in names] == [getattr(r, n)[k] for n in names]
     # The table carries the same values: one row per point drawn.
     table = chart.table()
     kinds = table.column("kind")
@@ -64,20 +69,17 @@ def test_spectra_are_the_package_values_with_both_polarisations_of_stressed_sili
     for s in chart.spectra:
         r = optconst.constants(s.material, wavelength=wavelength, voids=0.1, si_c_rate=0.3,
                                stress=-300)
-        index, epsilon = (r.index_2, r.epsilon_2) if s.polarisation == 2 else (r.index, r.epsilon)
-        _same(s.index, index)
-        _same(s.epsilon, epsilon)
+        suffix = "_2" if s.polarisation == 2 else ""
+        _same_fields(s, r, [(n, n + suffix) for n in ("index", "epsilon")])
     # The columns are those the command line writes (test_cli).
     table = chart.table()
     assert table.length == 4 * 71
     _same(table.column("k")[71:142], chart.spectra[1].index.imag)
 
-
-def test_spectra_over_energy_and_unstressed_silica():
+    # Over energy, and unstressed silica alone.
     chart = nk_data(["SiO2", "Si-a"], 1.5, 5, points=8, energy=True)
     assert chart.axis == "energy" and len(chart.spectra) == 2
-    r = optconst.constants("Si-a", energy=np.linspace(1.5, 5, 8))
-    _same(chart.spectra[1].index, r.index)
+    _same(chart.spectra[1].index, optconst.constants("Si-a", energy=np.linspace(1.5, 5, 8)).index)
     assert chart.table().names[2] == "energy"
 
 
@@ -96,8 +98,7 @@ def test_bow_predictions_are_the_continue_pass():
                                  modulus_si=1.805)
     r = waferbow.continue_pass(first, silicon=400.0, silica=np.linspace(0.1, 3.0, 7),
                                moment=50.0)
-    for name in REPORT + ("bow", "regressions"):
-        _same(getattr(chart.prediction, name), getattr(r, name))
+    _same_fields(chart.prediction, r, REPORT + ("bow", "regressions"))
     table = chart.table()
     _same(table.column("bow"), r.bow)
     assert table.column("silicon") == [400.0] * 7
@@ -107,19 +108,18 @@ def test_bow_predictions_are_the_continue_pass():
 
 
 def _sites(columns):
-    names = list(columns)
     rows = [[str(v) for v in row] for row in zip(*columns.values())]
-    return Sites(names, rows, {n: np.asarray(v, dtype=float) for n, v in columns.items()
-                               if n != "site"})
+    return Sites(list(columns), rows, {n: np.asarray(v, dtype=float)
+                                       for n, v in columns.items() if n != "site"})
 
 
 def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
-    psi, delta = [43.61, 39.44, 45.1], [75.97, 78.24, 80.2]
+    psi, delta, angle = [43.61, 39.44, 45.1], [75.97, 78.24, 80.2], [70, 65, 75]
     sites = _sites({"site": ["a", "b", "c"], "x": [0, 10, -10], "y": [0, 5, 5], "psi": psi,
-                    "delta": delta, "angle": [70, 65, 75], "thickness": [1, 2, 3]})
+                    "delta": delta, "angle": angle, "thickness": [1, 2, 3]})
     chart = map_data(sites, film_index=1.46, near=500.0, wavelength=600.0,
                      substrate=3.9 - 0.02j)
-    r = ellcalc.thickness(wavelength=600.0, angle=[70, 65, 75], substrate=3.9 - 0.02j,
+    r = ellcalc.thickness(wavelength=600.0, angle=angle, substrate=3.9 - 0.02j,
                           film_index=1.46, psi=psi, delta=delta, near=500.0)
     table = chart.table()
     # An input column named like a computed one is replaced in place; the others stay as read.
@@ -133,10 +133,9 @@ def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
     _same(chart.unreproduced(), ~(r.residual <= 0.05))
 
     fitted = map_data(sites, film_index=1.5, fit_index=True)
-    r = ellcalc.thickness_and_index(angle=[70, 65, 75], film_index=1.5, psi=psi, delta=delta)
-    for name in ("film_index", "thickness", "period", "psi", "delta", "converged", "residual",
-                 "order"):
-        _same(getattr(fitted.result, name), getattr(r, name))
+    r = ellcalc.thickness_and_index(angle=angle, film_index=1.5, psi=psi, delta=delta)
+    _same_fields(fitted.result, r, ("film_index", "thickness", "period", "psi", "delta",
+                                    "converged", "residual", "order"))
     assert fitted.table().names[-4:] == ["residual", "order", "film_index", "converged"]
 
 

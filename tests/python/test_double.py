@@ -1,32 +1,20 @@
-"""ellcalc in double precision against a model written here from the textbook formulas,
-its thickness search against its forward model, and a least-squares fit that only double
-precision can drive."""
+"""ellcalc in double precision against the textbook model of one film, its thickness
+search against its forward model, and a least-squares fit that only double precision can
+drive."""
 
 import numpy as np
 import pytest
 
+from textbook import stack_model
 from thinfilm import ellcalc
 
 N = 4000
 
 
 def psi_delta_model(wavelength, angle, substrate, film_index, thickness):
-    """Psi and Delta (degrees) of one film on a substrate in air: Fresnel coefficients of
-    both interfaces, the Airy sum, rho = rp / rs = tan Psi exp(i Delta). Indices n - ik,
-    so a wave goes as exp(-i k z) and the normal components take the principal root."""
-    s2 = np.sin(np.radians(angle)) ** 2
-    n1, n2 = np.asarray(film_index, complex), np.asarray(substrate, complex)
-    x0, x1, x2 = np.sqrt(1 - s2 + 0j), np.sqrt(n1**2 - s2), np.sqrt(n2**2 - s2)
-
-    def airy(r01, r12):
-        e = np.exp(-4j * np.pi * thickness * x1 / wavelength)
-        return (r01 + r12 * e) / (1 + r01 * r12 * e)
-
-    rs = airy((x0 - x1) / (x0 + x1), (x1 - x2) / (x1 + x2))
-    rp = airy((n1**2 * x0 - x1) / (n1**2 * x0 + x1),
-              (n2**2 * x1 - n1**2 * x2) / (n2**2 * x1 + n1**2 * x2))
-    rho = rp / rs
-    return np.degrees(np.arctan(np.abs(rho))), np.degrees(np.angle(rho))
+    """Psi and Delta (degrees) of one film on a substrate in air: the textbook stack of
+    textbook.py with a single layer."""
+    return stack_model([(film_index, thickness)], substrate, wavelength, angle)[2:]
 
 
 def films(seed, weak=0.0):

@@ -11,8 +11,11 @@ import time
 
 import pytest
 
+from common import run_python
 from thinfilm import ellcalc
 
+# What a child prints last: a call after the one that ended still gives its value.
+AFTER = str(ellcalc.psi_delta(thickness=100.0).psi)
 _LONG_CALL = r"""
 import signal, sys, warnings
 import numpy as np
@@ -25,18 +28,15 @@ def handler(signum, frame):
 signal.signal(signal.SIGUSR1, handler)
 warnings.simplefilter("ignore")
 thinfilm.threads = int(sys.argv[2])
+first = waferbow.first_state(bow=10.0)
 calls = {
     # 1e8 points of a forward model, and continue passes that never settle.
-    "psi_delta": lambda: ellcalc.psi_delta(
-        thickness=np.linspace(0, 500, 10**4)[:, None], wavelength=np.linspace(400, 800, 10**4)
-    ),
-    "continue_pass": lambda: waferbow.continue_pass(
-        waferbow.first_state(bow=10.0), silicon=np.zeros(1_000_000)
-    ),
+    "psi_delta": lambda: ellcalc.psi_delta(thickness=np.linspace(0, 500, 10**4)[:, None],
+                                           wavelength=np.linspace(400, 800, 10**4)),
+    "continue_pass": lambda: waferbow.continue_pass(first, silicon=np.zeros(1_000_000)),
     # The calling thread's range settles at once; it waits for the worker's.
     "uneven": lambda: waferbow.continue_pass(
-        waferbow.first_state(bow=10.0), silicon=np.r_[np.full(10**6, 525.0), np.zeros(10**6)]
-    ),
+        first, silicon=np.r_[np.full(10**6, 525.0), np.zeros(10**6)]),
 }
 print("started", flush=True)
 try:
@@ -48,19 +48,14 @@ print(ellcalc.psi_delta(thickness=100.0).psi, flush=True)
 """
 
 
-@pytest.mark.parametrize(
-    "call, threads, signum, raised",
-    [
-        ("psi_delta", 1, signal.SIGINT, "KeyboardInterrupt"),
-        ("continue_pass", 1, signal.SIGINT, "KeyboardInterrupt"),
-        ("continue_pass", 2, signal.SIGUSR1, "TimeoutError"),
-        ("uneven", 2, signal.SIGINT, "KeyboardInterrupt"),
-    ],
-)
+@pytest.mark.parametrize("call, threads, signum, raised", [
+    ("psi_delta", 1, signal.SIGINT, "KeyboardInterrupt"),
+    ("continue_pass", 1, signal.SIGINT, "KeyboardInterrupt"),
+    ("continue_pass", 2, signal.SIGUSR1, "TimeoutError"),
+    ("uneven", 2, signal.SIGINT, "KeyboardInterrupt")])
 def test_a_long_call_ends_on_a_signal(call, threads, signum, raised):
-    child = subprocess.Popen(
-        [sys.executable, "-c", _LONG_CALL, call, str(threads)], stdout=subprocess.PIPE, text=True
-    )
+    child = subprocess.Popen([sys.executable, "-c", _LONG_CALL, call, str(threads)],
+                             stdout=subprocess.PIPE, text=True)
     try:
         assert child.stdout.readline() == "started\n"
         time.sleep(0.5)  # into the extension, most likely
@@ -71,8 +66,7 @@ def test_a_long_call_ends_on_a_signal(call, threads, signum, raised):
     finally:
         child.kill()
         child.wait()
-    assert child.returncode == 0
-    assert out.split() == [raised, str(ellcalc.psi_delta(thickness=100.0).psi)]
+    assert child.returncode == 0 and out.split() == [raised, AFTER]
     # A fraction of a second in fact; the bound leaves room for a loaded machine.
     assert took < 10
 
@@ -99,9 +93,8 @@ print(ellcalc.psi_delta(thickness=100.0).psi)
 """
 
 
-@pytest.mark.skipif(
-    bool(os.environ.get("LD_PRELOAD")), reason="the sanitizers' run-time reserves address space"
-)
+@pytest.mark.skipif(bool(os.environ.get("LD_PRELOAD")),
+                    reason="the sanitizers' run-time reserves address space")
 def test_threads_that_cannot_start_leave_their_points_to_the_others():
     stack, hard = 256 << 20, resource.getrlimit(resource.RLIMIT_STACK)[1]
     if hard != resource.RLIM_INFINITY and hard < stack:
@@ -111,9 +104,5 @@ def test_threads_that_cannot_start_leave_their_points_to_the_others():
         # New threads get stacks of this size (read at the start of the process).
         resource.setrlimit(resource.RLIMIT_STACK, (stack, hard))
 
-    done = subprocess.run(
-        [sys.executable, "-c", _FEW_THREADS],
-        capture_output=True, text=True, timeout=300, check=False, preexec_fn=huge_stacks,
-    )
-    assert done.returncode == 0, done.stderr
-    assert done.stdout.split() == ["True", str(ellcalc.psi_delta(thickness=100.0).psi)]
+    done = run_python(_FEW_THREADS, timeout=300, preexec_fn=huge_stacks)
+    assert done.returncode == 0 and done.stdout.split() == ["True", AFTER], done.stderr

@@ -1,14 +1,13 @@
-"""ellcalc.fit against synthetic measurements of the models written in the tests (test_double,
-textbook): exact data at several angles, noisy data and the sigmas the fit reports, the
-orders a single measurement cannot tell apart, a spectrum of a dispersive film, films over
-known layers and absorbing films, and the arguments."""
+"""ellcalc.fit against synthetic measurements of the textbook model (textbook.py): exact
+data at several angles, noisy data and the sigmas the fit reports, the orders a single
+measurement cannot tell apart, a spectrum of a dispersive film, films over known layers and
+absorbing films, and the arguments."""
 
 import tracemalloc
 
 import numpy as np
 import pytest
 
-from test_double import psi_delta_model
 from textbook import stack_model
 from thinfilm import ellcalc, optconst
 
@@ -18,46 +17,61 @@ SUBSTRATE = 3.866 - 0.028j
 PERIOD = 632.8 / (2 * np.sqrt(1.5**2 - np.sin(np.radians(75.0)) ** 2))
 
 
-def measured(thickness, angle=ANGLES, film_index=1.5, noise=(0.0, 0.0), seed=0):
-    """Psi and Delta of films (sites along the first axis) at the angles (last axis), with
-    Gaussian noise of the given sigmas (degrees)."""
-    t = np.asarray(thickness, float)[..., None]
-    psi, delta = psi_delta_model(632.8, angle, SUBSTRATE, film_index, t)
+def measured(layers, substrate=SUBSTRATE, angle=ANGLES, wavelength=632.8, noise=(0.0, 0.0),
+             seed=0):
+    """Psi and Delta of the textbook stack at the angles (last axis), with Gaussian noise
+    of the given sigmas (degrees)."""
+    _, _, psi, delta = stack_model(layers, substrate, wavelength, angle)
     g = np.random.default_rng(seed)
     return psi + g.normal(0, noise[0], psi.shape), delta + g.normal(0, noise[1], delta.shape)
+
+
+def films(thickness, **kw):
+    """Psi and Delta of 1.5 films (sites along the first axis) on the substrate."""
+    return measured([(1.5, np.asarray(thickness, float)[..., None])], **kw)
+
+
+def fit(psi, delta, **kw):
+    """ellcalc.fit at the three angles, on the substrate unless kw says otherwise."""
+    return ellcalc.fit(psi, delta, **dict(dict(angle=ANGLES, substrate=SUBSTRATE), **kw))
+
+
+def off(a, b):
+    return np.abs(a - b).max()
+
+
+def assert_found(r, thickness, index=None, index_tol=1e-6):
+    """Every film found in one order: its thickness within 0.01 nm (its index within
+    index_tol when given), converged."""
+    assert off(r.thickness, thickness) < 0.01 and r.converged.all() and not r.ambiguous.any()
+    if index is not None:
+        assert off(r.film_index, index) < index_tol
 
 
 def test_exact_films_found_globally():
     # Near the periods included (where Psi and Delta change fastest), index fixed and free.
     t = np.concatenate([np.linspace(20, 1500, 150), PERIOD + np.array([-1, -0.1, 0.1, 1]),
                         2 * PERIOD + np.array([-0.5, 0.5])])
-    psi, delta = measured(t)
-    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
-    assert np.abs(r.thickness - t).max() < 0.01
-    assert r.converged.all() and not r.ambiguous.any() and np.isnan(r.sigma_index).all()
-    assert r.chi2.max() < 1e-12 and r.residual.max() < 1e-6
-    free = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE, film_index=1.7,
-                       fit_index=True)
-    assert np.abs(free.thickness - t).max() < 0.01
-    assert np.abs(free.film_index - 1.5).max() < 1e-6 and free.converged.all()
+    psi, delta = films(t)
+    r = fit(psi, delta)
+    assert_found(r, t)
+    assert np.isnan(r.sigma_index).all() and r.chi2.max() < 1e-12 and r.residual.max() < 1e-6
+    assert_found(fit(psi, delta, film_index=1.7, fit_index=True), t, 1.5)
     # The measurements along another axis give the same films.
-    moved = ellcalc.fit(psi.T, delta.T, angle=ANGLES[:, None], substrate=SUBSTRATE, axis=0)
+    moved = fit(psi.T, delta.T, angle=ANGLES[:, None], axis=0)
     np.testing.assert_array_equal(moved.thickness, r.thickness)
 
 
 def test_noise_and_sigmas():
-    g = np.random.default_rng(1)
-    t = g.uniform(20, 1500, 200)
-    psi, delta = measured(t, noise=(0.02, 0.05), seed=2)
-    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
+    t = np.random.default_rng(1).uniform(20, 1500, 200)
+    r = fit(*films(t, noise=(0.02, 0.05), seed=2))
     err = r.thickness - t
     assert np.abs(err).max() < PERIOD / 4  # no wrong order
-    assert np.mean(np.abs(err) / r.sigma_thickness < 3) >= 0.95
-    assert r.converged.all()
+    assert np.mean(np.abs(err) / r.sigma_thickness < 3) >= 0.95 and r.converged.all()
     # One film, many draws: the spread of the thickness is the sigma reported.
+    psi, delta = films(np.full(300, 400.0), noise=(0.02, 0.05), seed=3)
     for fit_index in (False, True):
-        psi, delta = measured(np.full(300, 400.0), noise=(0.02, 0.05), seed=3)
-        r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE, fit_index=fit_index)
+        r = fit(psi, delta, fit_index=fit_index)
         assert np.std(r.thickness) == pytest.approx(np.mean(r.sigma_thickness), rel=0.15)
         if fit_index:
             assert np.std(r.film_index) == pytest.approx(np.mean(r.sigma_index), rel=0.15)
@@ -85,30 +99,24 @@ def test_spectrum_of_a_dispersive_film():
     m = ellcalc.psi_delta(wavelength=wavelength, angle=70.0, substrate="Si", film_index="SiO2",
                           thickness=t, precision="double")
     r = ellcalc.fit(m.psi, m.delta, wavelength=wavelength, substrate="Si", film_index="SiO2")
-    np.testing.assert_allclose(r.thickness, t[:, 0], atol=0.01)
-    assert r.converged.all() and not r.ambiguous.any()
+    assert_found(r, t[:, 0])
 
 
 def test_bad_measurements_and_arguments():
-    psi, delta = measured([100.0, 200.0])
+    psi, delta = films([100.0, 200.0])
     psi[1, 1] = np.nan
-    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE)
+    r = fit(psi, delta)
     assert r.converged.tolist() == [True, False] and np.isnan(r.thickness[1])
     psi[1, 1] = np.inf
-    assert not ellcalc.fit(psi, delta, angle=ANGLES, substrate=SUBSTRATE).converged[1]
-    for bad in (dict(axis=2), dict(axis=-3), dict(sigma_psi=0.0), dict(sigma_delta=-1.0),
-                dict(sigma_psi=[np.nan, 1, 1]), dict(max_thickness=0.0),
-                dict(film_index="SiO2", fit_index=True)):
-        with pytest.raises(ValueError):
+    assert not fit(psi, delta).converged[1]
+    for error, bad in [(ValueError, dict(axis=2)), (ValueError, dict(axis=-3)),
+                       (ValueError, dict(sigma_psi=0.0)), (ValueError, dict(sigma_delta=-1.0)),
+                       (ValueError, dict(sigma_psi=[np.nan, 1, 1])),
+                       (ValueError, dict(max_thickness=0.0)),
+                       (ValueError, dict(film_index="SiO2", fit_index=True)),
+                       (TypeError, dict(axis=1.0))]:
+        with pytest.raises(error):
             ellcalc.fit(psi, delta, **bad)
-    with pytest.raises(TypeError):
-        ellcalc.fit(psi, delta, axis=1.0)
-
-
-def stack_measured(layers, substrate, angle=ANGLES, wavelength=632.8):
-    """Psi and Delta of the textbook stack at the angles (last axis)."""
-    _, _, psi, delta = stack_model(layers, substrate, wavelength, angle)
-    return psi, delta
 
 
 def test_films_over_known_layers():
@@ -118,48 +126,39 @@ def test_films_over_known_layers():
     # thicker by about the oxide (its index is near the nitride's) and its index off.
     t, n = g.uniform(20, 400, 200)[:, None], g.uniform(1.95, 2.05, 200)[:, None]
     under = [(1.457, 2.0)]
-    psi, delta = stack_measured([(n, t)] + under, silicon)
-    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate="Si", film_index=2.0, fit_index=True,
-                    under=under)
-    assert np.abs(r.thickness - t[:, 0]).max() < 0.01
-    assert np.abs(r.film_index - n[:, 0]).max() < 1e-4
-    assert r.converged.all() and not r.ambiguous.any()
-    alone = ellcalc.fit(psi, delta, angle=ANGLES, substrate="Si", film_index=2.0,
-                        fit_index=True)
+    psi, delta = measured([(n, t)] + under, silicon)
+    r = fit(psi, delta, substrate="Si", film_index=2.0, fit_index=True, under=under)
+    assert_found(r, t[:, 0], n[:, 0], index_tol=1e-4)
+    alone = fit(psi, delta, substrate="Si", film_index=2.0, fit_index=True)
     bias = alone.thickness - t[:, 0]
     assert 1.0 < bias.mean() < 2.5 and np.abs(bias).max() > 3.0
-    assert np.abs(alone.film_index - n[:, 0]).max() > 5e-3
+    assert off(alone.film_index, n[:, 0]) > 5e-3
     # An absorbing film named by its material (its dispersion from optconst) over a
     # known oxide, at several wavelengths: its thickness is found in every order.
     lam = np.array([450.0, 550.0, 650.0])
-    a_si = optconst.constants("Si-a", wavelength=lam, precision="double").index
-    oxide = optconst.constants("SiO2", wavelength=lam, precision="double").index
-    silicon = optconst.constants("Si", wavelength=lam, precision="double").index
+    a_si, oxide, silicon = (optconst.constants(name, wavelength=lam, precision="double").index
+                            for name in ("Si-a", "SiO2", "Si"))
     t = g.uniform(2, 300, 100)[:, None]
-    psi, delta = stack_measured([(a_si, t), (oxide, 100.0)], silicon, angle=70.0,
-                                wavelength=lam)
-    r = ellcalc.fit(psi, delta, wavelength=lam, substrate="Si", film_index="Si-a",
-                    under=[("SiO2", 100.0)])
-    assert np.abs(r.thickness - t[:, 0]).max() < 0.01 and r.converged.all()
+    psi, delta = measured([(a_si, t), (oxide, 100.0)], silicon, angle=70.0, wavelength=lam)
+    assert_found(ellcalc.fit(psi, delta, wavelength=lam, substrate="Si", film_index="Si-a",
+                             under=[("SiO2", 100.0)]), t[:, 0])
     # Layers of each site: their thickness broadcasts with the sites.
     t_ox = g.uniform(1, 100, 50)[:, None]
-    psi, delta = stack_measured([(1.5, 300.0), (1.457, t_ox)], silicon[2])
-    r = ellcalc.fit(psi, delta, angle=ANGLES, substrate=silicon[2], under=[(1.457, t_ox)])
-    assert np.abs(r.thickness - 300).max() < 0.01
+    psi, delta = measured([(1.5, 300.0), (1.457, t_ox)], silicon[2])
+    assert_found(fit(psi, delta, substrate=silicon[2], under=[(1.457, t_ox)]), 300)
 
 
 @pytest.mark.parametrize("under, error", [
     ([1.457], TypeError), ("SiO2:2", TypeError), ([(1.457, -1.0)], ValueError),
     ([("Unobtainium", 2.0)], ValueError)])
 def test_bad_known_layers(under, error):
-    psi, delta = measured([100.0])
     with pytest.raises(error):
-        ellcalc.fit(psi, delta, angle=ANGLES, under=under)
+        ellcalc.fit(*films([100.0]), angle=ANGLES, under=under)
 
 
 def test_peak_memory_is_the_results():
     # The measurements are read in place: a call allocates its results and little else.
-    psi, delta = measured(np.linspace(20, 1500, 20000))
+    psi, delta = films(np.linspace(20, 1500, 20000))
     for kwargs in ({}, {"under": [(1.457, 2.0)], "substrate": "Si", "film_index": "SiO2"}):
         tracemalloc.start()
         r = ellcalc.fit(psi, delta, angle=ANGLES, **kwargs)

@@ -23,6 +23,11 @@ def without(kw, name):
     return {k: v for k, v in kw.items() if k != name}
 
 
+def harmonic_terms(h):
+    """The measured harmonics that from_harmonics takes, from those of ellcalc.harmonics."""
+    return {k: getattr(h, k) for k in ("h2", "h2_phase", "h4", "h4_phase")}
+
+
 @pytest.mark.parametrize("precision, real, _", PRECISIONS)
 def test_the_residual_is_that_of_the_model_returned(precision, real, _):
     g = np.random.default_rng(7)
@@ -33,15 +38,13 @@ def test_the_residual_is_that_of_the_model_returned(precision, real, _):
               film_index=g.uniform(1.2, 2.5, n), precision=precision)
     psi, delta = g.uniform(1, 89, n), g.uniform(-540, 540, n)
     h = ellcalc.harmonics(**without(kw, "film_index"), thickness=g.uniform(0, 500, n))
-    for r, model_psi, model_delta, psi_, delta_ in [
-        (r := ellcalc.thickness(**kw, psi=psi, delta=delta), r.psi, r.delta, psi, delta),
-        (r := ellcalc.thickness_and_index(**kw, psi=psi, delta=delta), r.psi, r.delta, psi,
-         delta),
-        (r := ellcalc.from_harmonics(**kw, h2=h.h2, h2_phase=h.h2_phase, h4=h.h4,
-                                     h4_phase=h.h4_phase),
-         r.model_psi, r.model_delta, r.psi, r.delta),
-    ]:
-        given_psi, given_delta = (np.asarray(v, dtype=real).astype(float) for v in (psi_, delta_))
+    measured = dict(kw, psi=psi, delta=delta)
+    for r in (ellcalc.thickness(**measured), ellcalc.thickness_and_index(**measured),
+              ellcalc.from_harmonics(**kw, **harmonic_terms(h))):
+        # from_harmonics returns the measurement its harmonics give beside its model's.
+        model_psi, model_delta = getattr(r, "model_psi", r.psi), getattr(r, "model_delta", r.delta)
+        given = (r.psi, r.delta) if hasattr(r, "model_psi") else (psi, delta)
+        given_psi, given_delta = (np.asarray(v, dtype=real).astype(float) for v in given)
         wrapped = _remainder(model_delta.astype(float) - given_delta, 360.0).astype(float)
         expected = np.maximum(np.abs(model_psi - given_psi), np.abs(wrapped)).astype(real)
         assert r.residual.dtype == real
@@ -60,8 +63,7 @@ def test_a_film_reproducing_the_measurement_has_a_small_residual_others_a_large_
                   ellcalc.thickness(psi=80.0, delta=10.0, precision=precision)):
         assert not wrong.residual < 10
 
-    kw = films(3, 300)
-    kw["precision"] = precision
+    kw = dict(films(3, 300), precision=precision)
     m = ellcalc.psi_delta(**kw)
     measured = dict(without(kw, "thickness"), psi=m.psi, delta=m.delta)
     assert ellcalc.thickness(**measured).residual.max() < tolerance
@@ -72,8 +74,7 @@ def test_a_film_reproducing_the_measurement_has_a_small_residual_others_a_large_
     assert near_truth.mean() > 0.95
     assert found.residual[near_truth].max() < (0.05 if precision == "single" else tolerance)
     h = ellcalc.harmonics(**kw)
-    r = ellcalc.from_harmonics(**without(kw, "thickness"), h2=h.h2, h2_phase=h.h2_phase,
-                               h4=h.h4, h4_phase=h.h4_phase)
+    r = ellcalc.from_harmonics(**without(kw, "thickness"), **harmonic_terms(h))
     assert r.residual.max() < 10 * tolerance
 
 
@@ -100,11 +101,9 @@ def test_near_broadcasts_and_nan_or_negative_near_is_no_near(precision):
     folded = ellcalc.thickness(psi=psi, delta=delta, precision=precision)
     r = ellcalc.thickness(psi=psi, delta=delta, near=near, precision=precision)
     assert r.thickness.shape == r.order.shape == (3, 4)
-    for i in range(3):
-        for j in range(4):
-            point = ellcalc.thickness(psi=psi[j], delta=delta[j], near=near[i, 0],
-                                      precision=precision)
-            assert (point.thickness, point.order) == (r.thickness[i, j], r.order[i, j])
+    for i, j in np.ndindex(3, 4):
+        point = ellcalc.thickness(psi=psi[j], delta=delta[j], near=near[i, 0], precision=precision)
+        assert (point.thickness, point.order) == (r.thickness[i, j], r.order[i, j])
     for i in (0, 1):  # NaN and negative: the folded thickness, bit for bit
         assert (r.order[i] == 0).all()
         assert r.thickness[i].tobytes() == folded.thickness.tobytes()

@@ -3,14 +3,13 @@ times or not at all, per-site materials, the wafer statistics, and the picture's
 (every text inside the figure and apart from the others, the site markers apart and
 inside the wafer)."""
 
-import csv
 import itertools
 from types import SimpleNamespace
 
 import numpy as np
 import pytest
 
-from common import write_sites
+from common import column, read_rows, write_sites
 from thinfilm import ellcalc
 
 # (separator, decimal mark, how the header names the columns)
@@ -36,34 +35,31 @@ def rewrite(path, separator, decimal, header, blank=()):
     return out
 
 
-def table(path, separator=","):
-    with open(path, newline="") as stream:
-        return list(csv.DictReader(stream, delimiter=separator))
-
-
-def numbers(rows, name, decimal="."):
-    return np.array([r[name].replace(decimal, ".") or "nan" for r in rows], dtype=float)
+def mapped(cli, folder, *options, separator=","):
+    """The map command on sites.csv, which must end well: its output, its warnings and the
+    rows of the table it wrote."""
+    status, out, err = cli("map", "sites.csv", *options, "-o", "m.csv")
+    assert status == 0, err
+    return out, err, read_rows(folder / "m.csv", separator)
 
 
 @pytest.mark.parametrize("separator, decimal, header", DIALECTS)
 def test_a_spreadsheets_dialect_gives_the_plain_tables_thicknesses(separator, decimal, header,
                                                                    cli, tmp_path):
-    write_sites(tmp_path / "plain.csv", 40)
-    assert cli("map", "plain.csv", "--index", "1.46", "-o", "plain_out.csv")[0] == 0
+    plain = mapped(cli, tmp_path, "--index", "1.46")[2]
     written = rewrite(tmp_path / "sites.csv", separator, decimal, header, blank=(3,))
-    status, out, err = cli("map", "sites.csv", "--index", "1.46", "-o", "m.csv")
-    assert status == 0 and err == ""
+    out, err, rows = mapped(cli, tmp_path, "--index", "1.46", separator=separator)
+    assert err == ""
     assert out.startswith("sites.csv: 40 sites (40 lines), separator %s, decimal %s, told "
                           "from the file\n" % (SAID[separator], SAID[decimal]))
-    plain, rows = table(tmp_path / "plain_out.csv"), table(tmp_path / "m.csv", separator)
     # The table is written in the input's dialect, every value read kept as written.
     text = (tmp_path / "m.csv").read_text().splitlines()
     assert text[0].split(separator)[:5] == [n.strip() for n in header.split(separator)[:5]]
     assert [line.split(separator)[:5] for line in text[1:]] == [
         line.split(separator)[:5] for line in written[1:]]
     for name in ("thickness", "residual", "order"):
-        found = numbers(rows, name, decimal)
-        expected = numbers(plain, name)
+        found = column(rows, name, decimal=decimal)
+        expected = column(plain, name)
         expected[3] = found[3] if name == "order" else np.nan
         np.testing.assert_array_equal(found, expected)
     # The missing site is counted apart.
@@ -75,24 +71,21 @@ def test_a_spreadsheets_dialect_gives_the_plain_tables_thicknesses(separator, de
 def test_statistics_are_numpys_of_the_sites_left_in(options, quantities, cli, tmp_path):
     write_sites(tmp_path / "sites.csv", 49)
     rewrite(tmp_path / "sites.csv", ",", ".", "x,y,psi,delta,note", blank=(0, 7))
-    status, out, _ = cli("map", "sites.csv", "--index", "1.46", *options, "--edge-exclusion",
-                         "15", "--diameter", "150", "-o", "m.csv", "--stats", "s.csv")
-    assert status == 0
-    rows = table(tmp_path / "m.csv")
-    x, y = numbers(rows, "x"), numbers(rows, "y")
-    kept = np.hypot(x, y) <= 75 - 15
-    assert 0 < np.count_nonzero(~kept) < 49 and kept[[0, 7]].all()
-    assert "edge exclusion 15 mm of the 150 mm wafer: %d of 49 sites left out" % np.count_nonzero(
-        ~kept) in out
-    stats = table(tmp_path / "s.csv")
+    out, _, rows = mapped(cli, tmp_path, "--index", "1.46", *options, "--edge-exclusion", "15",
+                          "--diameter", "150", "--stats", "s.csv")
+    kept = np.hypot(column(rows, "x"), column(rows, "y")) <= 75 - 15
+    excluded = np.count_nonzero(~kept)
+    assert 0 < excluded < 49 and kept[[0, 7]].all()
+    assert "edge exclusion 15 mm of the 150 mm wafer: %d of 49 sites left out" % excluded in out
+    stats = read_rows(tmp_path / "s.csv")
     assert [s["quantity"] for s in stats] == quantities
     for s in stats:
-        values = numbers(rows, s["quantity"]).astype(np.float32).astype(float)[kept]
+        values = column(rows, s["quantity"]).astype(np.float32).astype(float)[kept]
         found = values[np.isfinite(values)]
         mean, std = np.mean(found), np.std(found, ddof=1)
         spread = found.max() - found.min()
-        assert (int(s["sites"]), int(s["missing"]), int(s["excluded"])) == (
-            len(found), 2, np.count_nonzero(~kept))
+        assert (int(s["sites"]), int(s["missing"]), int(s["excluded"])) == (len(found), 2,
+                                                                            excluded)
         np.testing.assert_allclose(
             [float(s[k]) for k in ("mean", "std", "min", "max", "range", "sigma_mean_percent",
                                    "range_2mean_percent")],
@@ -105,41 +98,34 @@ ANGLES = (60.0, 65.0, 70.0)
 
 def test_the_lines_of_a_site_are_fitted_together(cli, tmp_path):
     """Sites of 3, 2 and 1 measurements (one line not measured), the angle per line."""
-    films = [(20.0, 0.0, 812.0, 3), (-20.0, 0.0, 640.0, 2), (0.0, 30.0, 300.0, 1)]
     lines, expected = ["x,y,angle,psi,delta,operator"], []
-    for x, y, thickness, count in films:
+    for x, y, thickness, count in [(20.0, 0.0, 812.0, 3), (-20.0, 0.0, 640.0, 2),
+                                   (0.0, 30.0, 300.0, 1)]:
         m = ellcalc.psi_delta(angle=ANGLES[:count], film_index=1.46, thickness=thickness,
                               precision="double")
-        lines += ["%r,%r,%r,%r,%r,me" % row for row in zip(itertools.repeat(x),
-                  itertools.repeat(y), ANGLES, m.psi, m.delta)]
+        lines += ["%r,%r,%r,%r,%r,me" % (x, y, *row) for row in zip(ANGLES, m.psi, m.delta)]
         expected.append(ellcalc.fit(m.psi[None], m.delta[None], angle=ANGLES[:count],
                                     film_index=1.46))
     lines.insert(4, "20.0,0.0,75,,,me")  # a measurement not made: the site keeps three
     (tmp_path / "sites.csv").write_text("\n".join(lines) + "\n")
-    status, out, err = cli("map", "sites.csv", "--index", "1.46", "-o", "m.csv")
-    assert status == 0
+    out, err, rows = mapped(cli, tmp_path, "--index", "1.46")
     assert "3 sites (7 lines)" in out
     assert err == ("thinfilm map: warning: the measurements of 1 of 3 sites do not tell two "
                    "films apart (ambiguous column)\n")
-    rows = table(tmp_path / "m.csv")
     assert list(rows[0])[-6:] == ["thickness", "sigma_thickness", "chi2", "residual",
                                   "ambiguous", "converged"]
     site = [0, 0, 0, 0, 1, 1, 2]
     for name in ("thickness", "sigma_thickness", "chi2", "residual", "ambiguous"):
         per_site = np.array([getattr(e, name)[0] for e in expected], dtype=float)
-        np.testing.assert_array_equal(numbers(rows, name), per_site[site])
-    np.testing.assert_allclose(numbers(rows, "thickness")[:6], [812.0] * 4 + [640.0] * 2,
+        np.testing.assert_array_equal(column(rows, name), per_site[site])
+    np.testing.assert_allclose(column(rows, "thickness")[:6], [812.0] * 4 + [640.0] * 2,
                                atol=1e-6)
 
     # Over a known layer, every site is fitted, a single measurement too.
-    under = [("SiO2", 2.0)]
-    status, _, _ = cli("map", "sites.csv", "--index", "1.46", "--under", "SiO2:2",
-                       "-o", "u.csv")
-    assert status == 0
-    rows = table(tmp_path / "u.csv")
-    psi, delta = numbers(rows, "psi"), numbers(rows, "delta")
+    rows = mapped(cli, tmp_path, "--index", "1.46", "--under", "SiO2:2")[2]
+    psi, delta = column(rows, "psi"), column(rows, "delta")
     r = ellcalc.fit(psi[[0, 1, 2]][None], delta[[0, 1, 2]][None], angle=ANGLES,
-                    film_index=1.46, under=under)
+                    film_index=1.46, under=[("SiO2", 2.0)])
     assert float(rows[0]["thickness"]) == r.thickness[0]
 
 
@@ -149,47 +135,20 @@ def test_per_site_materials_and_empty_cells_take_the_options(cli, tmp_path):
         "0;0;43,61;75,97;Si;SiO2;632,8;\n"
         "10;0;43,61;75,97;3,9-0,02j;;500;900\n"
         "20;0;43,61;75,97;;1,46;;\n")
-    status, out, _ = cli("map", "sites.csv", "--substrate", "poly-Si", "--index", "Si3N4",
-                         "--wavelength", "700", "--near", "300", "-o", "m.csv")
-    assert status == 0 and "decimal comma" in out
-    rows = table(tmp_path / "m.csv", ";")
-    wavelength = np.array([632.8, 500.0, 700.0])
-    for k, (substrate, film, near) in enumerate([("Si", "SiO2", 300.0),
-                                                 (3.9 - 0.02j, "Si3N4", 900.0),
-                                                 ("Si polycristallin", 1.46, 300.0)]):
-        r = ellcalc.thickness(wavelength=wavelength[k], substrate=substrate, film_index=film,
+    out, _, rows = mapped(cli, tmp_path, "--substrate", "poly-Si", "--index", "Si3N4",
+                          "--wavelength", "700", "--near", "300", separator=";")
+    assert "decimal comma" in out
+    for row, (wavelength, substrate, film, near) in zip(rows, [
+            (632.8, "Si", "SiO2", 300.0), (500.0, 3.9 - 0.02j, "Si3N4", 900.0),
+            (700.0, "Si polycristallin", 1.46, 300.0)], strict=True):
+        r = ellcalc.thickness(wavelength=wavelength, substrate=substrate, film_index=film,
                               psi=43.61, delta=75.97, near=near)
-        assert np.float32(rows[k]["thickness"].replace(",", ".")) == r.thickness
-        assert int(rows[k]["order"]) == r.order > 0
+        assert np.float32(row["thickness"].replace(",", ".")) == r.thickness
+        assert int(row["order"]) == r.order > 0
     # A dialect given is said so, and the table written in it.
-    status, out, _ = cli("map", "sites.csv", "--sep", ";", "--decimal", ",", "-o", "m.csv")
-    assert status == 0 and "separator semicolon, decimal comma, as given" in out
+    out = mapped(cli, tmp_path, "--sep", ";", "--decimal", ",")[0]
+    assert "separator semicolon, decimal comma, as given" in out
     assert (tmp_path / "m.csv").read_text().splitlines()[1].endswith(";0")
-
-
-MAP_ERRORS = [
-    # (table, options, words of the message)
-    ("x,y,psi,delta,substrate\n0,0,43.6,76,Unobtainium\n", (),
-     "line 2, column 5: 'Unobtainium' in column 'substrate': unknown material"),
-    ("x;y;psi;delta\n0;0;43,6;76\n1;0;43.6;76\n", (),
-     "line 3, column 3: '43.6' in column 'psi' is not a number (the decimal mark of the file "
-     "is a comma)"),
-    ("x,X (mm),y,psi,delta\n", (), "line 1, column 2: column 'X (mm)' names the same column "
-     "as column 1 'x'"),
-    ("x,y,psi,delta\n0,0,43.6,76\n", ("--stats", "sites.csv"),
-     "--stats 'sites.csv' names the same file as the input"),
-    ("x,y,psi,delta\n0,0,43.6,76\n", ("--index", "Unobtainium"),
-     "argument --index: 'Unobtainium' is not a number, nor a material"),
-    ("x,y,psi,delta\n0,0,43.6,76\n", ("--index", "Si"), "absorbs"),
-]
-
-
-@pytest.mark.parametrize("sites, options, what", MAP_ERRORS, ids=[e[2][:40] for e in MAP_ERRORS])
-def test_errors_name_the_line_the_column_or_the_option(sites, options, what, cli, tmp_path):
-    (tmp_path / "sites.csv").write_text(sites)
-    status, out, err = cli("map", "sites.csv", *options, "-o", "m.png", "--csv", "m.csv")
-    assert status == 2 and out == "" and what in err
-    assert sorted(p.name for p in tmp_path.iterdir()) == ["sites.csv"]
 
 
 # The layout ---------------------------------------------------------------------------------
@@ -214,7 +173,7 @@ def drawn_texts(figure):
     return [(t.get_text(), t.get_window_extent(renderer)) for t in drawn]
 
 
-def chart_of(values, fit_index=False, count=49, missing=(), measured=1):
+def chart_of(values, fit_index=False, count=49, missing=()):
     """A map chart of `count` sites whose result is `values` (a function of the radius)."""
     from thinfilm.charts.sites import Sites
     from thinfilm.charts.wafer_map import MapChart

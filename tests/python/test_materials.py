@@ -27,15 +27,12 @@ def test_a_named_material_is_optconst_index_at_each_wavelength(precision):
         assert same(ellcalc.psi_delta(**film, substrate=name, thickness=[50.0]), expected)
     # Substrate and film named at once, in every function that takes them.
     given = dict(substrate=index("Si", precision), film_index=index("SiO2", precision).real)
+    thick = dict(thickness=[10.0, 20.0])
     measured = dict(psi=[30.0, 40.0], delta=[80.0, 100.0])
     for function, more in [
-        (ellcalc.psi_delta, dict(thickness=[10.0, 20.0])),
-        (ellcalc.thickness, measured),
-        (ellcalc.thickness_and_index, measured),
-        (ellcalc.reflection, dict(thickness=[10.0, 20.0])),
-        (ellcalc.harmonics, dict(thickness=[10.0, 20.0])),
-        (ellcalc.from_harmonics, dict(h2=[2.2, 2.3])),
-    ]:
+            (ellcalc.psi_delta, thick), (ellcalc.thickness, measured), (ellcalc.reflection, thick),
+            (ellcalc.thickness_and_index, measured), (ellcalc.harmonics, thick),
+            (ellcalc.from_harmonics, dict(h2=[2.2, 2.3]))]:
         named = function(**film, **more, substrate="Si", film_index="sio2")
         assert np.shape(named[0]) == (7, 2)
         assert same(named, function(**film, **more, **given))

@@ -2,23 +2,30 @@
 the limits a stack must meet (zero thicknesses, evanescent and opaque layers, a hundred
 layers); its arguments, materials and broadcasting; the chart over known layers."""
 
+import itertools
 import warnings
 
 import numpy as np
 import pytest
 
 import thinfilm
-from common import as_list, same
+from common import as_list, same, same_at_thread_counts
 from textbook import stack_model
 from thinfilm import IndexConventionWarning, Material, ellcalc, optconst
 from thinfilm.charts.psi_delta import layer_argument, psi_delta_data
 
 N = 3000
 SI = 3.866 - 0.028j
+# The setting of the single points: silicon, 632.8 nm, 70 degrees.
+AT = dict(substrate=SI, wavelength=632.8, angle=70.0)
+
+
+def gap(a, b):
+    return np.abs(np.asarray(a) - b).max()
 
 
 def delta_gap(a, b):
-    return np.abs((np.asarray(a) - b + 180) % 360 - 180)
+    return np.abs((np.asarray(a) - b + 180) % 360 - 180).max()
 
 
 def random_stacks(seed, count, n=N):
@@ -35,10 +42,9 @@ def random_stacks(seed, count, n=N):
 
 def assert_textbook(r, case, psi_tol=1e-8, r_tol=1e-11):
     rp, rs, psi, delta = stack_model(**case)
-    assert np.abs(r.rp - rp).max() < r_tol and np.abs(r.rs - rs).max() < r_tol
-    assert np.abs(r.Rp - np.abs(rp) ** 2).max() < r_tol
-    assert np.abs(r.Rs - np.abs(rs) ** 2).max() < r_tol
-    assert np.abs(r.psi - psi).max() < psi_tol and delta_gap(r.delta, delta).max() < psi_tol
+    for got, want in ((r.rp, rp), (r.rs, rs), (r.Rp, np.abs(rp) ** 2), (r.Rs, np.abs(rs) ** 2)):
+        assert gap(got, want) < r_tol
+    assert gap(r.psi, psi) < psi_tol and delta_gap(r.delta, delta) < psi_tol
     assert np.all((r.delta > -180) & (r.delta <= 180))
 
 
@@ -53,32 +59,27 @@ def test_random_stacks_agree_with_the_textbook_model(count):
 def test_one_transparent_layer_is_the_single_film_model():
     case = random_stacks(7, 1)
     (index, thickness), = case.pop("layers")
-    film = dict(case, film_index=index.real, thickness=thickness)
+    film = dict(case, film_index=index.real, thickness=thickness, precision="double")
     r = ellcalc.stack([(index.real, thickness)], **case)
-    single = ellcalc.psi_delta(**film, precision="double")
-    assert np.abs(r.psi - single.psi).max() < 1e-9
-    assert delta_gap(r.delta, single.delta).max() < 1e-9
-    coefficients = ellcalc.reflection(**film, precision="double")
-    assert np.abs(r.rp - coefficients.rp).max() < 1e-12
-    assert np.abs(r.rs - coefficients.rs).max() < 1e-12
+    single, coefficients = ellcalc.psi_delta(**film), ellcalc.reflection(**film)
+    assert gap(r.psi, single.psi) < 1e-9 and delta_gap(r.delta, single.delta) < 1e-9
+    assert gap(r.rp, coefficients.rp) < 1e-12 and gap(r.rs, coefficients.rs) < 1e-12
 
 
 def test_layers_of_zero_thickness_change_nothing():
     case = random_stacks(3, 2, n=500)
-    r = ellcalc.stack(**case)
+    r, layers = ellcalc.stack(**case), case["layers"]
     # Absorbing, evanescent, dense: anywhere in the stack.
-    for index in (2.5 - 1.5j, 0.3, 5.0):
-        for at in (0, 1, 2):
-            layers = list(case["layers"])
-            layers.insert(at, (index, 0.0))
-            assert same(ellcalc.stack(**dict(case, layers=layers)), r)
-    bare = ellcalc.stack([], substrate="Si")
-    assert same(ellcalc.stack([("SiO2", 0.0), (1.0, 0.0)], substrate="Si"), bare)
+    for index, at in itertools.product((2.5 - 1.5j, 0.3, 5.0), (0, 1, 2)):
+        zero = layers[:at] + [(index, 0.0)] + layers[at:]
+        assert same(ellcalc.stack(**dict(case, layers=zero)), r)
+    assert same(ellcalc.stack([("SiO2", 0.0), (1.0, 0.0)], substrate="Si"),
+                ellcalc.stack([], substrate="Si"))
 
 
 def test_an_evanescent_layer_counts_and_is_continuous_across_the_sine_of_the_angle():
     sine = np.sin(np.radians(70.0))
-    case = dict(layers=[(0.93, 50.0)], substrate=SI, wavelength=632.8, angle=70.0)
+    case = dict(AT, layers=[(0.93, 50.0)])
     r = ellcalc.stack(**case)
     assert_textbook(r, case)
     assert abs(r.psi - ellcalc.stack([], substrate=SI).psi) > 0.3
@@ -86,13 +87,10 @@ def test_an_evanescent_layer_counts_and_is_continuous_across_the_sine_of_the_ang
     n = np.append(sine * (1 + np.linspace(-1e-4, 1e-4, 2001)), sine)
     r = ellcalc.stack([(n, 50.0)], substrate=SI)
     assert np.all(np.isfinite(r.psi)) and np.all(np.isfinite(r.delta))
-    assert np.abs(np.diff(r.psi[:-1])).max() < 1e-4
-    assert np.abs(np.diff(r.delta[:-1])).max() < 1e-3
+    assert gap(np.diff(r.psi[:-1]), 0) < 1e-4 and gap(np.diff(r.delta[:-1]), 0) < 1e-3
     assert abs(r.psi[-1] - r.psi[1000]) < 1e-9
-    away = np.abs(n - sine) > 1e-5
-    assert_textbook(ellcalc.stack([(n[away], 50.0)], substrate=SI),
-                    dict(layers=[(n[away], 50.0)], substrate=SI, wavelength=632.8, angle=70.0),
-                    psi_tol=1e-8, r_tol=1e-10)
+    away = dict(AT, layers=[(n[np.abs(n - sine) > 1e-5], 50.0)])
+    assert_textbook(ellcalc.stack(**away), away, psi_tol=1e-8, r_tol=1e-10)
 
 
 @pytest.mark.parametrize("thickness", [1e5, 1e12])
@@ -100,8 +98,7 @@ def test_an_opaque_layer_is_the_substrate(thickness):
     index = np.array([2.5 - 1.0j, 0.2 - 3.5j, 4.0 - 0.05j])
     r = ellcalc.stack([(1.46, 100.0), (index, thickness)], substrate=1.0)
     alone = ellcalc.stack([(1.46, 100.0)], substrate=index)
-    for a, b in zip(r, alone):
-        assert np.abs(a - b).max() < 1e-12
+    assert all(gap(a, b) < 1e-12 for a, b in zip(r, alone))
 
 
 def test_a_hundred_layers():
@@ -121,12 +118,13 @@ def test_every_element_broadcasts_like_a_ufunc():
     index = np.array([1.46, 2.0 - 0.1j, 3.0])[:, None, None]
     thickness = np.array([10.0, 150.0])[:, None]
     wavelength = np.array([400.0, 500.0, 600.0, 700.0])
-    kw = dict(substrate=SI, angle=np.array([[[[60.0]]], [[[70.0]]]]))
-    r = ellcalc.stack([(index, thickness), ("SiO2", 2.0)], wavelength=wavelength, **kw)
+    angle = np.array([[[[60.0]]], [[[70.0]]]])
+    r = ellcalc.stack([(index, thickness), ("SiO2", 2.0)], wavelength=wavelength,
+                      substrate=SI, angle=angle)
     assert all(v.shape == (2, 3, 2, 4) for v in r)
     for a, i, t, w in np.ndindex(2, 3, 2, 4):
         one = ellcalc.stack([(index[i, 0, 0], thickness[t, 0]), ("SiO2", 2.0)],
-                            wavelength=wavelength[w], substrate=SI, angle=kw["angle"][a, 0, 0, 0])
+                            wavelength=wavelength[w], substrate=SI, angle=angle[a, 0, 0, 0])
         assert [type(v) for v in one] == [complex, complex, float, float, float, float]
         assert same(one, [v[a, i, t, w] for v in r])
     assert all(v.shape == (0, 3) for v in ellcalc.stack([(1.5, np.empty((0, 3)))]))
@@ -136,27 +134,20 @@ def test_every_element_broadcasts_like_a_ufunc():
 
 def test_results_do_not_depend_on_the_thread_count(threads):
     case = random_stacks(5, 3, n=40001)
-    thinfilm.threads = 1
-    one = ellcalc.stack(**case)
-    thinfilm.threads = 3
-    assert same(ellcalc.stack(**case), one)
+    assert same_at_thread_counts(lambda: ellcalc.stack(**case), (1, 3))
 
 
-@pytest.mark.parametrize("where", ["wavelength", "angle", "substrate", "index", "thickness",
-                                   "zero layer"])
-def test_a_nan_gives_nan(where):
-    layers = [(2.0 - 0.5j, 40.0)]
-    kw = dict(substrate=SI, wavelength=632.8, angle=70.0)
-    if where in ("index", "thickness"):
-        layers = [(np.nan, 40.0) if where == "index" else (2.0, np.nan)]
-    elif where == "zero layer":
-        layers = [(complex(np.nan, 0), 0.0)]
-    else:
-        kw[where] = np.nan
-    r = ellcalc.stack(layers, **kw)
-    assert all(np.isnan(v) for v in as_list(r))
+LOSSY = [(2.0 - 0.5j, 40.0)]
+
+
+@pytest.mark.parametrize("layers, nan", [
+    (LOSSY, dict(wavelength=np.nan)), (LOSSY, dict(angle=np.nan)),
+    (LOSSY, dict(substrate=np.nan)), ([(np.nan, 40.0)], {}), ([(2.0, np.nan)], {}),
+    ([(complex(np.nan, 0), 0.0)], {}),
     # A bare substrate does not depend on the wavelength, yet a NaN one still gives NaN.
-    assert np.isnan(ellcalc.stack([], substrate=SI, wavelength=np.nan).psi)
+    ([], dict(wavelength=np.nan))])
+def test_a_nan_gives_nan(layers, nan):
+    assert all(np.isnan(v) for v in as_list(ellcalc.stack(layers, **dict(AT, **nan))))
 
 
 def test_materials_by_name_or_with_their_composition():
@@ -174,12 +165,11 @@ def test_materials_by_name_or_with_their_composition():
     assert same(ellcalc.stack([(porous, 50.0)], substrate=porous, wavelength=w),
                 ellcalc.stack([(expected, 50.0)], substrate=expected, wavelength=w))
     # The other functions take a Material wherever they take a name.
-    oxide = Material("SiO2", voids=0.1)
-    assert same(ellcalc.psi_delta(substrate=porous, film_index=oxide, wavelength=w),
-                ellcalc.psi_delta(substrate=index("Si poreux", voids=0.3, si_c_rate=0.2)
-                                  .astype(np.complex64), wavelength=w,
-                                  film_index=optconst.constants("SiO2", wavelength=w,
-                                                                voids=0.1).index.real))
+    oxide = optconst.constants("SiO2", wavelength=w, voids=0.1).index.real
+    assert same(ellcalc.psi_delta(substrate=porous, film_index=Material("SiO2", voids=0.1),
+                                  wavelength=w),
+                ellcalc.psi_delta(substrate=expected.astype(np.complex64), film_index=oxide,
+                                  wavelength=w))
     assert ellcalc.Material is thinfilm.Material
     assert porous == Material("Si poreux", si_c_rate=0.2, voids=0.3) != Material("Si")
     assert repr(Material("SiOx", x=1.5)) == "Material('SiOx', x=1.5)"
@@ -198,8 +188,7 @@ def test_materials_by_name_or_with_their_composition():
     (lambda: ellcalc.stack([(1.5, [1.0, -2.0])]), ValueError, "layer 1 thickness"),
     (lambda: ellcalc.stack([(1.5, 1.0), ("vaccum", 1.0)]), ValueError, "unknown material"),
     (lambda: ellcalc.stack([(1.5, "a")]), TypeError, "layer 1 thickness"),
-    (lambda: ellcalc.stack([], angle=True), TypeError, "angle"),
-])
+    (lambda: ellcalc.stack([], angle=True), TypeError, "angle")])
 def test_bad_arguments_are_refused(call, error, words):
     with pytest.raises(error, match=words):
         call()
@@ -207,8 +196,7 @@ def test_bad_arguments_are_refused(call, error, words):
 
 @pytest.mark.parametrize("layers, substrate, named", [
     ([(1.5, 10.0)], 3.8 + 0.02j, "substrate"),
-    ([(1.5, 10.0), (2.0 + 0.1j, 5.0)], SI, "layer 2"),
-])
+    ([(1.5, 10.0), (2.0 + 0.1j, 5.0)], SI, "layer 2")])
 def test_an_index_written_n_plus_ik_is_warned_of(layers, substrate, named):
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
@@ -220,14 +208,13 @@ def test_an_index_written_n_plus_ik_is_warned_of(layers, substrate, named):
 
 def test_the_chart_over_known_layers():
     under = [("SiO2", 2.0), (1.46 - 0.01j, 3.0)]
-    setting = dict(wavelength=632.8, angle=70.0, substrate=SI)
-    film = ellcalc.stack([(2.0, 120.0)] + under, **setting)
+    film = ellcalc.stack([(2.0, 120.0)] + under, **AT)
     chart = psi_delta_data(indices=[1.46, 2.0], measured=[(film.psi, film.delta)],
-                           fit_index=True, under=under, **setting)
+                           fit_index=True, under=under, **AT)
     for t in chart.trajectories:
-        r = ellcalc.stack([(t.film_index, t.thickness)] + under, **setting)
+        r = ellcalc.stack([(t.film_index, t.thickness)] + under, **AT)
         assert same((t.psi, t.delta), (r.psi, r.delta))
-    bare = ellcalc.stack(under, **setting)
+    bare = ellcalc.stack(under, **AT)
     assert chart.bare == (bare.psi, bare.delta)
     # The measured film is found over the layers, at its index and with the index free.
     found = {(f.mode, f.film_index): f for f in chart.fits}
@@ -238,14 +225,9 @@ def test_the_chart_over_known_layers():
 
 
 @pytest.mark.parametrize("text, words", [
-    ("SiO2", "is not INDEX_OR_MATERIAL:THICKNESS_NM"),
-    (":2", "is not INDEX_OR_MATERIAL"),
-    ("SiO2:x", "thickness 'x' is not a number"),
-    ("SiO2:-1", "not negative"),
-    ("SiO2:inf", "finite"),
-    ("Sx:2", "neither an index"),
-    ("nan:2", "not finite"),
-])
+    ("SiO2", "is not INDEX_OR_MATERIAL:THICKNESS_NM"), (":2", "is not INDEX_OR_MATERIAL"),
+    ("SiO2:x", "thickness 'x' is not a number"), ("SiO2:-1", "not negative"),
+    ("SiO2:inf", "finite"), ("Sx:2", "neither an index"), ("nan:2", "not finite")])
 def test_a_known_layer_of_the_command_line_is_checked(text, words):
     with pytest.raises(ValueError, match=words):
         layer_argument(text)

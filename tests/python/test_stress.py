@@ -1,12 +1,16 @@
 """Film stress from the bows before and after the film, its uncertainty, and continue
 passes that say whether they settled: against Stoney's thin-film formula, the thin-film
-scaling of an etch-back, plate bending of the bare wafer and a Monte Carlo spread."""
+scaling of an etch-back, plate bending of the bare wafer and a Monte Carlo spread; and the
+command line's stress command and bow chart from the bow of the bare wafer."""
 
+import csv
+import io
 import warnings
 
 import numpy as np
 import pytest
 
+from common import read_rows
 from thinfilm import SolverWarning, waferbow
 
 UM = float(np.float32(1e-6))  # m: the programs' micrometre, 1E-6 in single precision
@@ -14,6 +18,11 @@ MODULUS = 1e5  # MPa, the moduli's unit
 NEWTON = 1e-6  # MN
 
 FIRST = ("bow", "initial_bow", "diameter", "silicon", "silica", "modulus_si", "modulus_sio2")
+# A 150 mm wafer of 675 um, -3.5 um bare and 21 um after 1.2 um of oxide, and the command
+# line's options for it (the stress command's, modulus given).
+WAFER = dict(bow=21.0, initial_bow=-3.5, diameter=0.15, silicon=675.0, silica=1.2)
+OPTIONS = "--diameter 150 --silicon 675 --silica 1.2".split()
+STRESS = ["--bow-before", "-3.5", "--bow-after", "21", *OPTIONS, "--modulus-si", "1.805"]
 
 
 def curvature(bow, diameter):
@@ -58,10 +67,9 @@ def test_thin_films_give_stoneys_stress_from_the_change_of_curvature():
     np.testing.assert_allclose(waferbow.continue_pass(r).bow - w["initial_bow"],
                                w["bow"] - w["initial_bow"], rtol=1e-4)
 
-    # A 150 mm wafer of 675 um, -3.5 um bare and 21 um after 1.2 um of oxide: the bare
-    # bow taken as flat gives a stress 14% low.
-    wafer = dict(bow=21.0, diameter=0.15, silicon=675.0, silica=1.2, modulus_si=1.805)
-    flat, measured = waferbow.first_state(**wafer), waferbow.first_state(**wafer, initial_bow=-3.5)
+    # The bare bow of WAFER taken as flat gives a stress 14% low.
+    flat = waferbow.first_state(**dict(WAFER, initial_bow=0.0), modulus_si=1.805)
+    measured = waferbow.first_state(**WAFER, modulus_si=1.805)
     assert film_stress(flat) / film_stress(measured) == pytest.approx(21 / 24.5, rel=1e-3)
 
 
@@ -156,12 +164,55 @@ def test_the_standard_deviation_of_the_film_stress_is_the_monte_carlo_spread():
     ({"diameter": [0.1, 200.0, np.nan]}, UserWarning, "0.15 for a 150 mm wafer"),
 ])
 def test_arguments_out_of_their_units_are_named(arguments, raised, words):
-    if issubclass(raised, Warning):
-        with pytest.warns(raised, match=words):
-            waferbow.first_state(**arguments)
-    else:
-        with pytest.raises(raised, match=words):
-            waferbow.first_state(**arguments)
+    with (pytest.warns if issubclass(raised, Warning) else pytest.raises)(raised, match=words):
+        waferbow.first_state(**arguments)
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         waferbow.first_state(diameter=[0.3, 1.0, np.nan], sigma_bow=[0.0, np.nan, 1.0])
+
+
+def test_stress_prints_or_writes_the_report_of_the_change_of_curvature(cli, tmp_path):
+    argv = ["stress", *STRESS, "--sigma-bow", "0.5", "--sigma-silica", "0.01"]
+    status, out, err = cli(*argv)
+    assert status == 0 and err == ""
+    rows = {row["quantity"]: row for row in csv.DictReader(io.StringIO(out))}
+    r = waferbow.first_state(**WAFER, modulus_si=1.805, sigma_bow=0.5, sigma_initial_bow=0.5,
+                             sigma_silica=0.01)
+    names = waferbow.REPORT + ("stress_stoney", "sigma_stress_sio2")
+    # Every digit of the package's values, in their units.
+    assert [float(rows[n]["value"]) for n in names] == [getattr(r, n) for n in names]
+    assert [rows[n]["unit"] for n in names] == [waferbow.UNITS[n] for n in names]
+    assert (rows["diameter"]["value"], rows["diameter"]["unit"]) == ("0.15", "m")
+    assert rows["sigma_stress_sio2"]["unit"] == "MPa" and r.sigma_stress_sio2 > 0
+    assert cli(*argv, "-o", "s.csv")[:2] == (0, "")
+    assert (tmp_path / "s.csv").read_text() == out
+
+
+@pytest.mark.parametrize("argv, words", [
+    ([*STRESS, "--diameter", "0.15"],
+     "argument --diameter: '0.15' is below 1: the diameter is in mm"),
+    ([*STRESS, "-o", "s.png"], "argument -o/--output: 's.png' does not end in .csv"),
+    ([*STRESS, "--sigma-bow", "-1"], "argument --sigma-bow: '-1' is below 0"),
+    ([*STRESS, "--bow-before", "21"],
+     "argument --bow-after: no change of curvature: the same bow"),
+    ([*STRESS, "--silica", "0"], "argument --silica: '0' is not above 0"),
+    ("--bow-after 21 --diameter 150 -o s.csv".split(), "arguments are required"),
+])
+def test_stress_refusals_end_with_status_2_and_write_nothing(argv, words, cli, tmp_path):
+    status, out, err = cli("stress", *argv)
+    assert status == 2 and out == "" and words in err
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["sites.csv"]
+
+
+def test_bow_chart_starts_from_the_bare_wafer(cli, tmp_path):
+    assert cli("chart", "bow", "--bow", "21", "--initial-bow", "-3.5", *OPTIONS, "--to-silica",
+               "0:1.2", "--points", "4", "-o", "b.csv")[::2] == (0, "")
+    rows = read_rows(tmp_path / "b.csv")
+    expected = waferbow.continue_pass(waferbow.first_state(**WAFER),
+                                      silica=[float(r["silica"]) for r in rows])
+    assert [float(r["bow"]) for r in rows] == list(expected.bow)
+    # Stripped, the bare wafer's bow; unchanged, the measured one.
+    assert float(rows[0]["bow"]) == pytest.approx(-3.5, abs=1e-6)
+    assert float(rows[-1]["bow"]) == pytest.approx(21.0, abs=1e-4)
+    assert [r["thin_film_bow"] for r in rows][::3] == ["-3.5", "21.0"]
+    assert {r["settled"] for r in rows} == {"1"}

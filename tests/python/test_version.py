@@ -25,8 +25,7 @@ def version():
 
 
 def test_version_everywhere(version):
-    assert thinfilm.__version__ == version
-    assert importlib.metadata.version("thinfilm") == version
+    assert thinfilm.__version__ == importlib.metadata.version("thinfilm") == version
     # One distribution, the one beside the package imported: no folder of another version.
     found = [d for d in importlib.metadata.distributions(path=[str(SITE)])
              if d.metadata["Name"] == "thinfilm"]
@@ -35,19 +34,17 @@ def test_version_everywhere(version):
 
 
 def test_metadata():
-    meta = importlib.metadata.metadata("thinfilm")
-    assert meta["Metadata-Version"] and meta["Summary"]
+    dist = importlib.metadata.distribution("thinfilm")
+    meta = dist.metadata
+    assert meta["Metadata-Version"] and meta["Summary"] and dist.read_text("INSTALLER").strip()
     assert (meta["Name"], meta["License"]) == ("thinfilm", "MIT")
     assert "numpy" in meta.get_all("Requires-Dist")
-    dist = importlib.metadata.distribution("thinfilm")
     assert dist.read_text("top_level.txt").split() == ["thinfilm"]
-    assert dist.read_text("INSTALLER").strip()
 
 
 @pytest.mark.skipif(importlib.util.find_spec("pip") is None, reason="pip not installed")
 def test_pip_lists_it(version):
-    listing = subprocess.run(
-        [sys.executable, "-m", "pip", "list", "--format=json", "--path", str(SITE)],
-        capture_output=True, text=True, timeout=120, check=True
-    ).stdout
+    listing = subprocess.run([sys.executable, "-m", "pip", "list", "--format=json", "--path",
+                              str(SITE)], capture_output=True, text=True, timeout=120,
+                             check=True).stdout
     assert {"name": "thinfilm", "version": version} in json.loads(listing)

@@ -33,8 +33,8 @@ PSI = xr.DataArray(MEASURED.psi, dims=THICK.dims, coords=THICK.coords)
 DELTA = by_site(MEASURED.delta[0], np.float32)
 FIT = ellcalc.psi_delta(thickness=THICK.values[..., None], angle=ANGLES.values,
                         precision="double")
-FIT_PSI = xr.DataArray(FIT.psi, dims=("wafer", "site", "angle"))
-FIT_DELTA = xr.DataArray(FIT.delta, dims=("wafer", "site", "angle"))
+FITTED = FIT_PSI, FIT_DELTA = tuple(xr.DataArray(v, dims=("wafer", "site", "angle"))
+                                    for v in FIT[:2])
 FIRST = waferbow.first_state(bow=by_wafer_site(-20.0, 20.0), silicon=by_site([500, 525, 550, 725]))
 
 # (function, positional arguments, keyword arguments): every function, DataArrays at every
@@ -48,8 +48,8 @@ CASES = {
     "substrate_index": (ellcalc.substrate_index, (), dict(psi=PSI, delta=DELTA)),
     "thickness": (ellcalc.thickness, (), dict(
         psi=PSI, delta=DELTA, near=xr.DataArray([np.nan, 100.0, 900.0], dims="wafer"))),
-    "thickness_and_index": (ellcalc.thickness_and_index, (), dict(
-        psi=PSI, delta=DELTA, precision="double")),
+    "thickness_and_index": (ellcalc.thickness_and_index, (), dict(psi=PSI, delta=DELTA,
+                                                                  precision="double")),
     "reflection": (ellcalc.reflection, (), dict(thickness=THICK, angle=ANGLES)),
     "harmonics": (ellcalc.harmonics, (), dict(
         thickness=THICK, polariser=xr.DataArray([80.0, 90.0], dims="polariser"))),
@@ -66,10 +66,9 @@ CASES = {
         bow=by_wafer_site(-20.0, 20.0), silica=by_site([0.5, 1, 2, 3], np.float32))),
     "continue_pass": (waferbow.continue_pass, (FIRST,), dict(
         silica=xr.DataArray([0.1, 0.5, 2.0], dims="new_silica"))),
-    "fit": (ellcalc.fit, (FIT_PSI, FIT_DELTA), dict(angle=ANGLES, axis="angle")),
-    "fit_index_by_number": (ellcalc.fit, (FIT_PSI, FIT_DELTA), dict(
-        angle=ANGLES, axis=2, fit_index=True)),
-    "fit_under": (ellcalc.fit, (FIT_PSI, FIT_DELTA), dict(
+    "fit": (ellcalc.fit, FITTED, dict(angle=ANGLES, axis="angle")),
+    "fit_index_by_number": (ellcalc.fit, FITTED, dict(angle=ANGLES, axis=2, fit_index=True)),
+    "fit_under": (ellcalc.fit, FITTED, dict(
         angle=ANGLES, under=[("SiO2", by_site([0.0, 1.0, 2.0, 3.0]))], max_thickness=700.0)),
 }
 
@@ -80,56 +79,47 @@ def test_every_function_has_its_cases():
     assert functions - {optconst.material_label} == {f for f, _, _ in CASES.values()}
 
 
-def labeled_leaves(value):
+def mapped(value, fn):
+    """``value`` with fn applied to each DataArray in it, within lists and (named) tuples."""
     if isinstance(value, xr.DataArray):
-        return [value]
+        return fn(value)
     if isinstance(value, (list, tuple)):
-        return [a for v in value for a in labeled_leaves(v)]
-    return []
-
-
-def as_numpy(value, arrays, dims):
-    """``value`` with each DataArray broadcast against ``arrays`` as a numpy array whose
-    axes are ``dims``."""
-    if isinstance(value, xr.DataArray):
-        return xr.broadcast(value, *arrays)[0].transpose(*dims).values
-    if isinstance(value, (list, tuple)):
-        items = [as_numpy(v, arrays, dims) for v in value]
+        items = [mapped(v, fn) for v in value]
         return type(value)._make(items) if hasattr(value, "_make") else type(value)(items)
     return value
 
 
-def result_fields(result):
+def call(function, args, kwargs, fn):
+    """function on its arguments with fn applied to each DataArray among them; its results
+    by field."""
+    result = function(*mapped(args, fn), **{k: mapped(v, fn) for k, v in kwargs.items()})
     return result._asdict() if hasattr(result, "_asdict") else {None: result}
 
 
 def compare(case, chunks=None):
     """The case on DataArrays (rechunked as ``chunks`` says) against the direct call."""
     function, args, kwargs = CASES[case]
-    arrays = labeled_leaves((args, list(kwargs.values())))
-    if chunks is not None:
-        args, kwargs = (as_chunked(args, chunks), dict(zip(kwargs, as_chunked(
-            list(kwargs.values()), chunks))))
+    arrays = []
+    mapped((args, list(kwargs.values())), arrays.append)
     if chunks is None:
-        result = function(*args, **kwargs)
+        fields = call(function, args, kwargs, lambda a: a)
     else:
         import dask
         from dask.callbacks import Callback
 
         started = []
         with Callback(start=started.append):
-            result = function(*args, **kwargs)
+            fields = call(function, args, kwargs, lambda a: a.chunk(
+                {d: c for d, c in chunks.items() if d in a.dims}))
         assert not started, "computed before compute()"
-    fields = result_fields(result)
-    if chunks is not None:
         assert all(r.chunks is not None for r in fields.values())
         fields = dict(zip(fields, dask.compute(*fields.values())))  # one graph: each call once
     dims = next(iter(fields.values())).dims
     core = [d for d in dict.fromkeys(d for a in arrays for d in a.dims) if d not in dims]
-    plain_kwargs = {k: as_numpy(v, arrays, dims + tuple(core)) for k, v in kwargs.items()}
-    if "axis" in kwargs:
-        plain_kwargs["axis"] = -1
-    direct = result_fields(function(*as_numpy(args, arrays, dims + tuple(core)), **plain_kwargs))
+    # Each DataArray broadcast against the others as a numpy array of axes dims + core.
+    plain = dict(kwargs, axis=-1) if "axis" in kwargs else kwargs
+    direct = call(function, args, plain,
+                  lambda a: xr.broadcast(a, *arrays)[0].transpose(*dims, *core).values)
     for name, got in fields.items():
         assert got.name == name and got.dims == dims
         want = direct[name]
@@ -138,15 +128,6 @@ def compare(case, chunks=None):
             for coord in a.coords:
                 if not set(a.coords[coord].dims) & set(core):
                     xr.testing.assert_equal(got.coords[coord], a.coords[coord])
-
-
-def as_chunked(value, chunks):
-    if isinstance(value, xr.DataArray):
-        return value.chunk({d: c for d, c in chunks.items() if d in value.dims})
-    if isinstance(value, (list, tuple)):
-        items = [as_chunked(v, chunks) for v in value]
-        return type(value)._make(items) if hasattr(value, "_make") else type(value)(items)
-    return value
 
 
 @pytest.mark.parametrize("case", CASES)
@@ -169,18 +150,14 @@ def test_one_point_gives_zero_dimensional_dataarrays():
     assert one_site.thickness.dims == () and one_site.converged.item()
 
 
-@pytest.mark.parametrize(
-    "call, error, words",
-    [
-        (lambda: ellcalc.psi_delta(thickness=THICK, angle=np.array([60.0, 70.0, 75.0, 80.0])),
-         TypeError, "without dimension names"),
-        (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, angle=ANGLES, axis="time"),
-         ValueError, "none of the dimensions"),
-        (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, angle=ANGLES, axis=3), ValueError, "range"),
-        (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, axis=True), TypeError, "dimension name"),
-        (lambda: ellcalc.psi_delta(thickness=THICK, precision="quad"), ValueError, "precision"),
-    ],
-)
+@pytest.mark.parametrize("call, error, words", [
+    (lambda: ellcalc.psi_delta(thickness=THICK, angle=np.array([60.0, 70.0, 75.0, 80.0])),
+     TypeError, "without dimension names"),
+    (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, angle=ANGLES, axis="time"),
+     ValueError, "none of the dimensions"),
+    (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, angle=ANGLES, axis=3), ValueError, "range"),
+    (lambda: ellcalc.fit(FIT_PSI, FIT_DELTA, axis=True), TypeError, "dimension name"),
+    (lambda: ellcalc.psi_delta(thickness=THICK, precision="quad"), ValueError, "precision")])
 def test_arguments_refused_among_dataarrays(call, error, words):
     with pytest.raises(error, match=words):
         call()

@@ -126,12 +126,8 @@ int main(int argc, char** argv) {
       while (!std::isfinite(v));
       if (k < 4) v = (k & 1 ? -1.0 : 1.0) * (k < 2 ? 0.0 : std::numeric_limits<double>::max());
       std::memset(got, 0, sizeof got);
-      if (f.fixed) {
-        console::render_fixed(got, v, f.w, f.d);
-      } else {
-        console::render_exponent(got, v, f.w, f.d);
-      }
-      const std::string want = f.fixed ? reference::fixed(v, f.w, f.d) : reference::exponent(v, f.w, f.d);
+      (f.fixed ? console::render_fixed : console::render_exponent)(got, v, f.w, f.d);
+      const std::string want = (f.fixed ? reference::fixed : reference::exponent)(v, f.w, f.d);
       ++checked;
       if (std::string_view(got, static_cast<std::size_t>(f.w)) != want || got[f.w] != '\0') {
         if (++failures <= 20)

@@ -152,11 +152,8 @@ int main(int argc, char** argv) {
           std::printf("%s: %s\n", error->context, error->message);
           return 1;  // the reads after it would be out of step
         }
-        if (to_float) {
-          std::printf("read %a, strtod gives %a\n", static_cast<double>(f), static_cast<double>(static_cast<float>(want)));
-        } else {
-          std::printf("read %a, strtod gives %a\n", d, want);
-        }
+        std::printf("read %a, strtod gives %a\n", to_float ? static_cast<double>(f) : d,
+                    to_float ? static_cast<double>(static_cast<float>(want)) : want);
       }
     }
   }

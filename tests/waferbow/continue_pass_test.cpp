@@ -202,9 +202,8 @@ TEST(Regression, UnchangedWaferConvergesInOneStep) {
   const continue_prediction p = newton_only(default_wafer, 525.0, 1.0);
   const first_state s = default_wafer.state();
   EXPECT_EQ(p.regressions, 1);
-  EXPECT_NEAR(p.g.x, s.c1, 1e-6 * s.c1);
-  EXPECT_NEAR(p.g.y, s.r1, 1e-6 * s.r1);
-  EXPECT_NEAR(p.g.z, s.r2, 1e-6 * s.r2);
+  for (const auto& [got, first] : {std::pair{p.g.x, s.c1}, std::pair{p.g.y, s.r1}, std::pair{p.g.z, s.r2}})
+    EXPECT_NEAR(got, first, 1e-6 * first);
   EXPECT_NEAR(p.g.wx, p.g.w, p.g.w / 10000);
   EXPECT_NEAR(p.bow, 10.0, 0.0005);
 }
@@ -230,13 +229,13 @@ TEST(Sagitta, BothSidesOfTheCentre) {
 // The moment prompt shows t * 1E6 rounded to single precision; beyond that range the
 // rounding gives the largest float or an infinity, never an out-of-range conversion.
 TEST(Units, MomentInNewtons) {
-  constexpr float largest = std::numeric_limits<float>::max();
-  EXPECT_EQ(newtons_of_moment(moment_of_newtons(1000.0f)), 1000.0f);
-  EXPECT_EQ(newtons_of_moment(static_cast<double>(largest) / mega), largest);
-  EXPECT_EQ(newtons_of_moment(1.0e300), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(newtons_of_moment(-1.0e300), -std::numeric_limits<float>::infinity());
-  // Just above the largest float, below the midpoint to infinity: rounds down.
-  EXPECT_EQ(newtons_of_moment((static_cast<double>(largest) + std::ldexp(1.0, 102)) / mega), largest);
+  constexpr float largest = std::numeric_limits<float>::max(), inf = std::numeric_limits<float>::infinity();
+  const std::pair<double, float> moments[] = {
+      {moment_of_newtons(1000.0f), 1000.0f}, {static_cast<double>(largest) / mega, largest}, {1.0e300, inf},
+      {-1.0e300, -inf},
+      // Just above the largest float, below the midpoint to infinity: rounds down.
+      {(static_cast<double>(largest) + std::ldexp(1.0, 102)) / mega, largest}};
+  for (const auto& [t, newtons] : moments) EXPECT_EQ(newtons_of_moment(t), newtons) << t;
   EXPECT_TRUE(std::isnan(newtons_of_moment(std::nan(""))));
 }
 
