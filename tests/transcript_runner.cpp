@@ -116,9 +116,7 @@ bool same(const char* what, const std::string& expected, const std::string& actu
 }
 
 struct outcome {
-  std::string out;
-  std::string err;
-  std::string status;
+  std::string out, err, status;
 };
 
 // The exit status that CTest reads as "skipped" (SKIP_RETURN_CODE).
@@ -141,9 +139,7 @@ int temporary_file(const std::string& data) {
 
 outcome run(const char* launcher, const char* program, const std::string& input, int input_file, int signo,
             bool ignored, std::size_t signal_after, bool combined) {
-  int in_pipe[2];
-  int out_pipe[2];
-  int err_pipe[2];
+  int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) system_error("pipe");
   const pid_t pid = fork();
   if (pid == 0) {
@@ -163,18 +159,14 @@ outcome run(const char* launcher, const char* program, const std::string& input,
     std::perror("exec");
     _exit(127);
   }
-  close(in_pipe[0]);
-  close(out_pipe[1]);
-  close(err_pipe[1]);
+  for (int fd : {in_pipe[0], out_pipe[1], err_pipe[1]}) close(fd);
   signal(SIGPIPE, SIG_IGN);
   fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
 
   outcome result;
   std::size_t written = input_file >= 0 ? input.size() : 0;  // a file: all there from the start
   if (input_file >= 0) close(input_file);
-  int to_child = in_pipe[1];
-  int from_out = out_pipe[0];
-  int from_err = err_pipe[0];
+  int to_child = in_pipe[1], from_out = out_pipe[0], from_err = err_pipe[0];
   bool signalled = signo < 0;
   auto close_after = std::chrono::steady_clock::now();
   // A launcher (Wine) may need a while to start.
@@ -230,11 +222,8 @@ outcome run(const char* launcher, const char* program, const std::string& input,
   if (to_child >= 0) close(to_child);
   int status = 0;
   waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) {
-    result.status = std::to_string(WEXITSTATUS(status)) + "\n";
-  } else {
-    result.status = "signal " + std::to_string(WTERMSIG(status)) + "\n";
-  }
+  result.status = (WIFEXITED(status) ? std::to_string(WEXITSTATUS(status))
+                                      : "signal " + std::to_string(WTERMSIG(status))) + "\n";
   return result;
 }
 

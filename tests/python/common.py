@@ -20,6 +20,16 @@ def same(a, b):
     ]
 
 
+def grid_sites(count, radius=72.0):
+    """x, y (mm) and the distance from the centre of the `count` points of a square grid
+    nearest the centre of a wafer."""
+    side = int(np.sqrt(count / np.pi)) * 2 + 4
+    x, y = np.meshgrid(np.linspace(-radius, radius, side), np.linspace(-radius, radius, side))
+    r = np.hypot(x, y).ravel()
+    order = np.argsort(r, kind="stable")[:count]
+    return x.ravel()[order], y.ravel()[order], r[order]
+
+
 def write_sites(path, count, radius=72.0):
     """A wafer map of `count` sites of a silica film thickening towards the edge.
 
@@ -27,11 +37,7 @@ def write_sites(path, count, radius=72.0):
     """
     from thinfilm import ellcalc
 
-    side = int(np.sqrt(count / np.pi)) * 2 + 4
-    x, y = np.meshgrid(np.linspace(-radius, radius, side), np.linspace(-radius, radius, side))
-    r = np.hypot(x, y).ravel()
-    order = np.argsort(r, kind="stable")[:count]
-    x, y, r = x.ravel()[order], y.ravel()[order], r[order]
+    x, y, r = grid_sites(count, radius)
     thickness = 100 + 8 * (r / radius) ** 2
     m = ellcalc.psi_delta(film_index=1.46, thickness=thickness)
     with open(path, "w") as out:

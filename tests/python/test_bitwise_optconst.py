@@ -18,15 +18,10 @@ def requests(seed, n=N):
     f32 = np.float32
     by_energy = g.random(n) < 0.4
     light = np.where(by_energy, g.uniform(0.05, 29.9, n), g.uniform(30, 3000, n)).astype(f32)
-    return {
-        "material": g.integers(1, 10, n),
-        "light": light,
-        "by_energy": by_energy,
-        "voids": g.uniform(-0.3, 1.0, n).astype(f32),
-        "x": g.uniform(0, 2, n).astype(f32),
-        "si_c_rate": g.uniform(0, 1, n).astype(f32),
-        "stress": g.uniform(-600, 600, n).astype(f32),
-    }
+    return {"material": g.integers(1, 10, n), "light": light, "by_energy": by_energy,
+            "voids": g.uniform(-0.3, 1.0, n).astype(f32), "x": g.uniform(0, 2, n).astype(f32),
+            "si_c_rate": g.uniform(0, 1, n).astype(f32),
+            "stress": g.uniform(-600, 600, n).astype(f32)}
 
 
 # What the program asks after the material, by material, before the light.

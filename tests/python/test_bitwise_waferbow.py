@@ -19,19 +19,14 @@ PROMPT = " Continue ou recommence (0/1) :  0 ? "
 
 def wafers(seed, n=N):
     g = np.random.default_rng(seed)
-    c = {
-        "bow": np.where(g.random(n) < 0.5, -1, 1) * g.uniform(0.5, 60, n),
-        "diameter": g.uniform(0.05, 0.3, n),
-        "silicon": g.uniform(300, 900, n),
-        "silica": g.uniform(0.01, 3, n),
-        "modulus_si": g.uniform(1.5, 2.5, n),
-        "modulus_sio2": g.uniform(0.6, 1.0, n),
-        # Mostly none; otherwise from 1E-4 to 3 N, either way (larger moments drive most
-        # passes to the step limit, in the program as here).
-        "moment": np.where(
-            g.random(n) < 0.7, 0, np.where(g.random(n) < 0.5, -1, 1) * 10 ** g.uniform(-4, 0.5, n)
-        ).astype(np.float32),
-    }
+    c = {"bow": np.where(g.random(n) < 0.5, -1, 1) * g.uniform(0.5, 60, n),
+         "diameter": g.uniform(0.05, 0.3, n), "silicon": g.uniform(300, 900, n),
+         "silica": g.uniform(0.01, 3, n), "modulus_si": g.uniform(1.5, 2.5, n),
+         "modulus_sio2": g.uniform(0.6, 1.0, n)}
+    # Mostly no moment; otherwise from 1E-4 to 3 N, either way (larger moments drive most
+    # passes to the step limit, in the program as here).
+    c["moment"] = np.where(g.random(n) < 0.7, 0, np.where(g.random(n) < 0.5, -1, 1)
+                           * 10 ** g.uniform(-4, 0.5, n)).astype(np.float32)
     c["new_silicon"] = c["silicon"] * g.uniform(0.6, 1.2, n)
     c["new_silica"] = c["silica"] * g.uniform(0.2, 3, n)
     return c

@@ -136,9 +136,8 @@ def test_a_signal_during_the_writing_leaves_no_file(name, status, tmp_path):
     assert os.listdir(tmp_path) == ["pipe.csv"]
 
 
+@pytest.mark.skipif(not shutil.which("groff"), reason="groff not installed")
 def test_the_page_keeps_quoted_material_names_whole():
-    if not shutil.which("groff"):
-        pytest.skip("groff not installed")
     # groff as installed: without the sanitizers' run-time a sanitized test run preloads.
     environment = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
     text = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", PAGE], capture_output=True,

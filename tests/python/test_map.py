@@ -9,7 +9,7 @@ from types import SimpleNamespace
 import numpy as np
 import pytest
 
-from common import column, read_rows, write_sites
+from common import column, grid_sites, read_rows, write_sites
 from thinfilm import ellcalc
 
 # (separator, decimal mark, how the header names the columns)
@@ -178,11 +178,7 @@ def chart_of(values, fit_index=False, count=49, missing=()):
     from thinfilm.charts.sites import Sites
     from thinfilm.charts.wafer_map import MapChart
 
-    side = int(np.sqrt(count / np.pi)) * 2 + 4
-    x, y = np.meshgrid(np.linspace(-72, 72, side), np.linspace(-72, 72, side))
-    r = np.hypot(x, y).ravel()
-    order = np.argsort(r, kind="stable")[:count]
-    x, y, r = x.ravel()[order], y.ravel()[order], r[order]
+    x, y, r = grid_sites(count)
     blank = np.zeros(count, bool)
     blank[list(missing)] = True
     numbers = {"x": x, "y": y, "psi": np.where(blank, np.nan, 40.0), "delta": np.full(count, 80.0)}

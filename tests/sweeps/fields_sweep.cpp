@@ -70,12 +70,10 @@ double value_for(const field& f, generator& g) {
   const int low = f.fixed ? -f.d - 3 : -330;
   const int high = f.fixed ? f.w - f.d + 1 : 310;
   switch (g.next() % 8) {
-    case 0: {  // any magnitude, as a 64-bit value
+    case 0:  // any magnitude, as a 64-bit value
       return sign * std::pow(10.0, low + (high - low) * g.uniform());
-    }
-    case 1: {  // any magnitude, as a 32-bit value widened
+    case 1:  // any magnitude, as a 32-bit value widened
       return static_cast<float>(sign * std::pow(10.0, std::max(low, -45) + (std::min(high, 39) - std::max(low, -45)) * g.uniform()));
-    }
     case 2: {  // the neighbours of a decimal tie: halfway between two last digits
       const int digits = f.fixed ? f.w - f.d - 1 : f.d;
       const double k = static_cast<double>(g.below(static_cast<std::int64_t>(std::pow(10.0, std::min(digits, 15)))));
@@ -94,9 +92,8 @@ double value_for(const field& f, generator& g) {
       const double carry = std::pow(10.0, digits) - 0.5 * (f.fixed ? step : std::pow(10.0, digits - f.d));
       return sign * nudged(carry, g.below(9) - 4);
     }
-    case 5: {  // values that round to zero, or to the first unit
+    case 5:  // values that round to zero, or to the first unit
       return sign * step * g.uniform();
-    }
     case 6: {  // any bit pattern of a 32-bit value
       const auto v = std::bit_cast<float>(static_cast<std::uint32_t>(g.next()));
       return std::isfinite(v) ? v : 0.0;
@@ -137,6 +134,5 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("fields%s: %ld values, %d differ from printf\n", names.c_str(), checked, failures);
-  if (fields.empty() || failures > 0) return 1;
-  return 0;
+  return fields.empty() || failures > 0 ? 1 : 0;
 }
