@@ -1,11 +1,12 @@
 // The per-point work of thinfilm's ellcalc.psi_delta in a plain C++ loop: the film model
 // (kind 1) at 1,000,000 (thickness, wavelength) points, single thread, with angle,
 // substrate and film index the same at every point, as in a sweep. Each loop is timed
-// twice over: film1 itself, which redoes the whole model at each point, and film_sweep,
-// which keeps the part that the angle, the substrate and the film index fix; in single
-// and in double precision. The two must give the same bits ("identical").
-// bench/thinfilm_bench.py compares the package with the first line (single precision,
-// film_sweep) divided by the threads it uses.
+// three ways: film1 itself, which redoes the whole model at each point; film_sweep, which
+// keeps the part that the angle, the substrate and the film index fix; and film_sweep 64
+// points at a time (in single precision, several points at once in lanes), as the package
+// calls it; in single and in double precision. All must give the same bits ("identical").
+// bench/thinfilm_bench.py compares the package with the single-precision line of
+// film_sweep 64 at a time divided by the threads it uses.
 //
 //   psi_delta_bench [points] [runs]
 //   -> "psi_delta loop, float film_sweep: 1000000 points, best of 5: 0.080 s, processor
@@ -13,6 +14,7 @@
 //      and the float film1, double film_sweep and double film1 lines, then whether each
 //      precision's two loops gave identical results.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -86,6 +88,31 @@ void both(const char* real, const std::vector<double>& thickness, const std::vec
     void reset() { sweep = {}; }
     ellcalc::film1_result<R> operator()(std::size_t i) { return sweep.evaluate(ol[i], phi, cn2, an, ep[i]); }
   };
+  // film_sweep 64 points at a time, as the package calls it.
+  struct blocks {
+    const std::vector<R>& ol;
+    const std::vector<R>& ep;
+    R phi, an;
+    console::cplx_of<R> cn2;
+    ellcalc::film_sweep<R> sweep{};
+    std::array<R, 64> phis{}, ans{};
+    std::array<console::cplx_of<R>, 64> cn2s{};
+    std::array<ellcalc::film1_result<R>, 64> out{};
+    void reset() {
+      sweep = {};
+      phis.fill(phi);
+      ans.fill(an);
+      cn2s.fill(cn2);
+    }
+    ellcalc::film1_result<R> operator()(std::size_t i) {
+      const std::size_t k = i % out.size();
+      if (k == 0) {
+        const std::size_t n = std::min(out.size(), ol.size() - i);
+        sweep.evaluate_many(n, &ol[i], phis.data(), cn2s.data(), ans.data(), &ep[i], out.data());
+      }
+      return out[k];
+    }
+  };
   struct whole {
     const std::vector<R>& ol;
     const std::vector<R>& ep;
@@ -101,9 +128,12 @@ void both(const char* real, const std::vector<double>& thickness, const std::vec
   char label[64];
   std::snprintf(label, sizeof label, "%s film_sweep", real);
   const outputs<R> a = timed<R>(label, ep.size(), runs, cached{ol, ep, phi, an, cn2});
+  std::snprintf(label, sizeof label, "%s film_sweep, 64 at a time", real);
+  const outputs<R> c = timed<R>(label, ep.size(), runs, blocks{ol, ep, phi, an, cn2});
   std::snprintf(label, sizeof label, "%s film1", real);
   const outputs<R> b = timed<R>(label, ep.size(), runs, whole{ol, ep, phi, an, cn2, unused, forward});
-  std::printf("%s: film_sweep and film1 %s\n", real, a == b ? "identical" : "DIFFER");
+  std::printf("%s: film_sweep, film_sweep 64 at a time and film1 %s\n", real,
+              a == b && c == b ? "identical" : "DIFFER");
 }
 
 }  // namespace

@@ -100,7 +100,8 @@ def main():
     if args.cpp:
         command = [args.cpp, str(n), str(args.runs)]
         out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
-        found = re.search(r"best of \d+: ([0-9.]+) s, processor time ([0-9.]+) s", out)
+        line = r"float film_sweep, 64 at a time: .*best of \d+: ([0-9.]+) s, processor time ([0-9.]+) s"
+        found = re.search(line, out)
         cpp, cpp_cpu = map(float, found.groups())
         print(
             f"C++ loop of the film model, {n} points, 1 thread: {cpp:.3f} s"

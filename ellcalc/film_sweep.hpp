@@ -9,6 +9,8 @@
 //   for (...) r = s.evaluate(ol[i], 70.0f, {3.866f, -0.028f}, 1.46f, ep[j]);
 #pragma once
 
+#include <cstddef>
+
 #include "console/complex.hpp"
 #include "ellcalc/film1.hpp"
 #include "ellcalc/media.hpp"
@@ -19,8 +21,15 @@ template <class R>
 class film_sweep {
  public:
   film1_result<R> evaluate(R ol, R phi, console::cplx_of<R> cn2, R an, R ep);
+  // evaluate at n points, out[i] from the arguments' i-th elements: each run of points
+  // with the same angle, substrate and film index goes to film_at_many at once.
+  void evaluate_many(std::size_t n, const R* ol, const R* phi, const console::cplx_of<R>* cn2, const R* an,
+                     const R* ep, film1_result<R>* out);
 
  private:
+  // Sets up the media and the film for these arguments, unless they are the last call's.
+  void set_up(R phi, console::cplx_of<R> cn2, R an);
+
   bool have_media_ = false;
   bool have_film_ = false;
   R phi_{};

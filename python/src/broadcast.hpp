@@ -195,6 +195,21 @@ class walker {
 
   const char* operator[](std::size_t k) const { return at_[k]; }
 
+  // Points left in the innermost dimension, the current one included (1 for a scalar),
+  // and the byte step of argument k along it.
+  py::ssize_t left_in_row() const { return shape_.empty() ? 1 : shape_.back() - index_.back(); }
+  py::ssize_t row_stride(std::size_t k) const { return shape_.empty() ? 0 : ops_[k]->strides.back(); }
+
+  // m steps at once (1 <= m <= left_in_row()), with the checks of m points.
+  void skip(py::ssize_t m) {
+    check_.points(m - 1);
+    if (!shape_.empty()) {
+      index_.back() += m - 1;
+      for (std::size_t k = 0; k < N; ++k) at_[k] += (m - 1) * ops_[k]->strides.back();
+    }
+    next();
+  }
+
   void next() {
     check_.point();
     for (std::size_t d = shape_.size(); d-- > 0;) {

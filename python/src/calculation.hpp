@@ -18,6 +18,8 @@
 //               "_double" (`real_in<R>` and `complex_in<R>` are the elements of its inputs);
 //   worker      a type of which each worker makes one, passed first to compute: what a
 //               worker keeps from one point to the next of its range;
+//   compute_block  compute over a block of points (see with_blocks), when the worker
+//               does better with many points at once;
 //   event_fields and event(result)  per-point trouble: event returns std::nullopt, or the
 //               values named by event_fields. The call reports how many points had one,
 //               the flat index of the first (in C order) and its values.
@@ -32,6 +34,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <array>
 #include <complex>
 #include <cstddef>
@@ -183,6 +186,48 @@ struct worker_of<D> {
   using type = typename D::worker;
 };
 
+// A calculation whose worker computes points a block at a time:
+//   static void compute_block(worker&, std::size_t n, const In0*, const In1*, ...,
+//                             result* out)
+// with the inputs of n points, each in an array of its element's type.
+template <class D>
+concept with_blocks = requires { &D::compute_block; };
+
+inline constexpr py::ssize_t block_points = 64;
+
+template <class D, std::size_t I>
+using read_t = decltype(read<D::inputs[I].kind>(std::declval<const operand&>(), nullptr));
+
+// The inputs and the results of one block.
+template <class D, std::size_t N, class = std::make_index_sequence<N>>
+struct blocks;
+template <class D, std::size_t N, std::size_t... I>
+struct blocks<D, N, std::index_sequence<I...>> {
+  std::tuple<std::array<read_t<D, I>, block_points>...> in;
+  std::array<typename D::result, block_points> out;
+
+  // The next n points, a row of the innermost dimension at a time.
+  void read(walker<N>& w, const std::array<operand, N>& o, std::size_t n) {
+    for (std::size_t k = 0; k < n;) {
+      const auto run =
+          static_cast<std::size_t>(std::min<py::ssize_t>(w.left_in_row(), static_cast<py::ssize_t>(n - k)));
+      (read_row<D::inputs[I].kind>(std::get<I>(in).data() + k, o[I], w[I], w.row_stride(I), run), ...);
+      w.skip(static_cast<py::ssize_t>(run));
+      k += run;
+    }
+  }
+  template <class State>
+  void compute(State& state, std::size_t n) {
+    D::compute_block(state, n, std::get<I>(in).data()..., out.data());
+  }
+
+ private:
+  template <elem K, class T>
+  static void read_row(T* to, const operand& op, const char* p, py::ssize_t stride, std::size_t run) {
+    for (std::size_t k = 0; k < run; ++k, p += stride) to[k] = detail::read<K>(op, p);
+  }
+};
+
 template <class D, std::size_t N, class State, std::size_t... I>
 typename D::result compute_at(State& state, const walker<N>& w, const std::array<operand, N>& o,
                               std::index_sequence<I...>) {
@@ -233,8 +278,7 @@ py::dict run(const py::iterable& shape_in, int threads, const std::array<py::arr
                 [&](walker<N>& w, const std::array<operand, N>& o, py::ssize_t begin, py::ssize_t end) {
     typename worker_of<D>::type state{};
     event_log<K> mine;
-    for (py::ssize_t i = begin; i < end; ++i, w.next()) {
-      const typename D::result r = compute_at<D>(state, w, o, std::make_index_sequence<N>{});
+    const auto store = [&](py::ssize_t i, const typename D::result& r) {
       [&]<std::size_t... J>(std::index_sequence<J...>) {
         ((std::get<J>(data)[i] =
               stored<value_of<D, decltype(std::get<J>(D::outputs).get)>>::of(
@@ -244,6 +288,19 @@ py::dict run(const py::iterable& shape_in, int threads, const std::array<py::arr
       if constexpr (with_events<D>) {
         if (const std::optional<std::array<double, K>> e = D::event(r)) mine.note(i, *e);
       }
+    };
+    if constexpr (with_blocks<D>) {
+      blocks<D, N> b;
+      for (py::ssize_t i = begin; i < end;) {
+        const auto n = static_cast<std::size_t>(std::min<py::ssize_t>(end - i, block_points));
+        b.read(w, o, n);
+        b.compute(state, n);
+        for (std::size_t k = 0; k < n; ++k) store(i + static_cast<py::ssize_t>(k), b.out[k]);
+        i += static_cast<py::ssize_t>(n);
+      }
+    } else {
+      for (py::ssize_t i = begin; i < end; ++i, w.next())
+        store(i, compute_at<D>(state, w, o, std::make_index_sequence<N>{}));
     }
     if constexpr (with_events<D>) {
       const std::lock_guard<std::mutex> hold(events_lock);

@@ -49,9 +49,13 @@ class checkpoint {
       : control_(control), stride_(stride), countdown_(stride), caller_(caller) {}
 
   // Called once per point; throws `stopped` when the call must end.
-  void point() {
+  void point() { points(1); }
+
+  // The check of m points at once.
+  void points(py::ssize_t m) {
     if (control_.stop.load(std::memory_order_relaxed)) throw stopped{};
-    if (--countdown_ <= 0) due();
+    countdown_ -= m;
+    if (countdown_ <= 0) due();
   }
 
   // Runs Python's signal handlers now (calling thread only); true, with the stop flag set
@@ -103,7 +107,7 @@ class checkpoint {
 
   call_control& control_;
   int stride_;
-  int countdown_;
+  py::ssize_t countdown_;
   bool caller_;
   bool started_ = false;
   where signals_ = where::unknown;

@@ -79,6 +79,10 @@ struct modes {
     // index: in a sweep only the wavelength and the thickness change from point to point.
     using worker = ellcalc::film_sweep<R>;
     static film compute(worker& w, R l, R p, cplx_of<R> n2, R a, R e) { return w.evaluate(l, p, n2, a, e); }
+    static void compute_block(worker& w, std::size_t n, const R* l, const R* p, const cplx_of<R>* n2, const R* a,
+                              const R* e, film* out) {
+      w.evaluate_many(n, l, p, n2, a, e, out);
+    }
   };
 
   // Modes 3 and 4: the film of the measured Psi and Delta, by film1 of that kind, in the

@@ -1,4 +1,4 @@
-// film_sweep against film1 kind 1, to the bit, over sequences of points in which the angle,
+// film_sweep (point by point and many points at once) against film1 kind 1, to the bit, over sequences of points in which the angle,
 // the substrate and the film index come in runs, alternate, or change one at a time, with
 // zeros of either sign, infinities and NaNs of distinct payloads among them.
 #include "ellcalc/film_sweep.hpp"
@@ -33,16 +33,25 @@ struct point {
   R an, ep;
 };
 
-// Runs the points through one evaluator and checks each against film1 kind 1.
+// Runs the points through one evaluator, point by point and all at once, and checks each
+// against film1 kind 1.
 template <class R>
 void expect_film1_at_each(const std::vector<point<R>>& points) {
+  const std::size_t n = points.size();
+  std::vector<R> ol(n), phi(n), an(n), ep(n);
+  std::vector<console::cplx_of<R>> cn2(n);
+  for (std::size_t i = 0; i < n; ++i)
+    ol[i] = points[i].ol, phi[i] = points[i].phi, cn2[i] = points[i].cn2, an[i] = points[i].an, ep[i] = points[i].ep;
+  std::vector<film1_result<R>> many(n);
+  film_sweep<R>().evaluate_many(n, ol.data(), phi.data(), cn2.data(), an.data(), ep.data(), many.data());
   film_sweep<R> sweep;
-  for (std::size_t i = 0; i < points.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     const point<R>& p = points[i];
-    const film1_result<R> want = film1<R>(p.ol, p.phi, p.cn2, 1, R{0}, R{0}, p.an, p.ep);
-    ASSERT_EQ(bits_of(sweep.evaluate(p.ol, p.phi, p.cn2, p.an, p.ep)), bits_of(want))
-        << "point " << i << ": ol " << p.ol << " phi " << p.phi << " cn2 (" << p.cn2.re << ", " << p.cn2.im << ") an "
-        << p.an << " ep " << p.ep;
+    const auto want = bits_of(film1<R>(p.ol, p.phi, p.cn2, 1, R{0}, R{0}, p.an, p.ep));
+    const auto where = testing::Message() << "point " << i << ": ol " << p.ol << " phi " << p.phi << " cn2 ("
+                                          << p.cn2.re << ", " << p.cn2.im << ") an " << p.an << " ep " << p.ep;
+    ASSERT_EQ(bits_of(sweep.evaluate(p.ol, p.phi, p.cn2, p.an, p.ep)), want) << where;
+    ASSERT_EQ(bits_of(many[i]), want) << where;
   }
 }
 
