@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
-#include <utility>
 
 #include "ellcalc/cres.hpp"
+#include "ellcalc/fit_model.hpp"
 #include "ellcalc/inversion.hpp"
 #include "ellcalc/psd.hpp"
 #include "ellcalc/real.hpp"
@@ -25,6 +25,9 @@ constexpr double worth_per_measurement = 100.0;
 // Candidate indices closer than this to one already taken add no candidate the refinement
 // would not reach from it.
 constexpr double same_index = 0.02;
+// The candidate indices are starts that the refinement corrects: their search stops at this
+// relative correction of the film's normal component.
+constexpr double index_settled = 1e-4;
 constexpr double step_t = 1e-4;  // nm, step of the thickness derivative
 constexpr double step_n = 1e-6;  // step of the index derivative
 
@@ -45,9 +48,36 @@ bool solve(int p, const double a[2][2], const double g[2], double lambda, double
   return std::isfinite(d[0]) && std::isfinite(d[1]);
 }
 
+// The index of the transparent film that measurement x gives alone, from the start n0:
+// film1 kind 4's Newton search on the film's normal component for the phase factor of
+// modulus 1, to index_settled; NaN when it does not settle within kind 4's passes.
+double index_alone(const media<double>& m, const fit_measurement& x, double n0) {
+  using console::cplx_d;
+  const cplx_d rho = ratio_of_psi_delta<double>(x.ps, x.de);
+  const auto log_modulus = [&](double xi) {
+    const cplx_d x1{xi, 0.0};
+    const cplx_d b1 = x1 + m.s2 / x1;
+    return std::log(console::modulus(cres<double>(m.a0, x1, m.a2, m.b0, b1, m.b2, rho)));
+  };
+  constexpr double h = real_traits<double>::search_step;
+  double xi = normal_component<double>(n0, m.s2);
+  for (int pass = 0; pass < real_traits<double>::search_passes; ++pass) {
+    const double l1 = log_modulus(xi - h), l2 = log_modulus(xi + h);
+    const double dss = h * (l1 + l2) / (l1 - l2);
+    xi += dss;
+    if (!std::isfinite(xi)) break;
+    if (std::fabs(dss / xi) < index_settled) return std::sqrt(xi * xi + m.s2);
+  }
+  return nan;
+}
+
 }  // namespace
 
-void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index) {
+void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index,
+                            bool slopes) {
+  if (n == index_ && (index_slopes_ || !slopes)) return;  // as the last call left them
+  index_ = n;
+  index_slopes_ = slopes;
   for (std::size_t k = 0; k < ms.size(); ++k) {
     const double an = per_measurement_index ? ms[k].an : n;
     if (stacked_) {
@@ -55,13 +85,14 @@ void film_fitter::set_index(const std::vector<fit_measurement>& ms, double n, bo
       continue;
     }
     model& md = models_[k];
-    if (md.an == an) continue;
-    // The refinement goes back and forth between an index and the one of its derivative.
-    std::swap(md.f, md.other);
-    std::swap(md.an, md.other_an);
-    if (md.an == an) continue;
-    md.an = an;
-    md.f = film_setup<double>(md.m, an, normal_component<double>(an, md.m.s2));
+    if (md.an != an) {
+      md.an = an;
+      md.f = film_setup<double>(md.m, an, normal_component<double>(an, md.m.s2));
+    }
+    if (slopes && md.dn_an != an) {
+      md.dn_an = an;
+      md.dn = interface_slopes_of(md.m, an);
+    }
   }
 }
 
@@ -73,25 +104,57 @@ film_fitter::angles film_fitter::model_at(const fit_measurement& x, std::size_t 
         stack_reflection<double>(std::span<const stack_layer<double>>(film, depth_), x.cn2, x.ol, x.phi);
     return {r.psi, r.delta};
   }
-  const film1_result<double> r = film_at<double>(models_[k].f, x.ol, t);
-  return {r.psa, r.dea};
+  const film_reflection r = film_reflection_at(models_[k].f, x.ol, t);
+  return {psi_of(r), delta_of(r)};
 }
 
 double film_fitter::chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
-                            double bound, std::size_t first) {
-  set_index(ms, n, per_measurement_index);
+                            double bound, std::size_t first, bool slopes) {
+  slopes = slopes && !stacked_;
+  set_index(ms, n, per_measurement_index, slopes && !per_measurement_index);
   double chi2 = 0;
   for (std::size_t i = 0; i < ms.size() && !(chi2 > bound); ++i) {
     const std::size_t k = (first + i) % ms.size();
     const fit_measurement& x = ms[k];
-    const angles r = model_at(x, k, t);
+    angles r{};
+    film_reflection f{};
+    if (stacked_) {
+      r = model_at(x, k, t);
+    } else {
+      f = film_reflection_at(models_[k].f, x.ol, t);
+      r.psi = psi_of(f);
+    }
     const double a = (r.psi - x.ps) / x.sigma_psi;
+    // The terms are not negative: a sum past the bound with Psi's alone stays past it.
+    if (chi2 + a * a > bound) return chi2 + a * a;
+    if (!stacked_) r.delta = delta_of(f);
     const double b = wrapped_delta(r.delta - x.de) / x.sigma_delta;
     res_[2 * k] = a;
     res_[2 * k + 1] = b;
     chi2 += a * a + b * b;
+    if (slopes) {
+      const film_slopes d = film_slopes_of(models_[k].f, per_measurement_index ? nullptr : &models_[k].dn, x.ol, f);
+      jac_[4 * k] = d.psi_t / x.sigma_psi;
+      jac_[4 * k + 1] = d.psi_n / x.sigma_psi;
+      jac_[4 * k + 2] = d.delta_t / x.sigma_delta;
+      jac_[4 * k + 3] = d.delta_n / x.sigma_delta;
+    }
   }
   return chi2;
+}
+
+void film_fitter::jacobian(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
+                           int p) {
+  if (!stacked_) return;  // chi2_at took the model's own derivatives
+  base_.assign(res_.begin(), res_.end());
+  const double t2 = t + step_t;
+  chi2_at(ms, t2, n, per_measurement_index);
+  for (std::size_t i = 0; i < res_.size(); ++i) jac_[2 * i] = (res_[i] - base_[i]) / (t2 - t);
+  if (p == 2) {
+    chi2_at(ms, t, n + step_n, per_measurement_index);
+    for (std::size_t i = 0; i < res_.size(); ++i) jac_[2 * i + 1] = (res_[i] - base_[i]) / step_n;
+  }
+  res_.assign(base_.begin(), base_.end());
 }
 
 void film_fitter::offer(const std::vector<fit_measurement>& ms, double t, double n, bool fixed_each, double apart,
@@ -195,12 +258,13 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   stacked_ = std::any_of(ms.begin(), ms.end(), [](const fit_measurement& x) { return x.ak != 0; });
   depth_ = layers + 1;
   stacks_.resize(stacked_ ? depth_ * m : 0);
+  index_ = nan;
   for (std::size_t k = 0; k < m; ++k) {
     const fit_measurement& x = ms[k];
     const std::span<const stack_layer<double>> beneath = under.subspan(k * layers, layers);
     models_[k].m = layers > 0 ? stack_media<double>(beneath, x.cn2, x.ol, x.phi)
                               : ambient_and_substrate<double>(x.phi, x.cn2);
-    models_[k].an = models_[k].other_an = nan;  // nothing set up yet
+    models_[k].an = models_[k].dn_an = nan;  // nothing set up yet
     if (stacked_) {
       stacks_[k * depth_] = {{x.an, x.ak}, 0.0};
       std::copy(beneath.begin(), beneath.end(), stacks_.begin() + static_cast<std::ptrdiff_t>(k * depth_ + 1));
@@ -219,11 +283,11 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
     for (std::size_t i = 0; i < 3; ++i) {
       if (i > 0 && picks[i] == picks[i - 1]) continue;
       const fit_measurement& x = ms[picks[i]];
-      const film1_result<double> r = film1_in<double>(models_[picks[i]].m, x.ol, 4, x.ps, x.de, n0, 0.0);
-      if (!r.outcome.converged || !(r.an >= o.index_low && r.an <= o.index_high)) continue;
+      const double an = index_alone(models_[picks[i]].m, x, n0);
+      if (!(an >= o.index_low && an <= o.index_high)) continue;
       bool known = false;
-      for (int j = 0; j < n_indices; ++j) known = known || std::fabs(indices[j] - r.an) < same_index;
-      if (!known) indices[n_indices++] = r.an;
+      for (int j = 0; j < n_indices; ++j) known = known || std::fabs(indices[j] - an) < same_index;
+      if (!known) indices[n_indices++] = an;
     }
   }
 
@@ -255,29 +319,24 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   refined found[kept]{};
   std::size_t n_found = 0;
   double a[2][2] = {}, g[2] = {};
-  // The Jacobian of the weighted residuals at (t, n) into jac_ (forward differences), and
-  // A = J^T J, g = J^T r (r: the residuals at (t, n), computed first and kept in base_).
+  // chi2 at (t, n), the residuals r and for a film alone their Jacobian J left in res_ and
+  // jac_.
+  const auto chi2_of = [&](double t, double n) {
+    return chi2_at(ms, t, n, fixed_each, std::numeric_limits<double>::infinity(), 0, true);
+  };
+  // A = J^T J and g = J^T r where chi2_of was last taken, (t, n).
   const auto normal_equations = [&](double t, double n) {
-    const double c = chi2_at(ms, t, n, fixed_each);
-    base_.assign(res_.begin(), res_.end());
-    const double t2 = t + step_t;
-    chi2_at(ms, t2, n, fixed_each);
-    for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i] = (res_[i] - base_[i]) / (t2 - t);
-    if (p == 2) {
-      chi2_at(ms, t, n + step_n, fixed_each);
-      for (std::size_t i = 0; i < 2 * m; ++i) jac_[2 * i + 1] = (res_[i] - base_[i]) / step_n;
-    }
+    jacobian(ms, t, n, fixed_each, p);
     a[0][0] = a[0][1] = a[1][0] = a[1][1] = g[0] = g[1] = 0;
     for (std::size_t i = 0; i < 2 * m; ++i) {
       const double j0 = jac_[2 * i], j1 = p == 2 ? jac_[2 * i + 1] : 0.0;
       a[0][0] += j0 * j0;
       a[0][1] += j0 * j1;
       a[1][1] += j1 * j1;
-      g[0] += j0 * base_[i];
-      g[1] += j1 * base_[i];
+      g[0] += j0 * res_[i];
+      g[1] += j1 * res_[i];
     }
     a[1][0] = a[0][1];
-    return c;
   };
   // The best candidate first; those far worse than it are not worth refining.
   std::sort(best_.begin(), best_.end(), [](const candidate& x, const candidate& y) { return x.chi2 < y.chi2; });
@@ -285,32 +344,31 @@ film_fit_result film_fitter::fit(const std::vector<fit_measurement>& ms, const f
   for (const candidate& c : best_) {
     if (c.chi2 > worth) break;
     double t = clamp_t(c.t), n = c.n;
-    double chi2 = normal_equations(t, n);
+    double chi2 = chi2_of(t, n);
+    normal_equations(t, n);
     double lambda = 1e-6;
     bool settled = false;
     for (int pass = 0; pass < film_fit_options::passes && !settled && std::isfinite(chi2); ++pass) {
       bool moved = false;
-      double c_moved = chi2;
       for (int tries = 0; tries < 30 && !moved; ++tries, lambda *= 10) {
         double d[2];
         if (!solve(p, a, g, lambda, d)) continue;
         const double t_new = clamp_t(t + d[0]);
         const double n_new = p == 2 ? clamp_n(n + d[1]) : n;
-        const double c_new = chi2_at(ms, t_new, n_new, fixed_each);
+        // A step too small to matter: settled where chi2 and A were taken.
+        settled = std::fabs(t_new - t) <= 1e-8 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-10;
+        if (settled) break;
+        const double c_new = chi2_of(t_new, n_new);
         if (!(c_new <= chi2)) continue;
-        const bool small = std::fabs(t_new - t) <= 1e-8 * std::max(1.0, t) && std::fabs(n_new - n) <= 1e-10;
         t = t_new;
         n = n_new;
-        c_moved = c_new;
+        chi2 = c_new;
+        normal_equations(t, n);
         moved = true;
-        settled = small;
         lambda = std::max(lambda / 100, 1e-12);
       }
-      // No step lowers chi2, however damped: a minimum to rounding (or on a bound), where
-      // chi2 and A were taken. After a last step too small to matter, A is kept from
-      // where it was taken.
+      // No step lowers chi2, however damped: a minimum to rounding (or on a bound).
       if (!moved) settled = true;
-      chi2 = moved && !settled ? normal_equations(t, n) : c_moved;
     }
     found[n_found++] = {chi2, t, n, settled, {{a[0][0], a[0][1]}, {a[1][0], a[1][1]}}};
   }

@@ -7,18 +7,20 @@
 // Global over the thickness in [0, max_thickness] and the index in [index_low,
 // index_high]: the candidates are the thicknesses each measurement gives alone (film1
 // kind 3, the folded thickness and every order up to max_thickness), at the start index
-// and, when the index is fitted, at the index each measurement gives alone (film1 kind 4);
-// the few best distinct candidates are refined by Levenberg-Marquardt (forward-difference
-// Jacobian) and the best refined minimum is kept. Its covariance is (J^T W J)^-1, not
+// and, when the index is fitted, at the index each measurement gives alone (film1 kind 4's
+// search, stopped at a relative correction of 1e-4: a start the refinement corrects);
+// the few best distinct candidates are refined by Levenberg-Marquardt and the best refined
+// minimum is kept. The Jacobian is the model's own derivatives for a film alone (fit_model),
+// forward differences for the stack. The covariance is (J^T W J)^-1 at the minimum, not
 // scaled by chi2: the sigmas are those the given noise implies.
 //
 // ambiguous: another refined minimum, at a thickness distinct from the best one's (more
 // than a tenth of the shortest period away), has a chi2 within 1 + (number of free
 // parameters) of the best: the measurements cannot tell the two films apart.
-// converged: the best minimum's refinement settled (relative step below 1e-8) within
-// its passes, and the candidate scan was complete (at most max_orders orders per
-// measurement). Every loop is bounded: NaN or infinite measurements give NaN results,
-// converged false.
+// converged: the best minimum's refinement settled (its next step below 1e-8 relative, or
+// no step lowering chi2) within its passes, and the candidate scan was complete (at most
+// max_orders orders per measurement). Every loop is bounded: NaN or infinite measurements
+// give NaN results, converged false.
 //
 // A film over known layers (`under`) is the same model on the media seen on top of the
 // layers (stack_media): its candidates are found the same way. An absorbing film's model
@@ -39,6 +41,7 @@
 
 #include "console/complex.hpp"
 #include "ellcalc/film1.hpp"
+#include "ellcalc/fit_model.hpp"
 #include "ellcalc/media.hpp"
 #include "ellcalc/stack.hpp"
 
@@ -81,8 +84,9 @@ class film_fitter {
  private:
   struct model {
     media<double> m;
-    film_invariants<double> f, other;
-    double an = 0, other_an = 0;  // the indices f and other were set up for
+    film_invariants<double> f;
+    interface_slopes dn;
+    double an = 0, dn_an = 0;  // the indices f and dn were set up for
   };
   struct candidate {
     double chi2, t, n;
@@ -91,10 +95,14 @@ class film_fitter {
     double psi, delta;
   };
   // chi2 at (t, n), summed from measurement `first` on (and round); once the sum passes
-  // `bound`, the rest of it is not taken.
+  // `bound`, the rest of it is not taken. slopes: the Jacobian of the residuals into jac_
+  // as well (a film alone; the stack's comes from differences, in jacobian).
   double chi2_at(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index,
-                 double bound = std::numeric_limits<double>::infinity(), std::size_t first = 0);
-  void set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index);
+                 double bound = std::numeric_limits<double>::infinity(), std::size_t first = 0,
+                 bool slopes = false);
+  void set_index(const std::vector<fit_measurement>& ms, double n, bool per_measurement_index, bool slopes = false);
+  // The Jacobian of the residuals at (t, n), where chi2_at has just left them in res_.
+  void jacobian(const std::vector<fit_measurement>& ms, double t, double n, bool per_measurement_index, int p);
   // Psi and Delta of measurement k's film of thickness t (its index set by set_index).
   angles model_at(const fit_measurement& x, std::size_t k, double t);
   // Keeps the film (t, n) among the best distinct candidates if it is one. A candidate
@@ -112,8 +120,10 @@ class film_fitter {
                       double apart, bool& complete);
 
   std::vector<model> models_;
+  double index_ = 0;  // the index set_index last set up (with the slopes when index_slopes_)
+  bool index_slopes_ = false;
   std::vector<double> res_;  // weighted residuals, 2 per measurement
-  std::vector<double> base_;  // the residuals where the Jacobian is taken
+  std::vector<double> base_;  // the residuals where a difference is taken
   std::vector<double> jac_;   // their Jacobian, 2 columns
   std::vector<candidate> best_;
   // The stack model: each measurement's film followed by its known layers.

@@ -1,6 +1,7 @@
 // The fitter where a caller's arguments, not the physics, decide: measurements that are
 // no numbers, ranges that never end, known layers that change nothing, and the fitter
-// reused from one site to the next with its buffers.
+// reused from one site to the next with its buffers; and the film model the fit takes with
+// its derivatives.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,9 @@
 
 #include "ellcalc/film1.hpp"
 #include "ellcalc/film_fit.hpp"
+#include "ellcalc/fit_model.hpp"
+#include "ellcalc/media.hpp"
+#include "ellcalc/psd.hpp"
 #include "ellcalc/stack.hpp"
 
 namespace ellcalc {
@@ -34,14 +38,18 @@ TEST(film_fit, measurements_that_are_no_numbers_give_nan_and_end) {
   EXPECT_TRUE(std::isnan(fitter.fit({}, o).thickness));
   for (const double bad : {nan, inf}) {
     for (const bool stacked : {false, true}) {
-      std::vector<fit_measurement> ms = measured(1.5, 300, {60, 70});
-      ms[1].ps = bad;
-      const std::vector<stack_layer<double>> under(stacked ? 2 : 0, {{1.46, 0}, 2.0});
-      const film_fit_result r = fitter.fit(ms, o, under, stacked ? 1 : 0);
-      EXPECT_TRUE(std::isnan(r.thickness)) << bad << stacked;
-      EXPECT_FALSE(r.converged);
+      for (const bool free_index : {false, true}) {
+        std::vector<fit_measurement> ms = measured(1.5, 300, {60, 70});
+        ms[1].ps = bad;
+        const std::vector<stack_layer<double>> under(stacked ? 2 : 0, {{1.46, 0}, 2.0});
+        o.fit_index = free_index;
+        const film_fit_result r = fitter.fit(ms, o, under, stacked ? 1 : 0);
+        EXPECT_TRUE(std::isnan(r.thickness)) << bad << stacked << free_index;
+        EXPECT_FALSE(r.converged);
+      }
     }
   }
+  o.fit_index = false;
   // Known layers that do not match the measurements: nothing is read beyond them.
   const std::vector<stack_layer<double>> one{{{1.46, 0}, 2.0}};
   EXPECT_TRUE(std::isnan(fitter.fit(measured(1.5, 300, {60, 70}), o, one, 1).thickness));
@@ -92,6 +100,39 @@ TEST(film_fit, an_absorbing_film_over_a_layer_is_found_by_its_thickness) {
     const film_fit_result r = fitter.fit(ms, film_fit_options{}, under, 1);
     EXPECT_NEAR(r.thickness, t, 1e-6) << t;
     EXPECT_LT(r.residual, 1e-8);
+  }
+}
+
+// The fit's film: film_at's Psi and Delta to the bit, and derivatives that are those of
+// central differences of film_at, on a bare substrate and on media over a layer.
+TEST(film_fit, the_model_is_film_at_and_its_derivatives_its_slopes) {
+  const stack_layer<double> oxide[1] = {{{1.457, 0}, 50.0}};
+  for (const double phi : {55.0, 75.0}) {
+    for (const media<double>& m : {ambient_and_substrate<double>(phi, silicon),
+                                   stack_media<double>(oxide, silicon, 632.8, phi)}) {
+      const auto film = [&](double an) { return film_setup<double>(m, an, normal_component<double>(an, m.s2)); };
+      for (const double an : {1.2, 1.5, 2.3}) {
+        const film_invariants<double> f = film(an);
+        const interface_slopes dn = interface_slopes_of(m, an);
+        for (const double t : {0.0, 1e-3, 37.0, 480.5, 1999.0, -20.0}) {
+          const film1_result<double> at = film_at<double>(f, 632.8, t);
+          const film_reflection r = film_reflection_at(f, 632.8, t);
+          EXPECT_EQ(psi_of(r), at.psa) << phi << ' ' << an << ' ' << t;
+          EXPECT_EQ(delta_of(r), at.dea) << phi << ' ' << an << ' ' << t;
+          if (t < 0) continue;
+          const film_slopes d = film_slopes_of(f, &dn, 632.8, r);
+          const double ht = 1e-5, hn = 1e-7;
+          const film1_result<double> t1 = film_at<double>(f, 632.8, t + ht), t0 = film_at<double>(f, 632.8, t - ht);
+          const film1_result<double> n1 = film_at<double>(film(an + hn), 632.8, t);
+          const film1_result<double> n0 = film_at<double>(film(an - hn), 632.8, t);
+          EXPECT_NEAR(d.psi_t, (t1.psa - t0.psa) / (2 * ht), 1e-6 + 1e-6 * std::fabs(d.psi_t));
+          EXPECT_NEAR(d.delta_t, (t1.dea - t0.dea) / (2 * ht), 1e-6 + 1e-6 * std::fabs(d.delta_t));
+          EXPECT_NEAR(d.psi_n, (n1.psa - n0.psa) / (2 * hn), 1e-4 + 1e-6 * std::fabs(d.psi_n));
+          EXPECT_NEAR(d.delta_n, (n1.dea - n0.dea) / (2 * hn), 1e-4 + 1e-6 * std::fabs(d.delta_n));
+          EXPECT_TRUE(std::isnan(film_slopes_of(f, nullptr, 632.8, r).psi_n));
+        }
+      }
+    }
   }
 }
 
