@@ -1,8 +1,8 @@
 // The film alone as the fit evaluates it, with its derivatives.
 //
-// film_reflection_at takes the operations of film_at on a film set up by film_setup, in
-// the same order (the phase factor's cosine and sine from one sincos), so psi_of and
-// delta_of give film_at's Psi and Delta to the bit; the fit takes Psi first and Delta only
+// film_reflection_at is film_at's steps (thickness_period, film_phase, airy_sums,
+// reflection_ratio) on a film set up by film_setup, the phase factor's cosine and sine
+// from one sincos, so psi_of and delta_of give film_at's Psi and Delta to the bit; the fit takes Psi first and Delta only
 // when its sum still needs it. film_slopes_of gives the derivatives of Psi and Delta
 // (degrees per nm, per unit of index) from those of the reflection coefficients: with
 // rp = (r01 + P) / (1 + r01 P), P = r12 e, e = exp(-i beta), beta = 4 pi t Re(a1) / ol,
@@ -21,6 +21,7 @@
 #include "ellcalc/cf_cg.hpp"
 #include "ellcalc/film1.hpp"
 #include "ellcalc/media.hpp"
+#include "ellcalc/psd.hpp"
 #include "ellcalc/real.hpp"
 
 namespace ellcalc {
@@ -45,16 +46,15 @@ inline interface_slopes interface_slopes_of(const media<double>& m, double an) {
 }
 
 struct film_reflection {
-  double t;               // the thickness, a negative one folded as film_at folds it
-  console::cplx_d e;      // the phase factor
-  console::cplx_d p, s;   // the bottom interface's coefficients times e
-  console::cplx_d rho;    // rp / rs
+  double t;           // the thickness, a negative one folded as film_at folds it
+  console::cplx_d e;  // the phase factor
+  console::cplx_d rho;  // rp / rs
 };
 
 inline film_reflection film_reflection_at(const film_invariants<double>& f, double ol, double t) {
   using console::cplx_d;
-  if (t < 0.0) t = t + ol / (f.xi1 + f.xi1);
-  const double beta = t * real_traits<double>::four_pi * f.faces.a1re / ol;
+  t = thickness_period<double>(ol, f.xi1, t).ep;
+  const double beta = film_phase<double>(f.faces, t, ol);
   // cexp(0, -beta); glibc's sincos gives its sin and cos to the bit, at one reduction.
   cplx_d e;
 #if defined(__GLIBC__)
@@ -62,16 +62,12 @@ inline film_reflection film_reflection_at(const film_invariants<double>& f, doub
 #else
   e = {std::cos(-beta), std::sin(-beta)};
 #endif
-  const cplx_d p = f.faces.rp12 * e, s = f.faces.rs12 * e;
-  return {t, e, p, s, cg<double>(f.faces.rp01, p) / cg<double>(f.faces.rs01, s)};
+  const stack_coefficients<double> r = airy_sums<double>(f.faces, e);
+  return {t, e, reflection_ratio<double>(r.rp, r.rs)};
 }
 
-inline double psi_of(const film_reflection& r) {
-  return std::atan(console::modulus(r.rho)) / real_traits<double>::deg;
-}
-inline double delta_of(const film_reflection& r) {
-  return std::atan2(r.rho.im, r.rho.re) / real_traits<double>::deg;
-}
+inline double psi_of(const film_reflection& r) { return psi_of_ratio<double>(r.rho); }
+inline double delta_of(const film_reflection& r) { return delta_of_ratio<double>(r.rho); }
 
 struct film_slopes {
   double psi_t, delta_t;  // per nm
@@ -84,20 +80,21 @@ inline film_slopes film_slopes_of(const film_invariants<double>& f, const interf
   using console::cplx_d;
   const cplx_d i{0.0, 1.0};
   const double per_t = real_traits<double>::four_pi * f.faces.a1re / ol;  // d beta / dt
-  const cplx_d np = (1.0 + f.faces.rp01 * r.p) * (f.faces.rp01 + r.p);
-  const cplx_d ns = (1.0 + f.faces.rs01 * r.s) * (f.faces.rs01 + r.s);
+  const cplx_d p = f.faces.rp12 * r.e, s = f.faces.rs12 * r.e;
+  const cplx_d np = (1.0 + f.faces.rp01 * p) * (f.faces.rp01 + p);
+  const cplx_d ns = (1.0 + f.faces.rs01 * s) * (f.faces.rs01 + s);
   const cplx_d kp = (1.0 - f.faces.rp01 * f.faces.rp01) / np;
   const cplx_d ks = (1.0 - f.faces.rs01 * f.faces.rs01) / ns;
   const double m = console::modulus(r.rho);
   const double psi_per = m / (1.0 + m * m) / real_traits<double>::deg;
   const double delta_per = 1.0 / real_traits<double>::deg;
-  const cplx_d lt = -i * per_t * (kp * r.p - ks * r.s);
+  const cplx_d lt = -i * per_t * (kp * p - ks * s);
   film_slopes out{psi_per * lt.re, delta_per * lt.im, std::nan(""), std::nan("")};
   if (dn != nullptr) {
     const double per_n = real_traits<double>::four_pi * r.t * dn->a1re / ol;  // d beta / dn
-    const cplx_d dp = r.e * dn->rp12 - i * r.p * per_n;
-    const cplx_d ds = r.e * dn->rs12 - i * r.s * per_n;
-    const cplx_d ln = ((1.0 - r.p * r.p) / np * dn->rp01 + kp * dp) - ((1.0 - r.s * r.s) / ns * dn->rs01 + ks * ds);
+    const cplx_d dp = r.e * dn->rp12 - i * p * per_n;
+    const cplx_d ds = r.e * dn->rs12 - i * s * per_n;
+    const cplx_d ln = ((1.0 - p * p) / np * dn->rp01 + kp * dp) - ((1.0 - s * s) / ns * dn->rs01 + ks * ds);
     out.psi_n = psi_per * ln.re;
     out.delta_n = delta_per * ln.im;
   }

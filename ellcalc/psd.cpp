@@ -11,13 +11,6 @@ using console::cplx_d;
 using console::narrow;
 
 template <class R>
-thickness_and_period<R> thickness_period(R ol, R xi1, R ep) {
-  const R per = stored<R>(ol / (double{xi1} + xi1));
-  if (ep < R{0}) ep = stored<R>(double{ep} + per);
-  return {ep, per};
-}
-
-template <class R>
 R normal_component(R an, R s2) {
   return stored<R>(std::sqrt(double{an} * an - s2));
 }
@@ -34,9 +27,8 @@ film_interfaces<R> interfaces(R an, R ak, cplx_of<R> a0, cplx_of<R> a2, cplx_of<
 template <class R>
 stack_coefficients<R> stack_at(const film_interfaces<R>& f, R ep, R ol) {
   // Only the real part of a1 enters the phase.
-  const R beta = stored<R>(ep * real_traits<R>::four_pi * f.a1re / ol);
-  const cplx_of<R> e = narrow<R>(console::cexp(cplx_d(0.0, -double{beta})));
-  return {cg<R>(f.rp01, narrow<R>(cplx_d(f.rp12) * cplx_d(e))), cg<R>(f.rs01, narrow<R>(cplx_d(f.rs12) * cplx_d(e)))};
+  const R beta = film_phase<R>(f, ep, ol);
+  return airy_sums<R>(f, narrow<R>(console::cexp(cplx_d(0.0, -double{beta}))));
 }
 
 template <class R>
@@ -47,9 +39,8 @@ stack_coefficients<R> film_stack(R an, R ak, R ep, R ol, cplx_of<R> a0, cplx_of<
 
 template <class R>
 psi_delta_pair<R> psi_delta(cplx_of<R> rp, cplx_of<R> rs) {
-  const cplx_of<R> rho = narrow<R>(cplx_d(rp) / cplx_d(rs));
-  return {stored<R>(std::atan(console::modulus(rho)) / real_traits<R>::deg),
-          stored<R>(std::atan2(double{rho.im}, double{rho.re}) / real_traits<R>::deg)};
+  const cplx_of<R> rho = reflection_ratio<R>(rp, rs);
+  return {psi_of_ratio<R>(rho), delta_of_ratio<R>(rho)};
 }
 
 template <class R>

@@ -6,7 +6,12 @@
 //   same with ep = 0 (bare substrate)                           -> 10.457, 178.846
 #pragma once
 
+#include <cmath>
+
 #include "console/complex.hpp"
+#include "console/stored.hpp"
+#include "ellcalc/cf_cg.hpp"
+#include "ellcalc/real.hpp"
 
 namespace ellcalc {
 
@@ -28,7 +33,11 @@ struct thickness_and_period {
   R ep, per;
 };
 template <class R>
-thickness_and_period<R> thickness_period(R ol, R xi1, R ep);
+thickness_and_period<R> thickness_period(R ol, R xi1, R ep) {
+  const R per = console::stored<R>(ol / (double{xi1} + xi1));
+  if (ep < R{0}) ep = console::stored<R>(double{ep} + per);
+  return {ep, per};
+}
 
 // The normal wave-vector component xi1 = sqrt(an^2 - s2) of a non-absorbing film of index an.
 //   1.5, s2 0.883022 -> 1.16918
@@ -48,6 +57,35 @@ film_interfaces<R> interfaces(R an, R ak, console::cplx_of<R> a0, console::cplx_
                               console::cplx_of<R> b2, R s2);
 template <class R>
 stack_coefficients<R> stack_at(const film_interfaces<R>& f, R ep, R ol);
+
+// The steps of stack_at and psi_delta, inline for callers that take them one at a time (the
+// fit takes Psi before Delta, and the phase factor's cosine and sine from one call):
+//   stack_at(f, ep, ol) = airy_sums(f, e), e = exp(-i film_phase(f, ep, ol)) stored;
+//   psi_delta(rp, rs) = {psi_of_ratio(rho), delta_of_ratio(rho)}, rho = reflection_ratio(rp, rs).
+// The phase beta = 4 pi ep Re(a1) / ol of the film.
+template <class R>
+R film_phase(const film_interfaces<R>& f, R ep, R ol) {
+  return console::stored<R>(ep * real_traits<R>::four_pi * f.a1re / ol);
+}
+// The Airy sums rp and rs of the film for the phase factor e.
+template <class R>
+stack_coefficients<R> airy_sums(const film_interfaces<R>& f, console::cplx_of<R> e) {
+  using console::cplx_d;
+  using console::narrow;
+  return {cg<R>(f.rp01, narrow<R>(cplx_d(f.rp12) * cplx_d(e))), cg<R>(f.rs01, narrow<R>(cplx_d(f.rs12) * cplx_d(e)))};
+}
+template <class R>
+console::cplx_of<R> reflection_ratio(console::cplx_of<R> rp, console::cplx_of<R> rs) {
+  return console::narrow<R>(console::cplx_d(rp) / console::cplx_d(rs));
+}
+template <class R>
+R psi_of_ratio(console::cplx_of<R> rho) {
+  return console::stored<R>(std::atan(console::modulus(rho)) / real_traits<R>::deg);
+}
+template <class R>
+R delta_of_ratio(console::cplx_of<R> rho) {
+  return console::stored<R>(std::atan2(double{rho.im}, double{rho.re}) / real_traits<R>::deg);
+}
 
 // The film stack's reflection coefficients rp and rs for the same film and media as psd:
 // stack_at(interfaces(...), ep, ol).
