@@ -111,27 +111,29 @@ film1_result<R> film1_in(const media<R>& m, R ol, std::int32_t kind, R ps, R de,
     }
   }
 
-  const cplx_of<R> rho = ratio_of_psi_delta<R>(ps, de);
-
-  // Newton search for the xi1 at which |z| = 1, as it must be for a non-absorbing film;
-  // the derivative of ln|z| is a central difference of half-step `step`.
-  const double step = traits::search_step;
-  cplx_of<R> z1{}, z2{};
-  bool converged = false;
-  R dss = 0;
-  for (int pass = 0; pass < traits::search_passes && !converged; ++pass) {
-    z1 = phase_factor<R>(stored<R>(xi1 - step), m, rho);
-    z2 = phase_factor<R>(stored<R>(xi1 + step), m, rho);
-    const double l1 = std::log(console::modulus(z1));
-    const double l2 = std::log(console::modulus(z2));
-    dss = stored<R>(step * (l1 + l2) / (l1 - l2));
-    xi1 = stored<R>(double{xi1} + dss);
-    converged = std::fabs(double{dss} / xi1) < traits::search_tolerance;
-  }
+  const index_search<R> s = search_index<R>(m, ratio_of_psi_delta<R>(ps, de), xi1, traits::search_tolerance);
+  xi1 = s.xi1;
   an = stored<R>(std::sqrt(double{xi1} * xi1 + s2));
-  out = finish(thickness_of<R>(z1, z2, ol, xi1));
-  out.outcome = {converged, xi1, dss};
+  out = finish(thickness_of<R>(s.z1, s.z2, ol, xi1));
+  out.outcome = {s.converged, xi1, s.dss};
   return out;
+}
+
+template <class R>
+index_search<R> search_index(const media<R>& m, cplx_of<R> rho, R xi1, double tolerance) {
+  // The derivative of ln|z| is a central difference of half-step `step`.
+  const double step = real_traits<R>::search_step;
+  index_search<R> s{xi1, R{0}, false, {}, {}};
+  for (int pass = 0; pass < real_traits<R>::search_passes && !s.converged; ++pass) {
+    s.z1 = phase_factor<R>(stored<R>(s.xi1 - step), m, rho);
+    s.z2 = phase_factor<R>(stored<R>(s.xi1 + step), m, rho);
+    const double l1 = std::log(console::modulus(s.z1));
+    const double l2 = std::log(console::modulus(s.z2));
+    s.dss = stored<R>(step * (l1 + l2) / (l1 - l2));
+    s.xi1 = stored<R>(double{s.xi1} + s.dss);
+    s.converged = std::fabs(double{s.dss} / s.xi1) < tolerance;
+  }
+  return s;
 }
 
 template film_invariants<float> film_setup<float>(const media<float>&, float, float);
@@ -145,6 +147,8 @@ template film1_result<float> film_of_either_root<float>(const media<float>&, con
                                                         float, float);
 template film1_result<double> film_of_either_root<double>(const media<double>&, const film_invariants<double>&,
                                                           double, double, double);
+template index_search<float> search_index<float>(const media<float>&, cplx_of<float>, float, double);
+template index_search<double> search_index<double>(const media<double>&, cplx_of<double>, double, double);
 template film1_result<float> film1_in<float>(const media<float>&, float, std::int32_t, float, float, float, float);
 template film1_result<double> film1_in<double>(const media<double>&, double, std::int32_t, double, double, double,
                                                double);

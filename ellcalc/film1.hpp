@@ -75,6 +75,20 @@ film_invariants<R> film_setup(const media<R>& m, R an, R xi1);
 template <class R>
 film1_result<R> film_at(const film_invariants<R>& f, R ol, R ep);
 
+// Kind 4's index search: Newton steps on the film's normal component, from xi1, for the
+// phase factor z of modulus 1 that a non-absorbing film must have (z1, z2: those of the
+// last pass, half a step either side of the xi1 it started from; dss its correction). It
+// stops when the relative correction falls below `tolerance` (converged), or after
+// real_traits<R>::search_passes passes.
+template <class R>
+struct index_search {
+  R xi1, dss;
+  bool converged;
+  console::cplx_of<R> z1, z2;
+};
+template <class R>
+index_search<R> search_index(const media<R>& m, console::cplx_of<R> rho, R xi1, double tolerance);
+
 // Kind 3 as double precision takes it, on media m with the film already set up (f): of
 // the films of the two roots, the one whose Psi and Delta are nearer to ps and de.
 template <class R>

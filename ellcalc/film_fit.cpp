@@ -48,27 +48,12 @@ bool solve(int p, const double a[2][2], const double g[2], double lambda, double
   return std::isfinite(d[0]) && std::isfinite(d[1]);
 }
 
-// The index of the transparent film that measurement x gives alone, from the start n0:
-// film1 kind 4's Newton search on the film's normal component for the phase factor of
-// modulus 1, to index_settled; NaN when it does not settle within kind 4's passes.
+// The index of the transparent film that measurement x gives alone, from the start n0: kind
+// 4's search, to index_settled; NaN when it does not settle within kind 4's passes.
 double index_alone(const media<double>& m, const fit_measurement& x, double n0) {
-  using console::cplx_d;
-  const cplx_d rho = ratio_of_psi_delta<double>(x.ps, x.de);
-  const auto log_modulus = [&](double xi) {
-    const cplx_d x1{xi, 0.0};
-    const cplx_d b1 = x1 + m.s2 / x1;
-    return std::log(console::modulus(cres<double>(m.a0, x1, m.a2, m.b0, b1, m.b2, rho)));
-  };
-  constexpr double h = real_traits<double>::search_step;
-  double xi = normal_component<double>(n0, m.s2);
-  for (int pass = 0; pass < real_traits<double>::search_passes; ++pass) {
-    const double l1 = log_modulus(xi - h), l2 = log_modulus(xi + h);
-    const double dss = h * (l1 + l2) / (l1 - l2);
-    xi += dss;
-    if (!std::isfinite(xi)) break;
-    if (std::fabs(dss / xi) < index_settled) return std::sqrt(xi * xi + m.s2);
-  }
-  return nan;
+  const index_search<double> s =
+      search_index<double>(m, ratio_of_psi_delta<double>(x.ps, x.de), normal_component<double>(n0, m.s2), index_settled);
+  return s.converged ? std::sqrt(s.xi1 * s.xi1 + m.s2) : nan;
 }
 
 }  // namespace
