@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -33,16 +34,14 @@ void expect_values(T start, std::initializer_list<std::pair<std::string_view, T>
   }
 }
 
-TEST(ReadReal, NumberForms) {
+TEST(ReadReal, NumberFormsRoundingAndNullAnswers) {
   expect_values(-7.0f, {{"632.8\n", 632.8f}, {"  \t70\n", 70.0f}, {"-45\n", -45.0f}, {"+.5\n", 0.5f},
                         {"5.\n", 5.0f},      {"1.5d-3\n", 0.0015f}, {"1.5E-3\n", 0.0015f}, {"1.5-3\n", 0.0015f},
                         {"1.5+3\n", 1500.0f}, {"1e+2\n", 100.0f},   {"12abc\n", 12.0f},    {"3.5 7\n", 3.5f},
                         {"1.2.3\n", 1.2f},    {"0007\n", 7.0f},     {"7", 7.0f},  // no line end
                         {"\r\n12.5\r\n", 12.5f}});                                  // CR counts as a blank
-}
-
-TEST(ReadReal, RoundsTheDecimalTextTwiceLikeTheWidenedItem) {
-  // To the nearest double first, then to the nearest float.
+  // The decimal text is rounded twice like the widened item: to the nearest double first,
+  // then to the nearest float.
   constexpr float inf = std::numeric_limits<float>::infinity();
   expect_values(-7.0f, {{"0.1\n", static_cast<float>(0.1)}, {"1e39\n", inf}, {"-1e39\n", -inf}, {"1e-50\n", 0.0f}});
   // A long mantissa: 1 followed by 900 zeros and a 1 after the point rounds as its value.
@@ -52,9 +51,7 @@ TEST(ReadReal, RoundsTheDecimalTextTwiceLikeTheWidenedItem) {
                       {"-0\n", -0.0},
                       {"1." + zeros + "1\n", 1.0},
                       {"0." + zeros + "1e905\n", 10000.0}});
-}
-
-TEST(ReadReal, NullAnswersKeepTheValue) {
+  // Null answers keep the value.
   expect_values(39.44f, {{"/\n", 39.44f}, {",\n", 39.44f}, {" , 5\n", 39.44f}, {"+,\n", 39.44f}, {"./\n", 39.44f},
                          {"\n\n\n  \n8\n", 8.0f}});  // empty lines do not answer
   expect_values(1.5f, {{"3*\n", 1.5f}});
@@ -62,8 +59,8 @@ TEST(ReadReal, NullAnswersKeepTheValue) {
 
 TEST(ReadInteger, DigitsTheSignExponentAndTheLimits) {
   constexpr std::int32_t most = 2147483647, least = -2147483647 - 1;
-  expect_values<std::int32_t>(-7, {{"4\n", 4},           {"-1\n", -1},      {"12abc\n", 12},        {"12+3\n", 12000},
-                                   {"12-3\n", 0},         {"1234-2\n", 12},  {"-99-1\n", -9},        {"0+99999999\n", 0},
+  expect_values<std::int32_t>(-7, {{"4\n", 4}, {"-1\n", -1}, {"12abc\n", 12}, {"12+3\n", 12000}, {"12-3\n", 0},
+                                   {"1234-2\n", 12}, {"-99-1\n", -9}, {"0+99999999\n", 0},
                                    // Out of range: held at the limits.
                                    {"2147483647\n", most}, {"2147483648\n", most}, {"-2147483648\n", least},
                                    {"-99999999999999999999\n", least}, {"1+99999999\n", most}});
@@ -81,34 +78,15 @@ void expect_errors(T start, std::initializer_list<std::pair<const char*, std::ve
   }
 }
 
-TEST(ReadInteger, PointOrExponentLetterIsAnError) {
-  expect_errors<std::int32_t>(0, {{"invalid integer: read unexpected character", {"12.5\n", "1e5\n", "12D\n", ".,\n"}}});
-}
-
-TEST(ReadErrors, IncomprehensibleAnswers) {
+TEST(ReadErrors, IntegerRealAndComplexAnswers) {
+  // A point or an exponent letter in an integer.
+  expect_errors<std::int32_t>(0,
+                              {{"invalid integer: read unexpected character", {"12.5\n", "1e5\n", "12D\n", ".,\n"}}});
   expect_errors(1.0f, {{"invalid number: incomprehensible list input", {"abc\n", "-\n", "+ 5\n", ".x\n"}},
-                       {"exponent field: incomprehensible list input", {"1.5e\n", "1.5e+\n", "1.5+ 3\n", "1e123456789\n"}},
+                       {"exponent field: incomprehensible list input",
+                        {"1.5e\n", "1.5e+\n", "1.5+ 3\n", "1e123456789\n"}},
                        {"bad repetition count: incomprehensible list input",
                         {"*5\n", "0*5\n", "-2*5\n", "99999999999*5\n", "2*3*4\n"}}});
-}
-
-TEST(ReadComplex, ParenthesisedPairs) {
-  // One after the other into the same variable: null answers keep what the last read left.
-  const struct {
-    const char* answer;
-    float re, im;
-  } reads[] = {{"(1,\r\n2)\r\n", 1, 2},  // CR counts as a blank
-               {"(3.882,-0.019)\n", 3.882f, -0.019f}, {"  ( 4 ,\n\n -0.5 \n )  junk\n", 4, -0.5f},
-               {",\n", 4, -0.5f}, {"/\n", 4, -0.5f}, {"2* \n", 4, -0.5f}, {"2*(1,2)\n", 1, 2}};
-  cplx c{1, 1};
-  for (const auto& r : reads) {
-    EXPECT_EQ(read(r.answer, {c}), "") << r.answer;
-    EXPECT_EQ(c.re, r.re) << r.answer;
-    EXPECT_EQ(c.im, r.im) << r.answer;
-  }
-}
-
-TEST(ReadComplex, Errors) {
   expect_errors(cplx{}, {{"no star: incomprehensible list input", {"3.882 -0.019\n"}},
                          {"complex format: incomprehensible list input", {"abc\n", "-1\n", "0*(1,2)\n", "2*x\n"}},
                          {"no real part: incomprehensible list input", {"(,1)\n", "(+,1)\n"}},
@@ -120,13 +98,23 @@ TEST(ReadComplex, Errors) {
                          {"lread: end of file", {"3*"}}});
 }
 
+TEST(ReadComplex, ParenthesisedPairs) {
+  // One after the other into the same variable: null answers keep what the last read left.
+  const std::tuple<const char*, float, float> reads[] = {
+      {"(1,\r\n2)\r\n", 1, 2},  // CR counts as a blank
+      {"(3.882,-0.019)\n", 3.882f, -0.019f}, {"  ( 4 ,\n\n -0.5 \n )  junk\n", 4, -0.5f},
+      {",\n", 4, -0.5f}, {"/\n", 4, -0.5f}, {"2* \n", 4, -0.5f}, {"2*(1,2)\n", 1, 2}};
+  cplx c{1, 1};
+  for (const auto& [answer, re, im] : reads) {
+    EXPECT_EQ(read(answer, {c}), "") << answer;
+    EXPECT_EQ(c.re, re) << answer;
+    EXPECT_EQ(c.im, im) << answer;
+  }
+}
+
 TEST(ReadList, SeveralValuesAcrossLines) {
   // One after the other into the same five variables: what a read leaves, the next keeps.
-  const struct {
-    const char* answer;
-    const char* error;
-    std::vector<float> values;
-  } reads[] = {
+  const std::tuple<const char*, const char*, std::vector<float>> reads[] = {
       {"1,2\n3 4 5\n", "", {1, 2, 3, 4, 5}},
       {"6,,7 , 8\n", "list in: end of file", {6, 2, 7, 8, 5}},
       {"2*0.5, 3*\n", "", {0.5, 0.5, 7, 8, 5}},
@@ -135,9 +123,9 @@ TEST(ReadList, SeveralValuesAcrossLines) {
       {"1 2abc\n", "invalid number: incomprehensible list input", {1, 2, 3, 4, 5}},
   };
   float h[5] = {9, 9, 9, 9, 9};
-  for (const auto& r : reads) {
-    EXPECT_EQ(read(r.answer, {h[0], h[1], h[2], h[3], h[4]}), r.error) << r.answer;
-    EXPECT_EQ(std::vector<float>(h, h + 5), r.values) << r.answer;
+  for (const auto& [answer, error, values] : reads) {
+    EXPECT_EQ(read(answer, {h[0], h[1], h[2], h[3], h[4]}), error) << answer;
+    EXPECT_EQ(std::vector<float>(h, h + 5), values) << answer;
   }
 }
 
@@ -148,11 +136,6 @@ void expect_successive(text_source& in, std::initializer_list<float> values) {
     EXPECT_FALSE(read_list(in, std::vector<target>{a}));
     EXPECT_EQ(a, want);
   }
-}
-
-TEST(ReadList, TheRestOfTheLineIsDiscarded) {
-  text_source in("1 2 3\n4\n");
-  expect_successive(in, {1.0f, 4.0f});
 }
 
 TEST(ReadList, EndOfInput) {
@@ -175,11 +158,13 @@ TEST(ReadList, EndOfInput) {
   EXPECT_EQ(*read_list(ended_line, std::vector<target>{a}), (read_error{"list in", "end of file"}));
 }
 
-TEST(TextSource, KeepsItsOwnCopyOfTheText) {
+TEST(TextSource, KeepsItsOwnCopyOfTheTextAndDiscardsTheRestOfTheLine) {
   static_assert(!std::is_copy_constructible_v<text_source> && !std::is_move_constructible_v<text_source>);
   // The string is gone by the time of the reads (the sanitizer build would see a stale read).
   text_source in(std::string("1.25\n") + std::string(40, ' ') + "2.5\n");
   expect_successive(in, {1.25f, 2.5f});
+  text_source line("1 2 3\n4\n");
+  expect_successive(line, {1.0f, 4.0f});
 }
 
 }  // namespace

@@ -54,15 +54,18 @@ struct sampler {
   }
 };
 
-film1_result<double> run(const sample& s, std::int32_t kind, double ps, double de, double an, double ep) {
-  return film1<double>(s.ol, s.phi, {s.n2.real(), s.n2.imag()}, kind, ps, de, an, ep);
+// film1 in precision R on the sample.
+template <class R = double>
+film1_result<R> run(const sample& s, std::int32_t kind, double ps, double de, double an, double ep) {
+  const auto r = [](double x) { return static_cast<R>(x); };
+  return film1<R>(r(s.ol), r(s.phi), {r(s.n2.real()), r(s.n2.imag())}, kind, r(ps), r(de), r(an), r(ep));
 }
 
 // First the conventions, on the standard sample where single precision is pinned.
 TEST(DoublePrecision, SameConventionsAsTheSinglePrecisionModel) {
   const sample s{632.8, 70.0, cd(3.866, -0.028), 1.5, 100.0};
   const auto [psi, delta] = textbook(s);
-  const film1_result<float> f = film1<float>(632.8f, 70.0f, {3.866f, -0.028f}, 1, 0, 0, 1.5f, 100.0f);
+  const film1_result<float> f = run<float>(s, 1, 0, 0, s.an, s.ep);
   EXPECT_NEAR(psi, f.psa, 1e-3);
   EXPECT_NEAR(delta, f.dea, 1e-3);
 }
@@ -102,10 +105,7 @@ TEST(DoublePrecision, InverseKindsGiveBackTheFilm) {
     ASSERT_GE(k3.ep, 0.0);
     ASSERT_LT(k3.ep, fwd.per);
 
-    const film1_result<float> k3f = film1<float>(
-        static_cast<float>(s.ol), static_cast<float>(s.phi),
-        {static_cast<float>(s.n2.real()), static_cast<float>(s.n2.imag())}, 3, static_cast<float>(fwd.psa),
-        static_cast<float>(fwd.dea), static_cast<float>(s.an), 0.0f);
+    const film1_result<float> k3f = run<float>(s, 3, fwd.psa, fwd.dea, s.an, 0.0);
     if (std::fabs(std::remainder(k3f.ep - d, fwd.per)) > 1.0) ++float_misses;
 
     const film1_result<double> k4 = run(s, 4, fwd.psa, fwd.dea, s.an + (i % 3 - 1) * 0.01, 0.0);

@@ -1,6 +1,7 @@
-// film_sweep (point by point and many points at once) against film1 kind 1, to the bit, over sequences of points in which the angle,
-// the substrate and the film index come in runs, alternate, or change one at a time, with
-// zeros of either sign, infinities and NaNs of distinct payloads among them.
+// film_sweep (point by point and many points at once) against film1 kind 1, to the bit,
+// over sequences of points in which the angle, the substrate and the film index come in
+// runs, alternate, or change one at a time, with zeros of either sign, infinities and NaNs
+// of distinct payloads among them.
 #include "ellcalc/film_sweep.hpp"
 
 #include <gtest/gtest.h>
@@ -79,22 +80,15 @@ TYPED_TEST(FilmSweep, EqualsFilm1OverRandomSequences) {
     if (chance(0.02)) std::swap(now, before);
     if (chance(0.02)) {
       before = now;
-      switch (std::uniform_int_distribution<int>(0, 4)(g)) {
-        case 0:
-          now.phi = chance(0.5) ? odd() : uniform(0, 89);
-          break;
-        case 1:
-          now.cn2.re = chance(0.5) ? odd() : uniform(0.5, 5);
-          break;
-        case 2:
-          now.cn2.im = chance(0.5) ? odd() : uniform(-2, 0);
-          break;
-        case 3:
-          now.an = chance(0.5) ? odd() : uniform(1, 3);
-          break;
-        default:
-          now = {0, uniform(0, 89), {uniform(0.5, 5), uniform(-2, 0)}, uniform(1, 3), 0};
-      }
+      // The angle, the two parts of the substrate index, the film index (each within its
+      // range), or all of them.
+      R* const quantities[] = {&now.phi, &now.cn2.re, &now.cn2.im, &now.an};
+      const double lo[] = {0, 0.5, -2, 1}, hi[] = {89, 5, 0, 3};
+      const int which = std::uniform_int_distribution<int>(0, 4)(g);
+      if (which < 4)
+        *quantities[which] = chance(0.5) ? odd() : uniform(lo[which], hi[which]);
+      else
+        now = {0, uniform(0, 89), {uniform(0.5, 5), uniform(-2, 0)}, uniform(1, 3), 0};
     }
     point<R> p = now;
     p.ol = chance(0.01) ? odd() : uniform(200, 1200);
@@ -111,22 +105,12 @@ TYPED_TEST(FilmSweep, TellsApartZerosOfEitherSignAndNaNPayloads) {
   using R = TypeParam;
   const point<R> base{R(632.8), R(70), {R(3.866), R(-0.028)}, R(1.46), R(100)};
   const R nan1 = nan_with<R>(1), nan2 = nan_with<R>(2);
-  std::vector<std::array<point<R>, 2>> pairs;
-  auto p = base, q = base;
-  p.an = R{0}, q.an = -R{0};
-  pairs.push_back({p, q});
-  p = q = base;
-  p.an = nan1, q.an = nan2;
-  pairs.push_back({p, q});
-  p = q = base;
-  p.phi = nan1, q.phi = nan2;
-  pairs.push_back({p, q});
-  p = q = base;
-  p.cn2.re = nan1, q.cn2.re = nan2;
-  pairs.push_back({p, q});
-  p = q = base;
-  p.cn2.im = nan1, q.cn2.im = nan2;
-  pairs.push_back({p, q});
+  std::vector<std::array<point<R>, 2>> pairs(5, {base, base});
+  pairs[0][0].an = R{0}, pairs[0][1].an = -R{0};
+  pairs[1][0].an = nan1, pairs[1][1].an = nan2;
+  pairs[2][0].phi = nan1, pairs[2][1].phi = nan2;
+  pairs[3][0].cn2.re = nan1, pairs[3][1].cn2.re = nan2;
+  pairs[4][0].cn2.im = nan1, pairs[4][1].cn2.im = nan2;
   for (const auto& [a, b] : pairs) {
     ASSERT_NE(bits_of(film1<R>(a.ol, a.phi, a.cn2, 1, R{0}, R{0}, a.an, a.ep)),
               bits_of(film1<R>(b.ol, b.phi, b.cn2, 1, R{0}, R{0}, b.an, b.ep)));

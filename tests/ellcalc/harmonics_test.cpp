@@ -1,5 +1,7 @@
 // The rotating-compensator model: harmonics, instrument_factors and both inversions, on
-// instrument settings beyond the standard one the session transcripts use.
+// instrument settings beyond the standard one the session transcripts use; and the
+// calculations of modes 6 and 7 as one call each: mode 7 reads back the film of mode 6,
+// and keeps Psi and Delta after a negative discriminant.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +12,7 @@
 #include "ellcalc/instrument_angles.hpp"
 #include "ellcalc/instrument_factors.hpp"
 #include "ellcalc/invert_harmonics.hpp"
+#include "ellcalc/modes.hpp"
 #include "ellcalc/psi_delta_from_harmonics.hpp"
 
 namespace ellcalc {
@@ -21,13 +24,8 @@ struct instrument {
   float pol, bir, rot, ref, ana;
 };
 
-struct coefficients {
-  float H0, H2C, H2S, H2A, H2P, H4C, H4S, H4A, H4P;
-};
-
-coefficients run_harmonics(float ps, float de, float Rs, const instrument& q) {
-  const harmonics_set_t<float> h = harmonics<float>(ps, de, Rs, q.pol, q.bir, q.rot, q.ref, q.ana);
-  return {h.H0, h.H2C, h.H2S, h.H2A, h.H2P, h.H4C, h.H4S, h.H4A, h.H4P};
+harmonics_set run_harmonics(float ps, float de, float Rs, const instrument& q) {
+  return harmonics<float>(ps, de, Rs, q.pol, q.bir, q.rot, q.ref, q.ana);
 }
 
 // Instrument settings met in practice and some awkward ones; none puts the analyser at a
@@ -42,7 +40,7 @@ TEST(InstrumentFactors, TheThreeIdentitiesOfTheModel) {
     for (float ps : {10.0f, 37.0f, 60.0f}) {
       for (float de : {-150.0f, -20.0f, 75.0f, 170.0f}) {
         const float rs = 0.27f;
-        const coefficients c = run_harmonics(ps, de, rs, q);
+        const harmonics_set c = run_harmonics(ps, de, rs, q);
         const auto [e, f, g, h] = instrument_factors<float>(rs, q.bir, q.ana);
         const double tau = std::tan(ps * k), j = tau * tau;
         const double th2 = 2.0 * (q.ref - q.pol - q.rot) * k;
@@ -68,7 +66,7 @@ TEST(Inversions, GiveBackPsiAndDeltaOfTheModelHarmonics) {
       for (float de : {-170.0f, -90.0f, -5.0f, 30.0f, 75.973f, 179.0f}) {
         SCOPED_TRACE(testing::Message() << q.pol << ' ' << q.ref << ' ' << ps << ' ' << de);
         const float rs = 0.26f;
-        const coefficients c = run_harmonics(ps, de, rs, q);
+        const harmonics_set c = run_harmonics(ps, de, rs, q);
         const auto [psa, dea] =
             psi_delta_from_harmonics<float>(c.H2C, c.H2S, c.H4C, c.H4S, rs, q.pol, q.bir, q.rot, q.ref, q.ana);
         EXPECT_NEAR(psa, ps, 2e-3);
@@ -98,7 +96,8 @@ TEST(SignRules, SineOfDeltaFromTheOtherQuotientBelowSinTheta2Of0p05) {
   // measured H2 phase of 135 degrees puts H2C and H2S at opposite signs.
   for (const auto& [ref, six, seven] : {std::tuple{below, 114.246, -105.296}, std::tuple{above, -114.247, 105.296}}) {
     EXPECT_NEAR(psi_delta_from_harmonics<float>(0.1f, -0.1f, 0.02f, 0.03f, 0.26f, 0, 90, 0, ref, -45).delta, six, 1e-3);
-    EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, ref, -45, 39.44f, 78.24f).de, seven, 1e-3);
+    EXPECT_NEAR(invert_harmonics<float>(0.2f, 135.0f, 0.03f, 60.0f, 0, 90, 0, ref, -45, 39.44f, 78.24f).de, seven,
+                1e-3);
   }
 }
 
@@ -121,6 +120,54 @@ TEST(SignRules, AScaleOfZeroTakesTheSmallerRoot) {
   EXPECT_EQ(disc, 2.0f);
   EXPECT_NEAR(ps, 22.5, 1e-4);
   EXPECT_EQ(de, 0.0f);  // both parts of Delta scale with s
+}
+
+const console::cplx substrate{3.866f, -0.028f};
+const float ol = 632.8f, phi = 70.0f;
+
+// Mode 6 on a film, then mode 7 on the amplitudes and phases it printed, from another
+// starting thickness: Psi, Delta and the film come back, and so do the harmonics.
+TEST(Modes, MeasuredHarmonicsGiveBackTheFilmOfMode6) {
+  for (const instrument& q : {settings[0], settings[2], settings[4]}) {
+    for (float ep : {20.0f, 100.0f, 240.0f}) {
+      const float an = 1.46f;
+      const harmonics_result six = harmonics_of_film(ol, phi, substrate, an, ep, q.pol, q.bir, q.rot, q.ref, q.ana);
+      EXPECT_NEAR(six.psa, six.model.psi, 2e-3);
+      EXPECT_NEAR(six.dea, six.model.delta, 5e-3);
+
+      const harmonics_set& h = six.h;
+      const float kept_ps = 39.44f, kept_de = 78.24f, start = 50.0f;
+      const measured_result seven = from_measured_harmonics(ol, phi, substrate, q.pol, q.bir, q.rot, q.ref, q.ana,
+                                                            h.H2A, h.H2P, h.H4A, h.H4P, kept_ps, kept_de, an, start);
+      EXPECT_GE(seven.disc, 0.0f);
+      EXPECT_TRUE(seven.search.converged);
+      EXPECT_NEAR(seven.ps, six.model.psi, 2e-3) << q.pol << ' ' << ep;
+      EXPECT_NEAR(seven.de, six.model.delta, 5e-3) << q.pol << ' ' << ep;
+      EXPECT_NEAR(seven.ep, ep, 0.02) << q.pol << ' ' << ep;
+      EXPECT_NEAR(seven.an, an, 1e-5);
+      // The reflection of the film found is the film of mode 6 again.
+      EXPECT_NEAR(seven.model.ep, ep, 0.02);
+      EXPECT_EQ(seven.model.per, seven.per);
+      EXPECT_NEAR(seven.model.Rs, six.model.Rs, 1e-5);
+      EXPECT_NEAR(seven.h.H2A, h.H2A, 1e-5);
+      EXPECT_NEAR(seven.h.H4P, h.H4P, 1e-2);
+      EXPECT_NEAR(seven.psa, seven.ps, 2e-3);
+    }
+  }
+}
+
+// A negative discriminant leaves Psi and Delta as they were, and the film is fitted to
+// them all the same.
+TEST(Modes, NegativeDiscriminantKeepsPsiAndDelta) {
+  const instrument q = settings[0];
+  const float ps = 43.613f, de = 75.973f, an = 1.5f, ep = 7.0f;
+  const measured_result r = from_measured_harmonics(ol, phi, substrate, q.pol, q.bir, q.rot, q.ref, q.ana,
+                                                    0.728055f, 90.0f, 1.0f, 90.0f, ps, de, an, ep);
+  EXPECT_LT(r.disc, 0.0f);
+  EXPECT_EQ(r.ps, ps);
+  EXPECT_EQ(r.de, de);
+  EXPECT_NEAR(r.ep, 100.0, 0.01);  // the film whose Psi and Delta these are
+  EXPECT_NEAR(r.psa, ps, 1e-3);
 }
 
 }  // namespace

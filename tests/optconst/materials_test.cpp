@@ -22,16 +22,14 @@ using console::cplx_d;
 const table<float>* const all_tables[] = {&tables<float>::si_crystal, &tables<float>::si_amorphous,
                                           &tables<float>::aluminium, &tables<float>::nitride};
 
-TEST(Vdot, RoundsAfterEveryAdditionAndHonoursTheStride) {
-  // Each quarter-ulp addition to 1 is lost on its own; summed in double first the three
-  // would round up to 1 + 2^-23.
+// vdot rounds after every addition and honours the stride: each quarter-ulp addition to 1
+// is lost on its own; summed in double first the three would round up to 1 + 2^-23. fcub
+// gives the nodes and the midpoint, with a single final rounding.
+TEST(VdotAndFcub, RoundingsNodesAndStride) {
   const float tiny = std::ldexp(1.0f, -25);
   const float x[6] = {1.0f, 99.0f, tiny, 99.0f, tiny, 99.0f};
   const float ones[6] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
   EXPECT_EQ(vdot<float>(x, ones, 3, 2), 1.0f);
-}
-
-TEST(Fcub, NodesMidpointAndTheSingleFinalRounding) {
   const std::array<float, 4> y{1.1f, -2.7f, 13.488f, 0.038f};
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(fcub(-1.5f + static_cast<float>(i), y), y[i]) << i;
   EXPECT_EQ(fcub<float>(0.0f, {1, 2, 3, 4}), 2.5f);
@@ -40,7 +38,8 @@ TEST(Fcub, NodesMidpointAndTheSingleFinalRounding) {
   EXPECT_EQ(fcub<float>(-0.5f, {v, v, v, v}), v);
 }
 
-TEST(Lookup, GridEnergiesGiveTheEntries) {
+TEST(Lookup, GridEnergiesGiveTheEntriesAndBothEndsAreClamped) {
+  const float inf = std::numeric_limits<float>::infinity();
   for (const table<float>* tb : all_tables) {
     for (std::size_t i = 0; i < tb->e1.size(); ++i) {
       const float en = static_cast<float>(tb->ei + static_cast<double>(i) * tb->ps);
@@ -49,26 +48,16 @@ TEST(Lookup, GridEnergiesGiveTheEntries) {
       EXPECT_NEAR(e1, tb->e1[i], 2e-6 * std::fmax(5.0f, std::fabs(tb->e1[i]))) << "entry " << i + 1;
       EXPECT_NEAR(e2, tb->e2[i], 2e-6 * std::fmax(5.0f, std::fabs(tb->e2[i]))) << "entry " << i + 1;
     }
-  }
-}
-
-TEST(Lookup, ClampsBothEndsForAnyEnergy) {
-  const float inf = std::numeric_limits<float>::infinity();
-  for (const table<float>* tb : all_tables) {
-    // Below the grid the first entry repeats, also beyond the integer range.
-    for (float en : {0.0f, -1000.0f, -2.5e9f, -1e36f}) {
+    // Both ends are clamped for any energy. Below the grid the first entry repeats, also
+    // beyond the integer range; above it the last one.
+    for (float en : {0.0f, -1000.0f, -2.5e9f, -1e36f, 40.0f, 2.5e9f, 3e36f}) {
+      const std::size_t entry = en > 0.0f ? tb->e1.size() - 1 : 0;
       const auto [e1, e2] = lookup(*tb, en);
-      EXPECT_EQ(e1, tb->e1.front()) << en;
-      EXPECT_EQ(e2, tb->e2.front()) << en;
+      EXPECT_EQ(e1, tb->e1[entry]) << en;
+      EXPECT_EQ(e2, tb->e2[entry]) << en;
     }
-    for (float en : {40.0f, 2.5e9f, 3e36f}) {
-      const auto [e1, e2] = lookup(*tb, en);
-      EXPECT_EQ(e1, tb->e1.back()) << en;
-      EXPECT_EQ(e2, tb->e2.back()) << en;
-    }
-    for (float en : {std::numeric_limits<float>::quiet_NaN(), inf, -inf}) {
+    for (float en : {std::numeric_limits<float>::quiet_NaN(), inf, -inf})
       EXPECT_TRUE(std::isnan(lookup(*tb, en).e1)) << en;
-    }
   }
 }
 
@@ -85,7 +74,7 @@ double residual(cplx ea, cplx eb, double f, cplx e) {
   return console::modulus(a + b);
 }
 
-TEST(Emix, EndFractionsGiveTheComponents) {
+TEST(Emix, EndFractionsGiveTheComponentsAndTheRootNearTheLinearAverage) {
   const cplx vac{1.0f, 0.0f};
   for (cplx ea : {cplx{15.06118f, -0.15106f}, cplx{-48.1425f, -17.15329f}, cplx{2.1229f, 0.0f}}) {
     const cplx a = emix(ea, vac, 0.0f);
@@ -95,9 +84,8 @@ TEST(Emix, EndFractionsGiveTheComponents) {
     EXPECT_FLOAT_EQ(b.re, 1.0f);
     EXPECT_NEAR(b.im, 0.0f, 1e-6);
   }
-}
 
-TEST(Emix, PicksTheRootNearTheLinearAverage) {
+  // Away from the ends it picks the root near the linear average.
   const cplx ea = sea<float>(static_cast<float>(1239.854 / double{632.8f}), {0.0f, 0.0f});  // a-Si, 632.8 nm
   for (float f : {-0.2f, 0.1f, 0.5f, 0.9f}) {
     const cplx e = emix(ea, {1.0f, 0.0f}, f);
@@ -112,24 +100,19 @@ TEST(Emix, PicksTheRootNearTheLinearAverage) {
   EXPECT_LT(m.im, 0.0f);
   // An infinite component makes both distances NaN: the second root, not finite.
   EXPECT_FALSE(std::isfinite(emix({std::numeric_limits<float>::infinity(), 0.0f}, {1.0f, 0.0f}, 0.5f).re));
-}
 
-// The two roots are r1 = R - B and r2 = -B - R. For real components B, the radicand and
-// the average are real; a negative radicand makes R imaginary, and the two roots are
-// complex conjugates exactly as far from the average: the tie keeps r1, whose imaginary
-// part is positive.
-TEST(Emix, EqualDistancesKeepTheFirstRoot) {
-  const cplx e = emix({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5f);
-  EXPECT_EQ(e.re, -0.375f);
-  EXPECT_GT(e.im, 1.36f);
-  EXPECT_LT(residual({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5, e), 1e-6);
-}
+  // The two roots are r1 = R - B and r2 = -B - R. For real components B, the radicand and
+  // the average are real; a negative radicand makes R imaginary, and the two roots are
+  // complex conjugates exactly as far from the average: the tie keeps r1, whose imaginary
+  // part is positive.
+  const cplx tie = emix({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5f);
+  EXPECT_EQ(tie.re, -0.375f);
+  EXPECT_GT(tie.im, 1.36f);
+  EXPECT_LT(residual({-4.0f, 0.0f}, {1.0f, 0.0f}, 0.5, tie), 1e-6);
 
-// An average beyond the single-precision range is infinite while B stays finite; R is
-// infinite too, so r1 - average is inf - inf, a NaN distance, and r2 (-inf) is taken.
-TEST(Emix, ANaNDistanceTakesTheSecondRoot) {
-  const cplx e = emix({3e38f, 0.0f}, {0.0f, 0.0f}, -0.2f);
-  EXPECT_EQ(e.re, -std::numeric_limits<float>::infinity());
+  // An average beyond the single-precision range is infinite while B stays finite; R is
+  // infinite too, so r1 - average is inf - inf, a NaN distance, and r2 (-inf) is taken.
+  EXPECT_EQ(emix({3e38f, 0.0f}, {0.0f, 0.0f}, -0.2f).re, -std::numeric_limits<float>::infinity());
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 """What several test files share: results compared byte for byte, a wafer map of sites,
-the package run as `python3 -m thinfilm`, and a piped session's output checked line by
-line against the lines rebuilt from the package's values."""
+the package run as `python3 -m thinfilm`, a piped session's output checked line by line
+against the lines rebuilt from the package's values, and the solver's warning of the points
+that did not settle."""
 
 import os
 import subprocess
 import sys
 
 import numpy as np
+
+from thinfilm import SolverWarning
 
 
 def as_list(result):
@@ -105,3 +108,15 @@ def column(rows, name, dtype=float, decimal="."):
     """One column of read_rows' rows as an array, an empty cell (a value not measured)
     NaN."""
     return np.array([r[name].replace(decimal, ".") or "nan" for r in rows], dtype=dtype)
+
+
+def assert_unsettled_warned(caught, settled):
+    """The solver's one warning of the points of a continue pass that did not settle, or none
+    when every point settled."""
+    unsettled = [c for c in caught if "did not settle" in str(c.message)]
+    assert all(issubclass(c.category, SolverWarning) for c in unsettled)
+    count = np.count_nonzero(~settled)
+    assert [str(c.message) for c in unsettled] == (
+        [f"the continue pass did not settle at {count} of {settled.size} point(s)"
+         f" (first at flat index {np.argmin(settled)}): settled is False there, and the"
+         f" results are where the Newton steps ended"] if count else [])

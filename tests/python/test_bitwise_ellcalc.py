@@ -63,8 +63,11 @@ def instruments(seed, n=N):
     return a
 
 
-def folded(thickness, period):
-    return np.where(thickness < 0, thickness + period, thickness)
+def film(c, r):
+    """The fields of FILM for the films c computed as r: the film index given, and a negative
+    thickness printed plus one period."""
+    return {"c": c, "r": r, "index": c["film_index"],
+            "ep": np.where(c["thickness"] < 0, c["thickness"] + r.period, c["thickness"])}
 
 
 def film_answers(mode, c, i, *names):
@@ -120,8 +123,7 @@ def test_forward_modes(mode, calculation, template, ellcalc_session):
     c = films(mode)
     printed = run_mode(ellcalc_session, mode, c, FILM_NAMES)
     r = calculation(**pick(c, FILM_NAMES))
-    check(printed, each(template, N, c=c, r=r, index=c["film_index"],
-                        ep=folded(c["thickness"], r.period)))
+    check(printed, each(template, N, **film(c, r)))
 
 
 def test_harmonics_mode_6(ellcalc_session):
@@ -145,8 +147,7 @@ def test_harmonics_mode_6(ellcalc_session):
         " {c.zero:F8.3} {c.analyser:F8.3} degres\n" + FILM + " Periode : {r.period:F8.2} nm\n"
         + RP_RS + " H0 : {h.h0:F8.6}\n H2 C, S, A, P : C S {h.h2:F8.6} {h.h2_phase:F8.3}\n"
         " H4 C, S, A, P : C S {h.h4:F8.6} {h.h4_phase:F8.3}\n" + BEFORE_AFTER,
-        N, c=c, r=m, h=r, index=c["film_index"], ep=folded(c["thickness"], m.period),
-        psi0=m.psi, delta0=m.delta, psi=r.psi, delta=r.delta))
+        N, **film(c, m), h=r, psi0=m.psi, delta0=m.delta, psi=r.psi, delta=r.delta))
 
 
 def test_from_harmonics_mode_7(ellcalc_session):
@@ -170,8 +171,7 @@ def test_from_harmonics_mode_7(ellcalc_session):
     assert 0 < np.count_nonzero(negative) < N
     caught = [w for w in caught if w.category is DiscriminantWarning]
     assert len(caught) == 1 and f"{np.count_nonzero(negative)} point(s)" in str(caught[0].message)
-    film = each(REFLECTION, N, c=c, r=m, index=c["film_index"],
-                ep=folded(c["thickness"], m.period))
+    set_film = each(REFLECTION, N, **film(c, m))
     discriminant = each("+ Discriminant negatif: {r.discriminant:E14.7}\n", N, r=r)
     found = each(
         "+ H0 : {h.h0:F8.6} H2 A, P : {h.h2:F8.6} {h.h2_phase:F8.3}"
@@ -184,4 +184,4 @@ def test_from_harmonics_mode_7(ellcalc_session):
         delta=r.model_delta)
     check(tails(out, MENU, 2 * N), [
         text for i in range(N)
-        for text in (film[i], "\n" + (discriminant[i] if negative[i] else "") + found[i])])
+        for text in (set_film[i], "\n" + (discriminant[i] if negative[i] else "") + found[i])])

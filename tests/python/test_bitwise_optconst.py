@@ -10,12 +10,12 @@ from thinfilm import _core, optconst
 
 N = 3000
 MENU = " 1: vide   2: Si      3: SiO2    4: Si-a     5: SiOx\n"
-HC_LIMIT = 30.0  # the program takes an answer below 30 for an energy
 
 
 def requests(seed, n=N):
     g = np.random.default_rng(seed)
     f32 = np.float32
+    # The program takes an answer below 30 for an energy in eV, and from 30 a wavelength in nm.
     by_energy = g.random(n) < 0.4
     light = np.where(by_energy, g.uniform(0.05, 29.9, n), g.uniform(30, 3000, n)).astype(f32)
     return {"material": g.integers(1, 10, n), "light": light, "by_energy": by_energy,

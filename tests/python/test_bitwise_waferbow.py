@@ -5,11 +5,9 @@ thicknesses and a moment, then a restart. The program keeps the moment of a cont
 for the next first pass, so each first state here gets the moment of the case before.
 """
 
-import warnings
-
 import numpy as np
 
-from common import check
+from common import assert_unsettled_warned, check
 from fields import each, typed
 from thinfilm import SolverWarning, waferbow
 
@@ -45,7 +43,7 @@ REPORT = (" Rayon de courbure : {r[0]:F9.3}m ; moment de flexion : {r[1]:E15.7}M
           " Energie elastique : silicium {r[12]:E15.7}, silice {r[13]:E15.7} J.m-2\n\n")
 
 
-def test_first_and_continue_passes_against_the_program(waferbow_session):
+def test_first_and_continue_passes_against_the_program(waferbow_session, recwarn):
     c = wafers(21)
     out = waferbow_session("".join("\n".join(
         [typed(c[k][i]) for k in FIRST] + ["0"]
@@ -56,9 +54,7 @@ def test_first_and_continue_passes_against_the_program(waferbow_session):
 
     kept_moment = np.concatenate(([np.float32(0)], c["moment"][:-1]))
     first = waferbow.first_state(*(c[k] for k in FIRST), kept_moment)
-    with warnings.catch_warnings(record=True) as caught:
-        warnings.simplefilter("always")
-        then = waferbow.continue_pass(first, c["new_silicon"], c["new_silica"], c["moment"])
+    then = waferbow.continue_pass(first, c["new_silicon"], c["new_silica"], c["moment"])
 
     # Of a continue pass, what follows its last search.
     continued = pieces[1:-1:2]
@@ -72,12 +68,8 @@ def test_first_and_continue_passes_against_the_program(waferbow_session):
     check(printed, [t for pair in expected for t in pair],
           lambda k: f"{k // 2} ({'first' if k % 2 == 0 else 'continue'})")
     # One warning for the solver's messages, one for the passes that did not settle.
-    warned = [str(w.message) for w in caught if issubclass(w.category, SolverWarning)]
+    warned = [str(w.message) for w in recwarn if issubclass(w.category, SolverWarning)]
     assert sum("3x3 solver" in w for w in warned) == any("GAUS3" in t for t in continued)
-    unsettled = np.count_nonzero(~then.settled)
-    assert [w for w in warned if "did not settle" in w] == (
-        [f"the continue pass did not settle at {unsettled} of {N} point(s)"
-         f" (first at flat index {np.argmin(then.settled)}): settled is False there, and the"
-         f" results are where the Newton steps ended"] if unsettled else [])
+    assert_unsettled_warned(recwarn, then.settled)
     # The session meets long searches too, not only passes that settle at once.
     assert np.count_nonzero((then.regressions > 50) & np.isfinite(then.bow)) > 100

@@ -13,10 +13,6 @@ from common import as_list, same, same_at_thread_counts
 from thinfilm import _calc, _core, ellcalc, optconst, waferbow
 
 
-def _conversion(calc):
-    return lambda **kw: _calc.run(calc, None, **kw)
-
-
 def _continue(**kw):
     # The first state's fields and the new thicknesses and moment are the inputs.
     return waferbow.continue_pass(waferbow.first_state()._replace(**kw))
@@ -27,7 +23,7 @@ SINGLE = {
         "psi_delta", "substrate_index", "thickness", "thickness_and_index", "reflection",
         "harmonics", "from_harmonics")},
     "optconst_constants": optconst.constants, "optconst_constants_energy": optconst.constants,
-    **{n: _conversion(getattr(_core, n)) for n in (
+    **{n: functools.partial(_calc.run, getattr(_core, n), None) for n in (
         "optconst_energy_of_wavelength", "optconst_wavelength_of_energy")},
     "waferbow_first": waferbow.first_state, "waferbow_continue": _continue,
 }
@@ -176,5 +172,4 @@ def test_a_first_state_is_plain_data():
     scalar = waferbow.first_state()
     again = waferbow.continue_pass(waferbow.FirstState(*scalar))
     assert same(again, waferbow.continue_pass(scalar))
-    report = waferbow.REPORT
-    assert report == waferbow.FirstState._fields[:14] == waferbow.ContinuePass._fields[:14]
+    assert waferbow.REPORT == waferbow.FirstState._fields[:14] == waferbow.ContinuePass._fields[:14]

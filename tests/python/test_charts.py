@@ -60,15 +60,14 @@ def test_trajectories_measured_points_and_fits_are_the_package_values():
 
 
 def test_spectra_are_the_package_values_with_both_polarisations_of_stressed_silica():
-    chart = nk_data(["Si", "SiO2", "Si3N4"], 300, 1000, points=71, voids=0.1, si_c_rate=0.3,
-                    stress=-300)
+    options = dict(voids=0.1, si_c_rate=0.3, stress=-300)
+    chart = nk_data(["Si", "SiO2", "Si3N4"], 300, 1000, points=71, **options)
     wavelength = np.linspace(300, 1000, 71)
     _same(chart.values, wavelength)
     assert [(s.material, s.polarisation) for s in chart.spectra] == [
         ("Si", 0), ("SiO2", 1), ("SiO2", 2), ("Si3N4", 0)]
     for s in chart.spectra:
-        r = optconst.constants(s.material, wavelength=wavelength, voids=0.1, si_c_rate=0.3,
-                               stress=-300)
+        r = optconst.constants(s.material, wavelength=wavelength, **options)
         suffix = "_2" if s.polarisation == 2 else ""
         _same_fields(s, r, [(n, n + suffix) for n in ("index", "epsilon")])
     # The columns are those the command line writes (test_cli).
@@ -92,10 +91,9 @@ def test_material_names():
 
 
 def test_bow_predictions_are_the_continue_pass():
-    chart = bow_data((0.1, 3.0), bow=12.0, silicon=500.0, silica=1.2, to_silicon=400.0,
-                     moment=50.0, points=7, diameter=0.15, modulus_si=1.805)
-    first = waferbow.first_state(bow=12.0, silicon=500.0, silica=1.2, diameter=0.15,
-                                 modulus_si=1.805)
+    wafer = dict(bow=12.0, silicon=500.0, silica=1.2, diameter=0.15, modulus_si=1.805)
+    chart = bow_data((0.1, 3.0), to_silicon=400.0, moment=50.0, points=7, **wafer)
+    first = waferbow.first_state(**wafer)
     r = waferbow.continue_pass(first, silicon=400.0, silica=np.linspace(0.1, 3.0, 7),
                                moment=50.0)
     _same_fields(chart.prediction, r, REPORT + ("bow", "regressions"))
@@ -117,10 +115,9 @@ def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
     psi, delta, angle = [43.61, 39.44, 45.1], [75.97, 78.24, 80.2], [70, 65, 75]
     sites = _sites({"site": ["a", "b", "c"], "x": [0, 10, -10], "y": [0, 5, 5], "psi": psi,
                     "delta": delta, "angle": angle, "thickness": [1, 2, 3]})
-    chart = map_data(sites, film_index=1.46, near=500.0, wavelength=600.0,
-                     substrate=3.9 - 0.02j)
-    r = ellcalc.thickness(wavelength=600.0, angle=angle, substrate=3.9 - 0.02j,
-                          film_index=1.46, psi=psi, delta=delta, near=500.0)
+    options = dict(film_index=1.46, near=500.0, wavelength=600.0, substrate=3.9 - 0.02j)
+    chart = map_data(sites, **options)
+    r = ellcalc.thickness(angle=angle, psi=psi, delta=delta, **options)
     table = chart.table()
     # An input column named like a computed one is replaced in place; the others stay as read.
     assert table.names == ["site", "x", "y", "psi", "delta", "angle", "thickness", "period",

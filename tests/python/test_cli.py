@@ -33,6 +33,20 @@ def _files(folder):
     return sorted(p.name for p in folder.iterdir() if p.name != "sites.csv")
 
 
+def ended_well(cli, *argv):
+    """The command line on argv, which must end with status 0: its output and its warnings."""
+    status, out, err = cli(*argv)
+    assert status == 0, err
+    return out, err
+
+
+def mapped(cli, folder, *options, separator=","):
+    """The map command on sites.csv, which must end well: its output, its warnings and the
+    rows of the table it wrote."""
+    out, err = ended_well(cli, "map", "sites.csv", *options, "-o", "m.csv")
+    return out, err, read_rows(folder / "m.csv", separator)
+
+
 @pytest.mark.parametrize("command", COMMANDS)
 def test_every_command_writes_png_svg_pdf_and_csv(command, cli, tmp_path):
     for outputs in ("c.png --csv beside.csv", "c.svg", "c.PDF --dpi 72", "c.csv", "again.svg",
@@ -74,8 +88,7 @@ def test_a_thousand_site_map_gives_back_the_thickness_of_every_site(cli, tmp_pat
 
 def test_map_thickness_is_what_the_console_prints(cli, tmp_path, ellcalc_session):
     (tmp_path / "sites.csv").write_text("x,y,psi,delta\n0,0,39.44,78.24\n5,0,43.61,75.97\n")
-    assert cli("map", "sites.csv", "--index", "1.5", "-o", "m.csv")[0] == 0
-    for row in read_rows(tmp_path / "m.csv"):
+    for row in mapped(cli, tmp_path, "--index", "1.5")[2]:
         printed = ellcalc_session("3\n/\n/\n/\n1.5\n%s\n%s\n" % (row["psi"], row["delta"]))
         assert " Epaisseur : %s nm" % F(float(row["thickness"]), 9, 3) in printed
 
@@ -90,11 +103,9 @@ def test_map_near_picks_the_order_and_the_sites_off_the_model_are_counted(cli, t
     def table(column_name, *options):
         lines = ["%d,0,%s,%s,%r" % row for row in zip(range(4), psi, delta, near)]
         (tmp_path / "sites.csv").write_text("\n".join(["x,y,psi,delta," + column_name] + lines))
-        status, _, err = cli("map", "sites.csv", "--index", "1.46", *options, "-o", "m.csv")
-        assert status == 0
-        rows = read_rows(tmp_path / "m.csv")
-        return {name: column(rows, name, np.float32) for name in ("thickness", "residual",
-                                                                  "order")}, err
+        _, err, rows = mapped(cli, tmp_path, "--index", "1.46", *options)
+        names = ("thickness", "residual", "order")
+        return {name: column(rows, name, np.float32) for name in names}, err
 
     # --near holds for every site, unless the table has a near column (NaN there: folded).
     for column_name, options, expected in (("z", (), None), ("z", ("--near", "1000"), 1000.0),
@@ -183,10 +194,8 @@ CASES = [(argv, None, words) for argv, *words in ERRORS] + [
 @pytest.mark.parametrize("argv, sites, words", CASES,
                          ids=[f"{c[0][:30]}: {c[2][-1][:40]}" for c in CASES])
 def test_errors_end_with_status_2_and_leave_no_file(argv, sites, words, cli, tmp_path):
-    if isinstance(sites, str):
-        (tmp_path / "sites.csv").write_text(sites)
-    elif sites is not None:
-        (tmp_path / "sites.csv").write_bytes(sites)
+    if sites is not None:
+        (tmp_path / "sites.csv").write_bytes(sites if isinstance(sites, bytes) else sites.encode())
     argv = argv.split() + ([] if "-o" in argv.split() else ["-o", "out.png"])
     status, out, err = cli(*argv, "--csv", "t.csv")
     assert status == 2 and out == ""
@@ -200,8 +209,7 @@ def test_errors_end_with_status_2_and_leave_no_file(argv, sites, words, cli, tmp
     "chart nk Si SiO2 --stress -1.e3 --x -0 --points 3",
 ])
 def test_negative_numbers_with_an_exponent_are_values(argv, cli):
-    status, _, err = cli(*argv.split(), "-o", "t.csv")
-    assert status == 0 and "expected one argument" not in err
+    assert "expected one argument" not in ended_well(cli, *argv.split(), "-o", "t.csv")[1]
 
 
 def test_a_file_that_cannot_be_written_leaves_the_others_untouched(cli, tmp_path):
@@ -221,18 +229,17 @@ def test_a_device_is_written_in_place_not_replaced(cli, tmp_path):
 def test_numerical_trouble_is_reported_and_the_files_are_written(cli, tmp_path):
     # 1 N is beyond what the first state's energy balances: only the stripped wafer,
     # bent by the moment alone, settles.
-    status, _, err = cli("chart", "bow", "--to-silica", "0:1", "--points", "3", "--moment", "1",
-                         "-o", "b.csv")
-    assert status == 0
+    _, err = ended_well(cli, "chart", "bow", "--to-silica", "0:1", "--points", "3", "--moment",
+                        "1", "-o", "b.csv")
     assert err.splitlines() == [
         "thinfilm chart bow: warning: the continue pass did not settle at 2 of 3 point(s)"
         " (first at flat index 1): settled is False there, and the results are where the"
         " Newton steps ended"]
     assert [(r["regressions"], r["settled"]) for r in read_rows(tmp_path / "b.csv")] == [
         ("0", "1"), ("10000", "0"), ("10000", "0")]
-    status, _, err = cli("chart", "psi-delta", "--measured", "5,10", "--fit-index",
-                         "-o", "p.csv")
-    assert status == 0 and "index search of point 1 did not settle" in err
+    _, err = ended_well(cli, "chart", "psi-delta", "--measured", "5,10", "--fit-index", "-o",
+                        "p.csv")
+    assert "index search of point 1 did not settle" in err
 
 
 def test_help_lists_the_commands_and_their_options(cli):
@@ -246,8 +253,7 @@ def test_help_lists_the_commands_and_their_options(cli):
 
 
 def test_python_dash_m_thinfilm(tmp_path):
-    done = thinfilm_module("chart", "psi-delta", "--index", "1.46", "-o", "t.png",
-                           cwd=tmp_path)
+    done = thinfilm_module("chart", "psi-delta", "--index", "1.46", "-o", "t.png", cwd=tmp_path)
     assert done.communicate(timeout=120)[1] == "" and done.returncode == 0
     assert (tmp_path / "t.png").read_bytes()[:4] == b"\x89PNG"
     (tmp_path / "s.csv").write_text("x,y,psi,delta\n0,0,abc,76\n")

@@ -6,11 +6,12 @@ import shutil
 import signal
 import subprocess
 import time
+from unittest.mock import Mock
 
 import pytest
 
 from common import thinfilm_module, write_sites
-from test_cli import COMMANDS
+from test_cli import COMMANDS, ended_well
 from thinfilm.cli import build_parser
 
 PAGE = os.path.join(os.path.dirname(__file__), "..", "..", "man", "thinfilm.1")
@@ -72,18 +73,10 @@ def test_a_name_of_255_characters_is_written(run, tmp_path):
 
 
 def _failing_writer(error):
-    def writer(figure, file_format, dpi):
-        def write(stream):
-            stream.write(b"\x89PNG half a picture")
-            raise error
-        return write
-    return writer
-
-
-def _raise(error):
-    def function(*args, **kwargs):
+    def write(stream):
+        stream.write(b"\x89PNG half a picture")
         raise error
-    return function
+    return lambda figure, file_format, dpi: write
 
 
 # (what is replaced in thinfilm, by what, the error reported; None for an interrupt, which
@@ -92,11 +85,13 @@ def _raise(error):
     ("cli.figure_writer", _failing_writer(KeyboardInterrupt), None),
     ("cli.figure_writer", _failing_writer(ValueError("cannot place a value")),
      "cannot draw the chart: cannot place a value"),
-    ("charts.wafer_map.map_data", _raise(KeyboardInterrupt), None),
-    ("charts.wafer_map.map_data", _raise(MemoryError),
+    ("charts.wafer_map.map_data", Mock(side_effect=KeyboardInterrupt), None),
+    ("charts.wafer_map.map_data", Mock(side_effect=MemoryError),
      "not enough memory for the 2 sites of sites.csv"),
-    ("charts.sites.read_sites", _raise(MemoryError), "not enough memory to read sites.csv"),
-    ("charts.wafer_map.draw_map", _raise(RuntimeError("unforeseen")), "RuntimeError: unforeseen"),
+    ("charts.sites.read_sites", Mock(side_effect=MemoryError),
+     "not enough memory to read sites.csv"),
+    ("charts.wafer_map.draw_map", Mock(side_effect=RuntimeError("unforeseen")),
+     "RuntimeError: unforeseen"),
 ])
 def test_interrupts_and_unforeseen_errors_end_quietly_and_leave_nothing(
         target, replacement, error, run, tmp_path, monkeypatch):
@@ -108,9 +103,8 @@ def test_interrupts_and_unforeseen_errors_end_quietly_and_leave_nothing(
 
 def test_sites_outside_the_wafer_drawn_are_counted(cli, tmp_path):
     write_sites(tmp_path / "sites.csv", 60)
-    status, _, err = cli("map", "sites.csv", "--index", "1.46", "--diameter", "10", "-o",
-                         "m.png", "--dpi", "20")
-    assert status == 0
+    _, err = ended_well(cli, "map", "sites.csv", "--index", "1.46", "--diameter", "10", "-o",
+                        "m.png", "--dpi", "20")
     assert err.startswith("thinfilm map: warning: ") and err.count("\n") == 1
     assert "of 60 sites lie outside the wafer of 10 mm drawn" in err
 

@@ -13,9 +13,12 @@ from thinfilm import _core, _errors, ellcalc, optconst, waferbow
 from common import run_python, same
 
 
-def needs(module):
-    return pytest.importorskip(module, reason=f"{module} not installed (Debian package python3-"
-                               f"{module.split('.')[0]})")
+def needs(*modules):
+    """The last of the modules, each imported or the test skipped with the package to install."""
+    for module in modules:
+        found = pytest.importorskip(module, reason=f"{module} not installed (Debian package "
+                                    f"python3-{module.split('.')[0]})")
+    return found
 
 
 def lot(wafers, sites, seed=1):
@@ -53,8 +56,7 @@ def assert_lot(films, psi, delta, near):
 
 
 def test_results_are_lazy_and_each_chunk_is_one_call(monkeypatch):
-    needs("xarray")
-    dask = needs("dask")
+    dask = needs("xarray", "dask")
     calls = []
     real = _core.ellcalc_thickness
 
@@ -79,8 +81,7 @@ ANGLES = np.array([65.0, 70.0, 75.0, 80.0])
 
 
 def test_dask_arrays_broadcast_as_numpy_arrays():
-    da = needs("dask.array")
-    needs("xarray")
+    da = needs("xarray", "dask.array")
     thickness = np.linspace(0.0, 500.0, 12).reshape(3, 4)
     wavelength = np.array([[500.0], [632.8], [900.0]])
     r = ellcalc.psi_delta(thickness=da.from_array(thickness, chunks=(2, 3)),
@@ -114,7 +115,7 @@ def test_functions_results_and_warnings_pickle():
 
 
 def test_lazy_results_pickle():
-    xr, _ = needs("xarray"), needs("dask")
+    xr = needs("dask", "xarray")
     psi, delta = lot(4, 6)
     r = ellcalc.substrate_index(psi=xr.DataArray(psi, dims=("w", "s")).chunk({"w": 1}),
                                 delta=xr.DataArray(delta, dims=("w", "s")))
@@ -122,14 +123,9 @@ def test_lazy_results_pickle():
                 ellcalc.substrate_index(psi=psi, delta=delta))
 
 
-def _imported():
-    return "thinfilm._core" in sys.modules
-
-
 @pytest.fixture(scope="module")
 def cluster():
-    needs("xarray"), needs("dask")
-    distributed = needs("distributed")
+    distributed = needs("xarray", "dask", "distributed")
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   host="127.0.0.1", dashboard_address=None) as local, \
             distributed.Client(local) as client:
@@ -147,7 +143,7 @@ def test_a_lot_on_a_local_cluster(cluster):
     coords = {"wafer": np.arange(wafers), "x": ("site", np.linspace(-70, 70, sites))}
     r = lot_thickness(psi, delta, near, ({"wafer": 25}, {"wafer": 50}), coords)
     films = cluster.gather(cluster.compute(list(r)))
-    assert all(cluster.run(_imported).values())  # on the workers
+    assert all(cluster.run(lambda: "thinfilm._core" in sys.modules).values())  # on the workers
     assert_lot(films, psi, delta, near)
     assert films[0].dims == ("wafer", "site") and (films[0].x == coords["x"][1]).all()
     # An exception raised on a worker reaches the client.
@@ -175,7 +171,6 @@ def test_the_package_works_without_xarray_and_dask(code, out):
 
 def test_dask_arrays_without_xarray_are_refused_with_the_package_to_install():
     needs("dask.array")
-    code = ("import sys; sys.modules['xarray'] = None\nimport dask.array as da\n"
-            "from thinfilm import ellcalc\nellcalc.psi_delta(thickness=da.ones(3))")
-    done = run_python(code)
+    done = run_python("import sys; sys.modules['xarray'] = None\nimport dask.array as da\n"
+                      "from thinfilm import ellcalc\nellcalc.psi_delta(thickness=da.ones(3))")
     assert "ImportError" in done.stderr and "python3-xarray" in done.stderr

@@ -102,21 +102,26 @@ def test_spectrum_of_a_dispersive_film():
     assert_found(r, t[:, 0])
 
 
-def test_bad_measurements_and_arguments():
+def test_a_measurement_not_finite_is_not_converged():
     psi, delta = films([100.0, 200.0])
     psi[1, 1] = np.nan
     r = fit(psi, delta)
     assert r.converged.tolist() == [True, False] and np.isnan(r.thickness[1])
     psi[1, 1] = np.inf
     assert not fit(psi, delta).converged[1]
-    for error, bad in [(ValueError, dict(axis=2)), (ValueError, dict(axis=-3)),
-                       (ValueError, dict(sigma_psi=0.0)), (ValueError, dict(sigma_delta=-1.0)),
-                       (ValueError, dict(sigma_psi=[np.nan, 1, 1])),
-                       (ValueError, dict(max_thickness=0.0)),
-                       (ValueError, dict(film_index="SiO2", fit_index=True)),
-                       (TypeError, dict(axis=1.0))]:
-        with pytest.raises(error):
-            ellcalc.fit(psi, delta, **bad)
+
+
+@pytest.mark.parametrize("bad, error", [
+    (dict(axis=2), ValueError), (dict(axis=-3), ValueError), (dict(sigma_psi=0.0), ValueError),
+    (dict(sigma_delta=-1.0), ValueError), (dict(sigma_psi=[np.nan, 1, 1]), ValueError),
+    (dict(max_thickness=0.0), ValueError), (dict(film_index="SiO2", fit_index=True), ValueError),
+    (dict(axis=1.0), TypeError),
+    # Known layers.
+    (dict(under=[1.457]), TypeError), (dict(under="SiO2:2"), TypeError),
+    (dict(under=[(1.457, -1.0)]), ValueError), (dict(under=[("Unobtainium", 2.0)]), ValueError)])
+def test_bad_arguments(bad, error):
+    with pytest.raises(error):
+        ellcalc.fit(*films([100.0]), angle=ANGLES, **bad)
 
 
 def test_films_over_known_layers():
@@ -146,14 +151,6 @@ def test_films_over_known_layers():
     t_ox = g.uniform(1, 100, 50)[:, None]
     psi, delta = measured([(1.5, 300.0), (1.457, t_ox)], silicon[2])
     assert_found(fit(psi, delta, substrate=silicon[2], under=[(1.457, t_ox)]), 300)
-
-
-@pytest.mark.parametrize("under, error", [
-    ([1.457], TypeError), ("SiO2:2", TypeError), ([(1.457, -1.0)], ValueError),
-    ([("Unobtainium", 2.0)], ValueError)])
-def test_bad_known_layers(under, error):
-    with pytest.raises(error):
-        ellcalc.fit(*films([100.0]), angle=ANGLES, under=under)
 
 
 def test_peak_memory_is_the_results():

@@ -13,14 +13,18 @@ PRECISIONS = [("single", np.float32, 1e-3), ("double", np.float64, 1e-9)]
 _remainder = np.frompyfunc(math.remainder, 2, 1)
 
 
-def films(seed, n, thickness=(10.0, 1500.0)):
-    g = np.random.default_rng(seed)
-    return dict(wavelength=g.uniform(400, 900, n), angle=g.uniform(45, 80, n),
-                film_index=g.uniform(1.3, 2.3, n), thickness=g.uniform(*thickness, n))
-
-
 def without(kw, name):
     return {k: v for k, v in kw.items() if k != name}
+
+
+def films(seed, n, precision, thickness=(10.0, 1500.0)):
+    """n random films, their Psi and Delta, and those as the measurement the inversions take."""
+    g = np.random.default_rng(seed)
+    kw = dict(wavelength=g.uniform(400, 900, n), angle=g.uniform(45, 80, n),
+              film_index=g.uniform(1.3, 2.3, n), thickness=g.uniform(*thickness, n),
+              precision=precision)
+    m = ellcalc.psi_delta(**kw)
+    return kw, m, dict(without(kw, "thickness"), psi=m.psi, delta=m.delta)
 
 
 def harmonic_terms(h):
@@ -63,9 +67,7 @@ def test_a_film_reproducing_the_measurement_has_a_small_residual_others_a_large_
                   ellcalc.thickness(psi=80.0, delta=10.0, precision=precision)):
         assert not wrong.residual < 10
 
-    kw = dict(films(3, 300), precision=precision)
-    m = ellcalc.psi_delta(**kw)
-    measured = dict(without(kw, "thickness"), psi=m.psi, delta=m.delta)
+    kw, _, measured = films(3, 300, precision)
     assert ellcalc.thickness(**measured).residual.max() < tolerance
     # The index search stops at a relative step of 5e-4 in single precision; the harmonics
     # add their own rounding.
@@ -79,10 +81,8 @@ def test_a_film_reproducing_the_measurement_has_a_small_residual_others_a_large_
 
 
 def test_near_takes_thick_films_to_their_order():
-    kw = films(11, 400, thickness=(600.0, 1500.0))
-    truth = kw.pop("thickness")
-    m = ellcalc.psi_delta(**kw, thickness=truth, precision="double")
-    measured = dict(kw, psi=m.psi, delta=m.delta, precision="double")
+    kw, m, measured = films(11, 400, "double", thickness=(600.0, 1500.0))
+    truth = kw["thickness"]
     off = np.random.default_rng(12).uniform(-0.4, 0.4, truth.size) * m.period
     for inversion in (ellcalc.thickness, ellcalc.thickness_and_index):
         folded = inversion(**measured)

@@ -10,6 +10,7 @@ import numpy as np
 import pytest
 
 from common import column, grid_sites, read_rows, write_sites
+from test_cli import mapped
 from thinfilm import ellcalc
 
 # (separator, decimal mark, how the header names the columns)
@@ -33,14 +34,6 @@ def rewrite(path, separator, decimal, header, blank=()):
         out.append(separator.join(cells + ["site %d" % k]) + trailing)
     path.write_text("\n".join(out) + "\n")
     return out
-
-
-def mapped(cli, folder, *options, separator=","):
-    """The map command on sites.csv, which must end well: its output, its warnings and the
-    rows of the table it wrote."""
-    status, out, err = cli("map", "sites.csv", *options, "-o", "m.csv")
-    assert status == 0, err
-    return out, err, read_rows(folder / "m.csv", separator)
 
 
 @pytest.mark.parametrize("separator, decimal, header", DIALECTS)
@@ -84,8 +77,7 @@ def test_statistics_are_numpys_of_the_sites_left_in(options, quantities, cli, tm
         found = values[np.isfinite(values)]
         mean, std = np.mean(found), np.std(found, ddof=1)
         spread = found.max() - found.min()
-        assert (int(s["sites"]), int(s["missing"]), int(s["excluded"])) == (len(found), 2,
-                                                                            excluded)
+        assert [int(s[k]) for k in ("sites", "missing", "excluded")] == [len(found), 2, excluded]
         np.testing.assert_allclose(
             [float(s[k]) for k in ("mean", "std", "min", "max", "range", "sigma_mean_percent",
                                    "range_2mean_percent")],
@@ -112,10 +104,10 @@ def test_the_lines_of_a_site_are_fitted_together(cli, tmp_path):
     assert "3 sites (7 lines)" in out
     assert err == ("thinfilm map: warning: the measurements of 1 of 3 sites do not tell two "
                    "films apart (ambiguous column)\n")
-    assert list(rows[0])[-6:] == ["thickness", "sigma_thickness", "chi2", "residual",
-                                  "ambiguous", "converged"]
+    names = ["thickness", "sigma_thickness", "chi2", "residual", "ambiguous", "converged"]
+    assert list(rows[0])[-6:] == names
     site = [0, 0, 0, 0, 1, 1, 2]
-    for name in ("thickness", "sigma_thickness", "chi2", "residual", "ambiguous"):
+    for name in names[:-1]:
         per_site = np.array([getattr(e, name)[0] for e in expected], dtype=float)
         np.testing.assert_array_equal(column(rows, name), per_site[site])
     np.testing.assert_allclose(column(rows, "thickness")[:6], [812.0] * 4 + [640.0] * 2,
@@ -160,17 +152,11 @@ def drawn_texts(figure):
     from matplotlib.text import Text
 
     renderer = figure.canvas.get_renderer()
-    drawn = []
-    draw = Text.draw
-
-    def record(text, *args, **kwargs):
-        if text.get_visible() and text.get_text().strip():
-            drawn.append(text)
-        return draw(text, *args, **kwargs)
-
-    with mock.patch.object(Text, "draw", record):
+    with mock.patch.object(Text, "draw", autospec=True, side_effect=Text.draw) as draw:
         figure.draw(renderer)
-    return [(t.get_text(), t.get_window_extent(renderer)) for t in drawn]
+    drawn = [call.args[0] for call in draw.call_args_list]
+    return [(t.get_text(), t.get_window_extent(renderer)) for t in drawn
+            if t.get_visible() and t.get_text().strip()]
 
 
 def chart_of(values, fit_index=False, count=49, missing=()):
@@ -179,8 +165,7 @@ def chart_of(values, fit_index=False, count=49, missing=()):
     from thinfilm.charts.wafer_map import MapChart
 
     x, y, r = grid_sites(count)
-    blank = np.zeros(count, bool)
-    blank[list(missing)] = True
+    blank = np.isin(np.arange(count), missing)
     numbers = {"x": x, "y": y, "psi": np.where(blank, np.nan, 40.0), "delta": np.full(count, 80.0)}
     sites = Sites(["x", "y", "psi", "delta"], [()] * count, numbers,
                   blank={**{k: np.zeros(count, bool) for k in numbers}, "psi": blank})

@@ -1,6 +1,8 @@
 // The continue pass as the dialogue runs it: the Newton steps from the first state, and
 // the solving again when they land on the mirror state or fail; gaus3, the 3x3 solver of
 // each step. The session transcripts pin the figures of passes with changed thicknesses.
+// Then the package's pass and measured stress: what the Python tests cannot see (the
+// solution array, the solver events) and each derivative of the propagated uncertainty alone.
 #include "waferbow/continue_pass.hpp"
 
 #include <gtest/gtest.h>
@@ -12,13 +14,18 @@
 #include <utility>
 #include <vector>
 
+#include "tests/test_support.hpp"
+#include "waferbow/film_change.hpp"
 #include "waferbow/gaus3.hpp"
+#include "waferbow/measured_stress.hpp"
 #include "waferbow/prediction.hpp"
 #include "waferbow/regression.hpp"
 #include "waferbow/units.hpp"
 
 namespace waferbow {
 namespace {
+
+using test_support::same_bits;
 
 struct wafer {
   double f, d, d1, d2, p1, p2;  // as answered: um, m, um, um, 1E5 MPa, 1E5 MPa
@@ -34,26 +41,23 @@ const wafer default_wafer{10.0, static_cast<double>(0.1f), 525.0, 1.0, static_ca
                           static_cast<double>(0.863f)};
 
 // A continue pass to the thicknesses cd1, cd2 (um) under the moment answered in N, with
-// the solution array starting from zeros.
-continue_prediction pass(const wafer& w, double cd1, double cd2, float newtons = 0.0f) {
-  vector3 xs{};
-  return predict_continue_pass(w.state(), metres_of_um(cd1), metres_of_um(cd2), moment_of_newtons(newtons), w.d, xs);
+// the solution array *xs (zeros when none is given).
+continue_prediction pass(const wafer& w, double cd1, double cd2, float newtons = 0.0f, vector3* xs = nullptr) {
+  vector3 zeros{};
+  return predict_continue_pass(w.state(), metres_of_um(cd1), metres_of_um(cd2), moment_of_newtons(newtons), w.d,
+                               xs ? *xs : zeros);
 }
 
-// What the Newton steps from the first state alone give, from the solution array xs
-// (which they leave as they end).
-continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons, vector3& xs) {
+// What the Newton steps from the first state alone give, from the solution array *xs
+// (zeros when none is given), which they leave as they end.
+continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons = 0.0f, vector3* xs = nullptr) {
   continue_prediction p{};
+  vector3 zeros{};
   const first_state s = w.state();
   const double h1 = metres_of_um(cd1), h2 = metres_of_um(cd2), t = moment_of_newtons(newtons);
-  regression(s, h1, h2, t, xs, p.regressions, p.g, p.events);
+  regression(s, h1, h2, t, xs ? *xs : zeros, p.regressions, p.g, p.events);
   predicted_state(s, h1, h2, t, w.d, p.g, p.bow, p.report);
   return p;
-}
-
-continue_prediction newton_only(const wafer& w, double cd1, double cd2, float newtons = 0.0f) {
-  vector3 xs{};
-  return newton_only(w, cd1, cd2, newtons, xs);
 }
 
 // Same bits in every printed value (NaNs compare equal to NaNs).
@@ -61,9 +65,7 @@ void expect_same(const continue_prediction& a, const continue_prediction& b) {
   const auto same = [](double u, double v) { return u == v || (std::isnan(u) && std::isnan(v)); };
   EXPECT_EQ(a.regressions, b.regressions);
   EXPECT_EQ(a.events.size(), b.events.size());
-  const double* pa = &a.report.radius;
-  const double* pb = &b.report.radius;
-  for (int k = 0; k < 14; ++k) EXPECT_TRUE(same(pa[k], pb[k])) << "report value " << k;
+  for (const stress_field& f : stress_fields) EXPECT_TRUE(same(a.report.*f.member, b.report.*f.member)) << f.name;
   EXPECT_TRUE(same(a.g.x, b.g.x) && same(a.g.y, b.g.y) && same(a.g.z, b.g.z) && same(a.g.wx, b.g.wx));
   EXPECT_TRUE(same(a.bow, b.bow));
 }
@@ -156,9 +158,8 @@ TEST(ContinuePass, MomentReversingTheBowIsFollowedAcrossTheFlatWafer) {
 // 1E11 m and more) that meet the energy but not the moment condition.
 TEST(ContinuePass, WithoutAConnectedStateTheResultStays) {
   vector3 xs{}, xs_newton{};
-  const continue_prediction p = predict_continue_pass(default_wafer.state(), metres_of_um(525.0), metres_of_um(1.0),
-                                                      moment_of_newtons(1.0f), default_wafer.d, xs);
-  expect_same(p, newton_only(default_wafer, 525.0, 1.0, 1.0f, xs_newton));
+  const continue_prediction p = pass(default_wafer, 525.0, 1.0, 1.0f, &xs);
+  expect_same(p, newton_only(default_wafer, 525.0, 1.0, 1.0f, &xs_newton));
   EXPECT_EQ(xs, xs_newton);
   EXPECT_FALSE(p.settled);
 
@@ -213,7 +214,7 @@ TEST(Regression, UnchangedWaferConvergesInOneStep) {
 // takes x, y, z from what the solution array already held.
 TEST(Regression, UnsolvableStepsKeepTheSolutionArray) {
   vector3 xs{100.0, 99.0, 101.0};
-  const continue_prediction p = newton_only(default_wafer, 0.0, 0.0, 0.0f, xs);
+  const continue_prediction p = newton_only(default_wafer, 0.0, 0.0, 0.0f, &xs);
   EXPECT_EQ(p.regressions, max_regressions);
   EXPECT_EQ(xs, (vector3{100.0, 99.0, 101.0}));
   EXPECT_EQ((vector3{p.g.x, p.g.y, p.g.z}), xs);
@@ -257,48 +258,104 @@ void expect_gaus3(const matrix3& a, const vector3& b, gaus3_status status, const
     EXPECT_TRUE(std::isnan(want[i]) ? std::isnan(x[i]) : x[i] == want[i]) << i << ": " << x[i];
 }
 
-TEST(Gaus3, SolvesRegularSystems) {
-  // Small integers, so every product is exact.
+// Regular systems of small integers, so every product is exact; then what the order of
+// the elimination makes of singular and non-finite ones.
+TEST(Gaus3, SolutionsAndFailures) {
   expect_gaus3(rows(1, 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, gaus3_status::solved, {1, 2, 3});
   expect_gaus3(rows(2, 1, 1, 1, 3, 2, 1, 0, 4), {3, 1, 13}, gaus3_status::solved, {1, -2, 3});
   // Third row (0, 0, 1 | 5): the last variable is B(3) whatever the others are.
   expect_gaus3(rows(2, 1, 7, 1, 3, -4, 0, 0, 1), {39, -13, 5}, gaus3_status::solved, {1, 2, 5});
   // AA(2,2) = 1*1 - 1*1 = 0: the second variable comes from the first row.
   expect_gaus3(rows(1, 2, 1, 1, 1, 1, 2, 1, 1), {8, 6, 7}, gaus3_status::solved, {1, 2, 3});
-}
 
-TEST(Gaus3, ZeroDeterminantLeavesXUntouched) {
-  // Third column all zero: every AA(i,j) is zero.
+  // A zero determinant leaves x untouched. Third column all zero: every AA(i,j) is zero.
   expect_gaus3(rows(1, 2, 0, 3, 4, 0, 5, 6, 0), {1, 1, 1}, gaus3_status::singular, {7, 8, 9});
   // A(3,3) = 0 but A(2,3) not: the elimination by A(3,3) still makes D zero although the
   // system is regular (its solution would be (1, 1, 1)).
   expect_gaus3(rows(1, 1, 1, 1, 2, 1, 1, 1, 0), {3, 4, 2}, gaus3_status::singular, {7, 8, 9});
-}
 
-// With finite entries the other two failures are preceded by D = 0; an infinity makes D
-// a NaN, which is not 0, and the solution goes on until the next exact zero test.
-TEST(Gaus3, LaterFailuresKeepTheUnreachedComponents) {
+  // With finite entries the other two failures are preceded by D = 0; an infinity makes D
+  // a NaN, which is not 0, and the solution goes on until the next exact zero test. The
+  // later failures keep the components not reached.
   expect_gaus3(rows(inf, 1, 0, 1, 1, 0, 1, 1, 0), {1, 1, 1}, gaus3_status::no_x2, {nan, 8, 9});
   expect_gaus3(rows(inf, 1, 0, 1, inf, 0, 1, 1, 0), {1, 1, 1}, gaus3_status::no_x3, {nan, nan, 9});
-}
 
-// A(3,3) = 0, A(2,3) = 1: the elimination by A(3,3) leaves AA = -(A(3,j) A(i,3)), whose
-// determinant is zero in exact arithmetic, but A(3,1) A(1,3) = 1E400 overflows, so D is
-// an infinity, X(1) and X(2) are zeros and X(3) can only come from the second row:
-// 7 - 0 - 0 = 7 (the first row would give 5E-200).
-TEST(Gaus3, ThirdVariableFromTheSecondRow) {
+  // A(3,3) = 0, A(2,3) = 1: the elimination by A(3,3) leaves AA = -(A(3,j) A(i,3)), whose
+  // determinant is zero in exact arithmetic, but A(3,1) A(1,3) = 1E400 overflows, so D is
+  // an infinity, X(1) and X(2) are zeros and X(3) can only come from the second row:
+  // 7 - 0 - 0 = 7 (the first row would give 5E-200).
   expect_gaus3(rows(1, 1, 1e200, 1, 1, 1, 1e200, 1e-200, 0), {5, 7, 0}, gaus3_status::solved, {0, 0, 7});
-}
 
-// A(3,3) = A(2,3) = 0, A(1,3) = 1: with finite entries AA(2,1) = AA(2,2) = 0 and D = 0,
-// so only a NaN gets this far (here from inf * 0), and X(1), X(2) are NaNs. X(3) then
-// comes from the first row: it is set (a NaN too) instead of being left as it was.
-TEST(Gaus3, ThirdVariableFromTheFirstRow) {
+  // A(3,3) = A(2,3) = 0, A(1,3) = 1: with finite entries AA(2,1) = AA(2,2) = 0 and D = 0,
+  // so only a NaN gets this far (here from inf * 0), and X(1), X(2) are NaNs. X(3) then
+  // comes from the first row: it is set (a NaN too) instead of being left as it was.
   expect_gaus3(rows(1, 1, 1, 1, 1, 0, inf, 1, 0), {1, 1, 1}, gaus3_status::solved, {nan, nan, nan});
+
+  // NaN entries spread without failing.
+  expect_gaus3(rows(nan, 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, gaus3_status::solved, {nan, nan, nan});
 }
 
-TEST(Gaus3, NaNEntriesSpreadWithoutFailing) {
-  expect_gaus3(rows(nan, 0, 0, 0, 1, 0, 0, 0, 1), {1, 2, 3}, gaus3_status::solved, {nan, nan, nan});
+// The package's pass and measured stress, from first states with the silica modulus as
+// the package takes it.
+const double package_p2 = static_cast<double>(0.863f);
+const wafer package_wafer{10.0, 0.1, 525.0, 1.0, 2.28, package_p2};
+
+// From a flat bare wafer the package's pass is the dialogue's to the bit, the solution
+// array and the events included: a pass that settles at once, one solved again in stages,
+// one that does not settle.
+TEST(FilmChange, FromAFlatBareWaferIsTheDialoguesPass) {
+  const wafer firsts[] = {package_wafer, {1.165, 0.15, 704.846, 0.0136, 1.805, package_p2}};
+  const double passes[][3] = {{525.0, 0.5, 0.0}, {713.719, 0.0043, 0.0}, {525.0, 1.0, 1.0}};
+  for (const wafer& w : firsts) {
+    for (const auto& [d1, d2, newtons] : passes) {
+      SCOPED_TRACE(d2);
+      vector3 xs_dialogue{7.0, 8.0, 9.0};
+      vector3 xs_package = xs_dialogue;
+      const double t = moment_of_newtons(static_cast<float>(newtons));
+      const continue_prediction a = pass(w, d1, d2, static_cast<float>(newtons), &xs_dialogue);
+      const film_change b = predict_film_change(w.state(), metres_of_um(d1), metres_of_um(d2), t, w.d, 0.0, xs_package);
+      EXPECT_EQ(xs_dialogue, xs_package);
+      EXPECT_EQ(a.regressions, b.pass.regressions);
+      EXPECT_EQ(a.events.size(), b.pass.events.size());
+      EXPECT_EQ(a.settled, b.pass.settled);
+      EXPECT_TRUE(same_bits(a.bow, b.pass.bow));
+      for (const stress_field& f : stress_fields) EXPECT_TRUE(same_bits(a.report.*f.member, b.pass.report.*f.member));
+    }
+  }
+}
+
+// A strip takes no Newton step: the solution array stays, no event, settled.
+TEST(FilmChange, StripTakesNoStep) {
+  vector3 xs{1.0, 2.0, 3.0};
+  const film_change c = predict_film_change(package_wafer.state(), metres_of_um(525.0), 0.0, 0.0, 0.1, -2.0, xs);
+  EXPECT_EQ(xs, (vector3{1.0, 2.0, 3.0}));
+  EXPECT_TRUE(c.pass.events.empty());
+  EXPECT_EQ(c.pass.regressions, 0);
+  EXPECT_TRUE(c.pass.settled);
+  EXPECT_NEAR(c.pass.bow, -2.0, 1e-8);  // in by the single-precision um, out by 1E6
+  EXPECT_TRUE(std::isnan(c.stress_stoney));
+}
+
+// Each uncertainty alone, in the thin-film limit where the film stress goes as the bow,
+// the square of the silicon thickness, its modulus and the inverse of the silica
+// thickness: the propagated deviation is the relative one times that power.
+TEST(MeasuredStress, EachDerivativeOfTheFilmStress) {
+  const measured_wafer w{12.0, 0.0, 0.15, 675.0, 0.5, 1.805, 0.863, 0.0};
+  const double stress = std::fabs(film_stress(w));
+  // The uncertainties, and the deviation of the stress over the stress.
+  const std::pair<measurement_sigma, double> cases[] = {
+      {{0.12, 0, 0, 0, 0}, 0.01},          // bow, 1%
+      {{0, 0.12, 0, 0, 0}, 0.01},          // initial bow, as much as the bow
+      {{0, 0, 6.75, 0, 0}, 0.02},          // silicon, 1%, squared
+      {{0, 0, 0, 0.005, 0}, 0.01},         // silica, 1%, inverse
+      {{0, 0, 0, 0, 0.01805}, 0.01},       // modulus, 1%
+  };
+  for (const auto& [u, relative] : cases) {
+    SCOPED_TRACE(relative);
+    EXPECT_NEAR(film_stress_sigma(w, u) / stress, relative, 0.002 * relative);
+  }
+  EXPECT_EQ(film_stress_sigma(w, {0, 0, 0, 0, 0}), 0.0);
+  EXPECT_TRUE(std::isnan(film_stress_sigma({12.0, 12.0, 0.15, 675.0, 0.5, 1.805, 0.863, 0.0}, {0.1, 0, 0, 0, 0})));
 }
 
 }  // namespace
