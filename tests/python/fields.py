@@ -82,8 +82,8 @@ def typed_complex(z):
 class _Console(string.Formatter):
     """Format fields written as the console's: {x:F9.3}, {x:E14.7}, {x:I5}."""
 
-    def format_field(self, value, spec):
-        return {"F": F, "E": E, "I": I}[spec[0]](value, *map(int, spec[1:].split(".")))
+    def format_field(self, value, field):
+        return {"F": F, "E": E, "I": I}[field[0]](value, *map(int, field[1:].split(".")))
 
 
 class _Case:
