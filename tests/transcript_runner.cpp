@@ -42,21 +42,18 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
-// A call of the system that failed: the runner cannot go on.
-[[noreturn]] void system_error(const char* what) {
-  std::perror(what);
-  std::exit(2);
-}
+using steady_clock = std::chrono::steady_clock;
 
-// A session or a command line the runner cannot take.
-[[noreturn]] void usage_error(const std::string& message) {
+// A session, a command line or a call of the system that the runner cannot take.
+[[noreturn]] void give_up(const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
   std::exit(2);
 }
@@ -67,40 +64,14 @@ std::optional<std::string> read_file(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void write_file(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
-}
-
-std::string trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-  return s;
-}
-
-// The signal that a .signal file names by its first word; -1 if none.
-int signal_number(const std::string& text) {
-  std::string name = trimmed(text);
-  if (const auto blank = name.find(' '); blank != std::string::npos) name.resize(blank);
-  constexpr std::pair<const char*, int> signals[] = {{"INT", SIGINT}, {"TERM", SIGTERM}, {"QUIT", SIGQUIT},
-                                                     {"FPE", SIGFPE}, {"TRAP", SIGTRAP}, {"ABRT", SIGABRT}};
-  for (const auto& [known, number] : signals) {
-    if (name == known) return number;
-  }
-  return -1;
-}
+void write_file(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
 
 std::string visible(const std::string& s) {
   std::string r;
-  for (unsigned char c : s) {
-    if (c == '\n') {
-      r += "\\n\n";
-    } else if (c < 32 || c > 126) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      r += buf;
-    } else {
-      r += static_cast<char>(c);
-    }
+  for (const unsigned char c : s) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    r += c == '\n' ? "\\n\n" : c < 32 || c > 126 ? escaped : std::string(1, static_cast<char>(c));
   }
   return r;
 }
@@ -122,32 +93,16 @@ struct outcome {
 // The exit status that CTest reads as "skipped" (SKIP_RETURN_CODE).
 constexpr int skipped_status = 77;
 
-// An unnamed temporary file holding `data`, open for reading from its start.
-int temporary_file(const std::string& data) {
-  char name[] = "/tmp/transcript_inputXXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) system_error("mkstemp");
-  unlink(name);
-  for (std::size_t done = 0; done < data.size();) {
-    const ssize_t w = write(fd, data.data() + done, data.size() - done);
-    if (w <= 0) system_error("write");
-    done += static_cast<std::size_t>(w);
-  }
-  lseek(fd, 0, SEEK_SET);
-  return fd;
-}
-
 outcome run(const char* launcher, const char* program, const std::string& input, int input_file, int signo,
             bool ignored, std::size_t signal_after, bool combined) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
-  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) system_error("pipe");
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) give_up(std::strerror(errno));
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(input_file >= 0 ? input_file : in_pipe[0], 0);
-    if (input_file >= 0) close(input_file);
     dup2(out_pipe[1], 1);
     dup2(combined ? out_pipe[1] : err_pipe[1], 2);
-    for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
+    for (int fd : {input_file, in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
     // The child starts with the default reactions, whatever the runner inherited.
     for (const int s : {SIGINT, SIGQUIT, SIGPIPE}) signal(s, SIG_DFL);
     if (ignored) signal(signo, SIG_IGN);
@@ -165,15 +120,14 @@ outcome run(const char* launcher, const char* program, const std::string& input,
 
   outcome result;
   std::size_t written = input_file >= 0 ? input.size() : 0;  // a file: all there from the start
-  if (input_file >= 0) close(input_file);
   int to_child = in_pipe[1], from_out = out_pipe[0], from_err = err_pipe[0];
   bool signalled = signo < 0;
-  auto close_after = std::chrono::steady_clock::now();
+  auto close_after = steady_clock::now();
   // A launcher (Wine) may need a while to start.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(launcher != nullptr ? 120 : 30);
+  const auto deadline = steady_clock::now() + std::chrono::seconds(launcher != nullptr ? 120 : 30);
 
   while (from_out >= 0 || from_err >= 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (steady_clock::now() > deadline) {
       std::fprintf(stderr, "timed out; output so far:\n%s\n", visible(result.out).c_str());
       kill(pid, SIGKILL);
       break;
@@ -183,7 +137,7 @@ outcome run(const char* launcher, const char* program, const std::string& input,
     // to end at the end of its input (under a launcher, once the signal had time to arrive:
     // Wine hands it on from another thread).
     if (to_child >= 0 && written == input.size() &&
-        (signo < 0 || (signalled && ignored && std::chrono::steady_clock::now() >= close_after))) {
+        (signo < 0 || (signalled && ignored && steady_clock::now() >= close_after))) {
       close(to_child);
       to_child = -1;
     }
@@ -216,7 +170,7 @@ outcome run(const char* launcher, const char* program, const std::string& input,
       usleep(100 * 1000);
       kill(pid, signo);
       signalled = true;
-      close_after = std::chrono::steady_clock::now() + std::chrono::milliseconds(launcher != nullptr ? 1000 : 0);
+      close_after = steady_clock::now() + std::chrono::milliseconds(launcher != nullptr ? 1000 : 0);
     }
   }
   if (to_child >= 0) close(to_child);
@@ -233,90 +187,87 @@ int main(int argc, char** argv) {
   const char* launcher = nullptr;
   bool crlf_file = false;
   bool update = false;
-  std::vector<std::pair<std::string, std::string>> skipped_signals;  // signal, reason
+  std::map<std::string, std::string> skipped_signals;  // the .signal text, the reason
   int arg = 1;
-  while (arg < argc && std::strncmp(argv[arg], "--", 2) == 0) {
+  for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
     const std::string option = argv[arg];
-    if (option == "--crlf-file" || option == "--update") {
-      (option == "--update" ? update : crlf_file) = true;
+    const char* const operand = arg + 1 < argc ? argv[arg + 1] : "";
+    const char* const eq = std::strchr(operand, '=');
+    if (option == "--crlf-file") {
+      crlf_file = true;
+    } else if (option == "--update") {
+      update = true;
+    } else if (option == "--launcher" && *operand != '\0') {
+      launcher = argv[++arg];
+    } else if (option == "--skip-signal" && eq != nullptr) {
+      skipped_signals[std::string(operand, eq)] = eq + 1;
       ++arg;
-      continue;
-    }
-    if (arg + 1 == argc) break;
-    const std::string operand = argv[arg + 1];
-    if (option == "--launcher") {
-      launcher = argv[arg + 1];
-    } else if (const auto eq = operand.find('='); option == "--skip-signal" && eq != std::string::npos) {
-      skipped_signals.emplace_back(operand.substr(0, eq), operand.substr(eq + 1));
     } else {
       break;
     }
-    arg += 2;
   }
   if (argc - arg != 2) {
-    usage_error("usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
-                "[--crlf-file] [--update] <program> <stem>");
+    give_up("usage: transcript_runner [--launcher <command>] [--skip-signal <signal>=<reason>]... "
+            "[--crlf-file] [--update] <program> <stem>");
   }
   const char* program = argv[arg];
   const std::string stem = argv[arg + 1];
   const auto input = read_file(stem + ".in");
-  if (!input) usage_error("no " + stem + ".in");
+  if (!input) give_up("no " + stem + ".in");
   const auto expected_out = read_file(stem + ".out");
   const auto expected_combined = read_file(stem + ".combined");
   const auto expected_err = read_file(stem + ".err");
   const auto expected_status = read_file(stem + ".status");
   if (expected_combined && expected_err)
-    usage_error(stem + ".combined and " + stem + ".err: a session has one or the other");
-  if (!update) {
-    std::vector<std::string> missing;
-    if (!expected_out) missing.push_back(".out");
-    if (!expected_err && !expected_combined) missing.push_back(".err");
-    if (!expected_status) missing.push_back(".status");
-    for (const auto& suffix : missing) {
-      std::fprintf(stderr, "no %s%s (a stream expected to stay empty has an empty file)\n", stem.c_str(),
-                   suffix.c_str());
-    }
-    if (!missing.empty()) return 1;
+    give_up(stem + ".combined and " + stem + ".err: a session has one or the other");
+  bool missing = false;
+  for (const auto& [suffix, found] : {std::pair{".out", expected_out.has_value()},
+                                      {".err", expected_err || expected_combined},
+                                      {".status", expected_status.has_value()}}) {
+    if (found || update) continue;
+    std::fprintf(stderr, "no %s%s (a stream expected to stay empty has an empty file)\n", stem.c_str(), suffix);
+    missing = true;
+  }
+  if (missing) return 1;
+
+  // "INT" sends the signal; "INT ignored" starts the program with it ignored.
+  const auto signal_text = read_file(stem + ".signal");
+  std::string name, how;
+  std::istringstream(signal_text.value_or("")) >> name >> how;
+  const bool ignored = how == "ignored";
+  if (const auto skip = skipped_signals.find(ignored ? name + " " + how : name); skip != skipped_signals.end()) {
+    std::printf("skipped: signal %s: %s\n", skip->first.c_str(), skip->second.c_str());
+    return skipped_status;
   }
   int signo = -1;
-  bool ignored = false;
-  if (const auto name = read_file(stem + ".signal")) {
-    for (const auto& [skipped, reason] : skipped_signals) {
-      if (trimmed(*name) == skipped) {
-        std::printf("skipped: signal %s: %s\n", skipped.c_str(), reason.c_str());
-        return skipped_status;
-      }
-    }
-    signo = signal_number(*name);
-    ignored = name->find("ignored") != std::string::npos;
-    if (signo < 0) usage_error("unknown signal in " + stem + ".signal");
+  for (const auto& [known, number] : {std::pair{"INT", SIGINT}, {"TERM", SIGTERM}, {"QUIT", SIGQUIT},
+                                      {"FPE", SIGFPE}, {"TRAP", SIGTRAP}, {"ABRT", SIGABRT}}) {
+    if (name == known) signo = number;
   }
+  if (signal_text && signo < 0) give_up("unknown signal in " + stem + ".signal");
 
   int input_file = -1;
   if (crlf_file) {
-    if (signo >= 0) usage_error("--crlf-file takes no signal session");
+    if (signo >= 0) give_up("--crlf-file takes no signal session");
     std::string crlf;
-    for (const char c : *input) {
-      if (c == '\n') crlf += '\r';
-      crlf += c;
-    }
-    input_file = temporary_file(crlf);
+    for (const char c : *input) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    // An unnamed temporary file, read by the program from its start.
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr || std::fwrite(crlf.data(), 1, crlf.size(), file) != crlf.size() || std::fflush(file) != 0)
+      give_up(std::string("temporary file: ") + std::strerror(errno));
+    std::rewind(file);
+    input_file = fileno(file);
   }
   const outcome got = run(launcher, program, *input, input_file, signo, ignored, expected_out.value_or("").size(),
                           expected_combined.has_value());
 
   if (update) {
-    if (expected_combined) {
-      write_file(stem + ".combined", got.out);
-    } else {
-      write_file(stem + ".out", got.out);
-      write_file(stem + ".err", got.err);
-    }
+    write_file(stem + (expected_combined ? ".combined" : ".out"), got.out);
+    if (!expected_combined) write_file(stem + ".err", got.err);
     write_file(stem + ".status", got.status);
     std::fprintf(stderr, "updated %s\n", stem.c_str());
     return 0;
   }
-
   bool ok = true;
   if (expected_combined) {
     ok &= same("combined output", *expected_combined, got.out);
@@ -324,6 +275,5 @@ int main(int argc, char** argv) {
     ok &= same("standard output", *expected_out, got.out);
     ok &= same("standard error", *expected_err, got.err);
   }
-  ok &= same("exit status", *expected_status, got.status);
-  return ok ? 0 : 1;
+  return same("exit status", *expected_status, got.status) && ok ? 0 : 1;
 }

@@ -3,9 +3,10 @@
 // - every line a statement writes is within the format's output bound;
 // - a program's format text writes lines of the same lengths whatever its values are (each
 //   field keeps its width), and the same line count;
-// - every F, E and I field, rendered alone, fills exactly its width with printable
-//   characters, right-justified, all asterisks or none, and a finite value in an F or E
-//   field gives the text made from printf's digits.
+// - every F, E and I field, rendered alone, fills exactly its width: an integer with its
+//   digits right-justified or asterisks, a finite real with the text made from printf's
+//   digits, a NaN or an infinity with printable characters, right-justified, all asterisks
+//   or none.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -42,77 +43,44 @@ class line_sink final : public console::line_sink {
 // Values taken from the bytes: a kind byte, then the bits of the value.
 std::vector<console::value> values_from(const std::uint8_t* data, std::size_t size) {
   std::vector<console::value> values;
-  while (size >= 9 && values.size() < 64) {
-    const std::uint8_t kind = data[0] % 4;
+  for (; size >= 9 && values.size() < 64; data += 9, size -= 9) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, data + 1, 8);
-    data += 9;
-    size -= 9;
     const auto low = static_cast<std::uint32_t>(bits), high = static_cast<std::uint32_t>(bits >> 32);
-    if (kind == 0) {
-      values.emplace_back(static_cast<std::int32_t>(low));
-    } else if (kind == 1) {
-      values.emplace_back(std::bit_cast<float>(low));
-    } else if (kind == 2) {
-      values.emplace_back(std::bit_cast<double>(bits));
-    } else {
-      values.emplace_back(console::cplx{std::bit_cast<float>(low), std::bit_cast<float>(high)});
-    }
+    const console::value kinds[] = {static_cast<std::int32_t>(low), std::bit_cast<float>(low),
+                                    std::bit_cast<double>(bits),
+                                    console::cplx{std::bit_cast<float>(low), std::bit_cast<float>(high)}};
+    values.push_back(kinds[data[0] % 4]);
   }
   return values;
 }
 
-// The value of the same kind that each program value is replaced with.
-console::value zero_like(const console::value& v) {
-  switch (v.k) {
-    case console::value::kind::int32:
-      return std::int32_t{0};
-    case console::value::kind::real32:
-      return 0.0f;
-    case console::value::kind::real64:
-      return 0.0;
-    case console::value::kind::complex32:
-      break;
-  }
-  return console::cplx{};
-}
-
-void check_field(const char* field, int w) {
-  bool text = false;
-  for (int k = 0; k < w; ++k) {
-    const char c = field[k];
-    check(c > ' ' - 1 && c < 127);
-    if (c != ' ') text = true;
-    check(c != ' ' || !text);  // no blank once the text has begun
-    check((c == '*') == (field[w - 1] == '*'));
-  }
-  check(text);
-  check(field[w] == '\0');
-}
-
-// Each scalar of the values in the field of `in`, alone.
+// Each scalar of the values in the field of `in`, rendered alone.
 void check_fields(const console::instruction& in, const std::vector<console::value>& values) {
-  std::vector<char> field(static_cast<std::size_t>(in.width) + 1);
   const int w = in.width;
   const int d = in.decimals;
+  const bool fixed = in.kind == console::op::fixed;
   for (const console::value& v : values) {
-    const double parts[2] = {v.k == console::value::kind::complex32 ? v.c.re : v.d, v.c.im};
-    for (int p = 0; p < (v.k == console::value::kind::complex32 ? 2 : 1); ++p) {
-      std::fill(field.begin(), field.end(), '\0');
-      if (in.kind == console::op::integer) {
-        if (v.k != console::value::kind::int32) continue;
-        console::render_integer(field.data(), v.i, w);
-        check_field(field.data(), w);
-        const std::string digits = std::to_string(v.i);
-        if (static_cast<int>(digits.size()) <= w) check(std::string_view(field.data() + w - digits.size()) == digits);
+    std::string field(static_cast<std::size_t>(w) + 1, '\0');  // what is written past the width shows
+    if (in.kind == console::op::integer) {
+      if (v.k != console::value::kind::int32) continue;
+      console::render_integer(field.data(), v.i, w);
+      check(field == reference::fitted(std::to_string(v.i), w) + '\0');
+      continue;
+    }
+    const bool complex = v.k == console::value::kind::complex32;
+    const double parts[2] = {complex ? v.c.re : v.k == console::value::kind::int32 ? v.i : v.d, v.c.im};
+    for (int p = 0; p < (complex ? 2 : 1); ++p) {
+      (fixed ? console::render_fixed : console::render_exponent)(field.data(), parts[p], w, d);
+      if (std::isfinite(parts[p])) {
+        check(field == (fixed ? reference::fixed : reference::exponent)(parts[p], w, d) + '\0');
         continue;
       }
-      const double x = v.k == console::value::kind::int32 ? v.i : parts[p];
-      const bool fixed = in.kind == console::op::fixed;
-      (fixed ? console::render_fixed : console::render_exponent)(field.data(), x, w, d);
-      check_field(field.data(), w);
-      if (std::isfinite(x))
-        check(std::string_view(field.data()) == (fixed ? reference::fixed : reference::exponent)(x, w, d));
+      const std::string_view text(field.data(), static_cast<std::size_t>(w));
+      const std::size_t start = text.find_first_not_of(' ');
+      check(field.back() == '\0' && start != std::string::npos && text.find(' ', start) == std::string::npos);
+      check(std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c < 127; }));
+      check(text.find('*') == std::string::npos || text.find_first_not_of('*') == std::string::npos);
     }
   }
 }
@@ -160,8 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const console::format_program& program = programs[which];
     const std::vector<console::value> values = values_from(data + 2, size - 2);
     const std::vector<std::string> lines = write(text, program, values);
-    std::vector<console::value> zeros;
-    for (const console::value& v : values) zeros.push_back(zero_like(v));
+    // Each value replaced with a zero of its kind.
+    std::vector<console::value> zeros = values;
+    for (console::value& v : zeros) {
+      v.i = 0;
+      v.d = 0;
+      v.c = {};
+    }
     const std::vector<std::string> zero_lines = write(text, program, zeros);
     check(lines.size() == zero_lines.size());
     for (std::size_t k = 0; k < lines.size(); ++k) check(lines[k].size() == zero_lines[k].size());

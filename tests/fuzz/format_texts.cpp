@@ -1,127 +1,33 @@
 // Collects the format texts that the calculators write: the first argument of every
-// fmt_write call in the given source files, with adjacent string literals joined, written
-// as C++ string literals, one per line, sorted and without repeats.
+// fmt_write call in the given source files, its adjacent string literals as they are spelled
+// there, one text a line, sorted and without repeats.
 //
 //   format_texts <output.inc> <source>...
 //
 // A call whose first argument is not a string literal is an error: the list would
 // otherwise miss a text that a program writes.
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <string>
 
 namespace {
 
-struct scanner {
-  std::string file;
-  std::string src;
-  std::size_t at = 0;
-
-  bool done() const { return at >= src.size(); }
-  char peek(std::size_t ahead = 0) const { return at + ahead < src.size() ? src[at + ahead] : '\0'; }
-
-  int line() const {
-    int n = 1;
-    for (std::size_t i = 0; i < at && i < src.size(); ++i) n += src[i] == '\n';
-    return n;
-  }
-
-  [[noreturn]] void fail(const char* what) const {
-    std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), line(), what);
-    std::exit(1);
-  }
-
-  // Skips blanks, line ends and comments.
-  void skip_space() {
-    for (;;) {
-      if (peek() == ' ' || peek() == '\t' || peek() == '\n' || peek() == '\r') {
-        ++at;
-      } else if (peek() == '/' && peek(1) == '/') {
-        while (!done() && peek() != '\n') ++at;
-      } else if (peek() == '/' && peek(1) == '*') {
-        const auto end = src.find("*/", at + 2);
-        if (end == std::string::npos) fail("unterminated comment");
-        at = end + 2;
-      } else {
-        return;
-      }
-    }
-  }
-
-  // A quoted literal at `at` (the opening quote); appends its decoded characters to `out`.
-  void literal(std::string& out) {
-    const char quote = src[at++];
-    for (;;) {
-      if (done() || peek() == '\n') fail("unterminated literal");
-      const char c = src[at++];
-      if (c == quote) return;
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      // The escapes the sources use, and what they stand for.
-      const char* const escapes = "\\\"'?nt";
-      const char* const meanings = "\\\"'?\n\t";
-      const char* const e = std::strchr(escapes, src[at++]);
-      if (e == nullptr || *e == '\0') fail("escape sequence not handled");
-      out += meanings[e - escapes];
-    }
-  }
-
-  static bool word_char(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  }
-
-  // The first argument of the fmt_write call whose name ends before `at`.
-  void call(std::set<std::string>& texts) {
-    skip_space();
-    if (peek() != '(') return;  // a using-declaration, a declaration without call
-    ++at;
-    skip_space();
-    if (peek() != '"') fail("fmt_write without a string literal as its format text");
-    std::string text;
-    while (peek() == '"') {
-      literal(text);
-      skip_space();
-    }
-    if (peek() != ',' && peek() != ')') fail("fmt_write format text followed by something else than , or )");
-    texts.insert(text);
-  }
-
-  void run(std::set<std::string>& texts) {
-    while (!done()) {
-      skip_space();
-      const char c = peek();
-      if (c == '"' || c == '\'') {
-        std::string ignored;
-        literal(ignored);
-      } else if (c >= '0' && c <= '9') {  // a number, whose digit separators are no quotes
-        while (word_char(peek()) || peek() == '.' || peek() == '\'' ||
-               ((peek() == '+' || peek() == '-') && (src[at - 1] == 'e' || src[at - 1] == 'E')))
-          ++at;
-      } else if (word_char(c)) {
-        const std::size_t start = at;
-        while (word_char(peek())) ++at;
-        if (src.compare(start, at - start, "fmt_write") == 0) call(texts);
-      } else if (!done()) {
-        ++at;
-      }
-    }
-  }
-};
-
-std::string as_literal(const std::string& text) {
-  std::string r = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') r += '\\';
-    r += c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
-  }
-  return r + "\"";
+std::string read_file(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// What the scan passes over whole (comments, string and character literals, numbers with
+// their digit separators), so that the name is found only where a compiler would see it.
+const std::regex token(R"re(//[^\n]*|/\*[\s\S]*?\*/|"(?:[^"\\\n]|\\.)*"|'(?:[^'\\\n]|\\.)*')re"
+                       R"re(|\b[0-9][\w.']*|\bfmt_write\b)re");
+// The call's opening parenthesis, adjacent literals, then a comma or the closing parenthesis.
+const std::regex call(R"re(\s*\(\s*((?:"(?:[^"\\\n]|\\.)*"\s*)+)[,)])re");
+const std::regex literal(R"re("(?:[^"\\\n]|\\.)*")re");
 
 }  // namespace
 
@@ -132,23 +38,36 @@ int main(int argc, char** argv) {
   }
   std::set<std::string> texts;
   for (int a = 2; a < argc; ++a) {
-    std::ifstream in(argv[a], std::ios::binary);
-    if (!in) {
+    if (!std::ifstream(argv[a])) {
       std::fprintf(stderr, "cannot read %s\n", argv[a]);
       return 1;
     }
-    scanner s{argv[a], std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
-    s.run(texts);
+    const std::string src = read_file(argv[a]);
+    for (std::sregex_iterator it(src.begin(), src.end(), token), end; it != end; ++it) {
+      const auto after = it->suffix().first;
+      const std::size_t next = src.find_first_not_of(" \t\r\n", static_cast<std::size_t>(after - src.begin()));
+      if (it->str() != "fmt_write" || next == std::string::npos || src[next] != '(') continue;  // not a call
+      std::smatch m;
+      if (!std::regex_search(after, src.end(), m, call, std::regex_constants::match_continuous)) {
+        std::fprintf(stderr, "%s:%ld: fmt_write whose format text is not string literals followed by , or )\n",
+                     argv[a], 1 + std::count(src.begin(), after, '\n'));
+        return 1;
+      }
+      std::string text;
+      for (std::sregex_iterator l(m[1].first, m[1].second, literal); l != end; ++l) {
+        if (!text.empty()) text += ' ';
+        text += l->str();
+      }
+      texts.insert(text);
+    }
   }
   if (texts.empty()) {
     std::fprintf(stderr, "no fmt_write call found\n");
     return 1;
   }
   std::string out = "// Generated by format_texts from the calculators' sources: every format text they write.\n";
-  for (const auto& text : texts) out += as_literal(text) + ",\n";
+  for (const auto& text : texts) out += text + ",\n";
   // Rewritten only when it changes, so that the targets that include it are not rebuilt.
-  std::ifstream old(argv[1], std::ios::binary);
-  if (old && std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()) == out) return 0;
-  std::ofstream(argv[1], std::ios::binary) << out;
+  if (read_file(argv[1]) != out) std::ofstream(argv[1], std::ios::binary) << out;
   return 0;
 }

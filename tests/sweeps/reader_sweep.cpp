@@ -5,11 +5,11 @@
 // variable, which must hold strtod's value and that value rounded to 32 bits.
 //
 //   reader_sweep [answers]      (default 1000000)
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -30,10 +30,8 @@ void digits(std::string& s, int n, generator& g) {
 // up, as "D.DDD...e+XX" (the x87 80-bit format holds it exactly).
 std::string halfway(generator& g) {
   double v;
-  do {
-    const std::uint64_t bits = g.next() & ~(std::uint64_t{1} << 63);
-    std::memcpy(&v, &bits, 8);
-  } while (!std::isfinite(v) || std::isinf(std::nextafter(v, INFINITY)));
+  do v = std::bit_cast<double>(g.next() & ~(std::uint64_t{1} << 63));
+  while (!std::isfinite(v) || std::isinf(std::nextafter(v, INFINITY)));
   const long double mid = (static_cast<long double>(v) + std::nextafter(v, INFINITY)) / 2;
   char text[1200];
   std::snprintf(text, sizeof text, "%.780Le", mid);
@@ -54,62 +52,50 @@ struct answer {
 
 answer make(generator& g) {
   answer a;
-  std::string mantissa;
-  std::string exponent_digits;
   if (g.below(8) == 0) {
     // A halfway point: exactly, just below (cut short), or just above (a far 1 appended,
     // beyond the digits any double needs).
-    std::string h = halfway(g);
+    const std::string h = halfway(g);
     const std::size_t e = h.find('e');
-    mantissa = h.substr(0, e);
+    a.text = h.substr(0, e);
     const int exp10 = std::atoi(h.c_str() + e + 1);
     const int variant = g.below(3);
-    if (variant == 1 && mantissa.size() > 3) mantissa.pop_back();
-    if (variant == 2) mantissa += std::string(static_cast<std::size_t>(g.below(200)), '0') + "1";
-    exponent_digits = std::to_string(std::abs(exp10));
-    a.text = mantissa;
+    if (variant == 1 && a.text.size() > 3) a.text.pop_back();
+    if (variant == 2) a.text += std::string(g.below<std::size_t>(200), '0') + "1";
     const char* letters[] = {"e", "E", "d", "D", ""};
     const char* letter = letters[g.below(5)];
-    a.text += letter + std::string(exp10 < 0 ? "-" : (*letter ? (g.below(2) ? "+" : "") : "+")) + exponent_digits;
+    a.text += letter + std::string(exp10 < 0 ? "-" : (*letter ? (g.below(2) ? "+" : "") : "+"));
+    a.text += std::to_string(std::abs(exp10));
   } else {
-    const int sign = g.below(3);
-    if (sign == 1) mantissa += '-';
-    if (sign == 2) mantissa += '+';
-    if (g.below(10) == 0) mantissa += std::string(static_cast<std::size_t>(g.below(30)), '0');
+    const char* mantissa_signs[] = {"", "-", "+"};
+    a.text = mantissa_signs[g.below(3)];
+    if (g.below(10) == 0) a.text += std::string(g.below<std::size_t>(30), '0');
     const int whole = g.below(500) == 0 ? 200 + g.below(800) : g.below(20);
-    digits(mantissa, whole, g);
+    digits(a.text, whole, g);
     if (whole == 0 || g.below(3) != 0) {
-      mantissa += '.';
-      if (g.below(10) == 0) mantissa += std::string(static_cast<std::size_t>(g.below(30)), '0');
-      digits(mantissa, whole == 0 ? 1 + g.below(20) : g.below(20), g);
+      a.text += '.';
+      if (g.below(10) == 0) a.text += std::string(g.below<std::size_t>(30), '0');
+      digits(a.text, whole == 0 ? 1 + g.below(20) : g.below(20), g);
     }
-    a.text = mantissa;
     const int form = g.below(6);
     if (form > 0) {
       const int range = g.below(100);
-      const int value = range < 80 ? g.below(40) : range < 95 ? g.below(400) : range < 99 ? g.below(100000) : g.below(99999999);
-      exponent_digits = std::to_string(value);
-      if (g.below(8) == 0) exponent_digits = "00" + exponent_digits;
+      const int largest = range < 80 ? 40 : range < 95 ? 400 : range < 99 ? 100000 : 99999999;
+      std::string exponent = std::to_string(g.below(largest));
+      if (g.below(8) == 0) exponent = "00" + exponent;
       const char* signs[] = {"", "+", "-"};
       const char* letters[] = {"e", "E", "d", "D"};
       if (form == 5) {  // a sign alone: "1.5-3"
-        a.text += (g.below(2) ? "+" : "-") + exponent_digits;
+        a.text += (g.below(2) ? "+" : "-") + exponent;
       } else {
-        a.text += letters[form - 1] + std::string(signs[g.below(3)]) + exponent_digits;
+        a.text += letters[form - 1] + std::string(signs[g.below(3)]) + exponent;
       }
     }
   }
   // strtod knows only e: a D or d becomes e, and a sign alone gets its e.
-  for (std::size_t k = 0; k < a.text.size(); ++k) {
-    const char c = a.text[k];
-    if (c == 'd' || c == 'D' || c == 'E') {
-      a.for_strtod += 'e';
-    } else if ((c == '+' || c == '-') && k > 0 && a.for_strtod.back() != 'e') {
-      a.for_strtod += 'e';
-      a.for_strtod += c;
-    } else {
-      a.for_strtod += c;
-    }
+  for (const char c : a.text) {
+    if ((c == '+' || c == '-') && !a.for_strtod.empty() && a.for_strtod.back() != 'e') a.for_strtod += 'e';
+    a.for_strtod += c == 'd' || c == 'D' || c == 'E' ? 'e' : c;
   }
   return a;
 }

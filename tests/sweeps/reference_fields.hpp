@@ -46,15 +46,11 @@ inline std::string exponent(double v, int w, int d) {
     digits = sci.substr(0, 1) + (d > 1 ? sci.substr(2, e - 2) : "");
     exp10 = std::strtol(sci.c_str() + e + 1, nullptr, 10) + 1;
   }
-  const long magnitude = std::labs(exp10);
-  const char sign = exp10 < 0 ? '-' : '+';
-  std::string tail = digits;
-  if (magnitude <= 99) {
-    tail += {'E', sign, static_cast<char>('0' + magnitude / 10), static_cast<char>('0' + magnitude % 10)};
-  } else {
-    tail += {sign, static_cast<char>('0' + magnitude / 100), static_cast<char>('0' + magnitude / 10 % 10),
-             static_cast<char>('0' + magnitude % 10)};
-  }
+  // Two exponent digits after the letter E, or three in its place.
+  char exponent_part[8];
+  std::snprintf(exponent_part, sizeof exponent_part, std::labs(exp10) <= 99 ? "E%c%02ld" : "%c%03ld",
+                exp10 < 0 ? '-' : '+', std::labs(exp10));
+  const std::string tail = digits + exponent_part;
   const std::string minus = v < 0 ? "-" : "";
   std::string text = minus + "." + tail;
   if (static_cast<int>(text.size()) < w) text = minus + "0." + tail;
