@@ -1,14 +1,12 @@
 // What several tests share: values compared bit for bit, NaNs with a payload, uniform
-// reals from a seeded engine, and a worst figure in three digits for a test's properties.
+// reals from a seeded engine, and the fuzz targets' check.
 #pragma once
 
 #include <bit>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <random>
-#include <string>
 #include <type_traits>
 
 namespace test_support {
@@ -40,12 +38,6 @@ double uniform(Engine& g, double lo, double hi) {
 // The fuzz targets' check: a fault the fuzzer sees.
 inline void check(bool condition) {
   if (!condition) std::abort();
-}
-
-inline std::string sci(double x) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%.3g", x);
-  return b;
 }
 
 }  // namespace test_support

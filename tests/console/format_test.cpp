@@ -52,25 +52,18 @@ TEST(IntegerField, RightJustifiedOrAsterisks) {
   for (const auto& [v, w, text] : cases) EXPECT_EQ(integer(v, w), text) << v << " in " << w;
 }
 
+// The programs' own fields (F9.3, F8.2, ...) meet printf's digits over many values in the
+// field sweep and the format fuzz target; here the others, and what printf cannot show.
 TEST(FixedField, RoundingSignOverflowAndNonFiniteValues) {
   expect_fields(fixed, {
       // The exact binary value is rounded, ties to even.
-      {0.5, 9, 3, "    0.500"}, {632.8f, 8, 2, "  632.80"}, {39.44f, 8, 3, "  39.440"},
-      {0.125, 5, 2, " 0.12"},  // exact tie: to even
-      {0.375, 5, 2, " 0.38"}, {2.5, 3, 0, " 2."}, {3.5, 3, 0, " 4."},
+      {0.125, 5, 2, " 0.12"}, {0.375, 5, 2, " 0.38"}, {2.5, 3, 0, " 2."}, {3.5, 3, 0, " 4."},
       // 0.1f is 0.100000001490116..., just below the tie 0.1000000015 of 9 decimals
       {0.1f, 12, 9, " 0.100000001"},
       {1.0005f, 6, 3, " 1.000"},  // 1.0005f is just below 1.0005
       {9.9996, 6, 3, "10.000"},
-      // A sign only when a digit shows.
-      {-0.0004, 9, 3, "    0.000"}, {-0.0, 9, 3, "    0.000"},
-      {-0.0005, 9, 3, "   -0.001"},  // -0.0005 in binary lies just beyond the tie
-      {-0.028f, 9, 5, " -0.02800"}, {-1.85226, 9, 5, " -1.85226"},
       // Overflow drops the lone zero, or fills the field with asterisks.
-      {0.5, 4, 3, ".500"}, {-0.5, 6, 4, "-.5000"}, {0.5, 3, 3, "***"}, {123456.789, 9, 3, "*********"},
-      {12345.678, 9, 3, "12345.678"}, {-2345.678, 9, 3, "-2345.678"}, {-12345.678, 9, 3, "*********"},
-      {1e300, 9, 3, "*********"}, {std::numeric_limits<double>::max(), 9, 3, "*********"},
-      {1e-300, 9, 3, "    0.000"},
+      {0.5, 4, 3, ".500"}, {-0.5, 6, 4, "-.5000"}, {0.5, 3, 3, "***"},
       // Non-finite values keep the field width.
       {nan, 9, 3, "      NaN"}, {-nan, 9, 3, "      NaN"}, {inf, 9, 3, " Infinity"}, {-inf, 9, 3, "-Infinity"},
       {-inf, 8, 3, "    -Inf"}, {inf, 7, 2, "    Inf"}, {inf, 3, 1, "Inf"}, {-inf, 3, 1, "***"}, {nan, 2, 1, "**"},
@@ -79,21 +72,13 @@ TEST(FixedField, RoundingSignOverflowAndNonFiniteValues) {
 
 TEST(ExponentField, FractionWidthExponentsAndNonFiniteValues) {
   expect_fields(exponent, {
-      // The fraction lies between one tenth and one.
-      {1.0, 14, 7, " 0.1000000E+01"}, {-1.0, 14, 7, "-0.1000000E+01"}, {0.0, 14, 7, " 0.0000000E+00"},
-      {-0.0, 14, 7, " 0.0000000E+00"}, {1.0e-5, 14, 7, " 0.1000000E-04"},
-      {0.999999996, 14, 7, " 0.1000000E+01"},  // the rounding carries
-      {0.03148110, 14, 7, " 0.3148110E-01"},
       {0.125, 9, 2, " 0.12E+00"},  // exact tie: to even
       {5.0, 7, 1, "0.5E+01"}, {5.0, 8, 1, " 0.5E+01"},
       // The width decides the leading zero.
-      {0.3148110e-1, 15, 7, "  0.3148110E-01"}, {-0.3195043, 15, 7, " -0.3195043E+00"},
       {1.0, 12, 7, ".1000000E+01"}, {-1.0, 13, 7, "-.1000000E+01"},
       {1.0, 11, 7, "***********"}, {-1.0, 12, 7, "************"},
       // Three-digit exponents take the place of the letter E.
-      {1.234567e-120, 14, 7, " 0.1234567-119"}, {-1.234567e200, 14, 7, "-0.1234567+201"},
-      {1e99, 14, 7, " 0.1000000+100"}, {1e98, 14, 7, " 0.1000000E+99"},
-      {4.9406564584124654e-324, 14, 7, " 0.4940656-323"},
+      {1.234567e-120, 14, 7, " 0.1234567-119"}, {1e99, 14, 7, " 0.1000000+100"}, {1e98, 14, 7, " 0.1000000E+99"},
       // Non-finite values keep the field width.
       {nan, 14, 7, "           NaN"}, {-inf, 14, 7, "     -Infinity"},
   });
@@ -125,34 +110,23 @@ format_error parse(std::string_view format) {
   return parse_format(format, program);
 }
 
-// The programs' own prompts and lines are pinned by the session transcripts.
+// The programs' own prompts and lines (complex values in two fields, slashes, 1H0, $,
+// tabs forward, nested groups with slashes) are pinned by the session transcripts.
 TEST(FormatWrite, LinesFieldsGroupsAndReversion) {
   const std::tuple<const char*, std::vector<value>, std::string> writes[] = {
-      // A complex value fills two fields.
-      {"(2(F9.5,1X),' ? ')", {cplx{3.866f, -0.028f}}, "  3.86600  -0.02800  ? \n"},
       // Slashes end lines, and a trailing slash leaves an empty line.
-      {"(' a',/,' b')", {}, " a\n b\n"},
-      {"(' a',/)", {}, " a\n\n"},
       {"(' a'/' b'//)", {}, " a\n b\n\n\n"},
-      {"(1H0,' 1: x.',/,1X,I2,' ? ',$)", {std::int32_t{1}}, "0 1: x.\n  1 ? "},
       // Pending movement becomes blanks only before a character.
       {"(' a',5X)", {}, " a\n"},
-      {"(' a',5X,'b')", {}, " a     b\n"},
       {"(' a',5X,/,'b')", {}, " a\nb\n"},
       {"(F5.1,1X,F5.1,1X)", {1.0, 2.0}, "  1.0   2.0\n"},
       // A tab moves to a column of the line, also back over written text.
-      {"(T5,'x')", {}, "    x\n"},
       {"('abc',T2,'Z')", {}, "aZc\n"},
       {"('abcdef',T2,'Z',T8,'y')", {}, "aZcdef y\n"},
-      {"(/,T32,F10.5,2X,F10.5)", {1.0f, 2.0f}, "\n" + std::string(31, ' ') + "   1.00000     2.00000\n"},
       // Groups repeat and nest.
-      {"(' =',5(1X,F4.1),' d')", {1.0, 2.0, 3.0, 4.0, 5.0}, " =  1.0  2.0  3.0  4.0  5.0 d\n"},
       {"(2(I2,2(1X,I1)),'.')", integers(6), " 1 2 3 4 5 6.\n"},
-      {"(' CO =',/,2(I2,2X,F3.1,/))", {std::int32_t{1}, 0.5, std::int32_t{2}, 1.5}, " CO =\n 1  0.5\n 2  1.5\n\n"},
-      {"(3F4.1)", {1.0, 2.0, 3.0}, " 1.0 2.0 3.0\n"},
       // Writing stops at the first field without a value.
       {"(' a',I2,' b',I2,' c')", {std::int32_t{1}}, " a 1 b\n"},
-      {"(' GAUS3 ne peut pas resoudre.')", {}, " GAUS3 ne peut pas resoudre.\n"},
       {"(4(1X,I1),' end')", integers(2), " 1 2\n"},
       // Extra values restart at the last outermost group.
       {"(' x',I2)", integers(2), " x 1\n x 2\n"},

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <limits>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -34,23 +33,12 @@ void expect_values(T start, std::initializer_list<std::pair<std::string_view, T>
   }
 }
 
-TEST(ReadReal, NumberFormsRoundingAndNullAnswers) {
-  expect_values(-7.0f, {{"632.8\n", 632.8f}, {"  \t70\n", 70.0f}, {"-45\n", -45.0f}, {"+.5\n", 0.5f},
-                        {"5.\n", 5.0f},      {"1.5d-3\n", 0.0015f}, {"1.5E-3\n", 0.0015f}, {"1.5-3\n", 0.0015f},
-                        {"1.5+3\n", 1500.0f}, {"1e+2\n", 100.0f},   {"12abc\n", 12.0f},    {"3.5 7\n", 3.5f},
-                        {"1.2.3\n", 1.2f},    {"0007\n", 7.0f},     {"7", 7.0f},  // no line end
-                        {"\r\n12.5\r\n", 12.5f}});                                  // CR counts as a blank
-  // The decimal text is rounded twice like the widened item: to the nearest double first,
-  // then to the nearest float.
-  constexpr float inf = std::numeric_limits<float>::infinity();
-  expect_values(-7.0f, {{"0.1\n", static_cast<float>(0.1)}, {"1e39\n", inf}, {"-1e39\n", -inf}, {"1e-50\n", 0.0f}});
-  // A long mantissa: 1 followed by 900 zeros and a 1 after the point rounds as its value.
-  const std::string zeros(900, '0');
-  expect_values(0.0, {{"4.9406564584124654e-324\n", std::numeric_limits<double>::denorm_min()},
-                      {"1e99999999\n", std::numeric_limits<double>::infinity()},
-                      {"-0\n", -0.0},
-                      {"1." + zeros + "1\n", 1.0},
-                      {"0." + zeros + "1e905\n", 10000.0}});
+// Number forms, exponents, long mantissas and the double rounding of a 32-bit item meet
+// strtod in the reader sweep; here what ends a number, and 900 zeros after the point.
+TEST(ReadReal, WhatEndsANumberAndNullAnswers) {
+  expect_values(-7.0f, {{"632.8\n", 632.8f}, {"12abc\n", 12.0f}, {"1.2.3\n", 1.2f}, {"7", 7.0f},  // no line end
+                        {"\r\n12.5\r\n", 12.5f}});                                               // CR counts as a blank
+  expect_values(0.0, {{"0." + std::string(900, '0') + "1e905\n", 10000.0}});
   // Null answers keep the value.
   expect_values(39.44f, {{"/\n", 39.44f}, {",\n", 39.44f}, {" , 5\n", 39.44f}, {"+,\n", 39.44f}, {"./\n", 39.44f},
                          {"\n\n\n  \n8\n", 8.0f}});  // empty lines do not answer
@@ -78,32 +66,25 @@ void expect_errors(T start, std::initializer_list<std::pair<const char*, std::ve
   }
 }
 
+// The session transcripts give each message once more, for another answer.
 TEST(ReadErrors, IntegerRealAndComplexAnswers) {
   // A point or an exponent letter in an integer.
-  expect_errors<std::int32_t>(0,
-                              {{"invalid integer: read unexpected character", {"12.5\n", "1e5\n", "12D\n", ".,\n"}}});
-  expect_errors(1.0f, {{"invalid number: incomprehensible list input", {"abc\n", "-\n", "+ 5\n", ".x\n"}},
-                       {"exponent field: incomprehensible list input",
-                        {"1.5e\n", "1.5e+\n", "1.5+ 3\n", "1e123456789\n"}},
+  expect_errors<std::int32_t>(0, {{"invalid integer: read unexpected character", {"1e5\n", "12D\n", ".,\n"}}});
+  expect_errors(1.0f, {{"invalid number: incomprehensible list input", {"-\n", "+ 5\n", ".x\n"}},
+                       {"exponent field: incomprehensible list input", {"1.5e+\n", "1.5+ 3\n", "1e123456789\n"}},
                        {"bad repetition count: incomprehensible list input",
-                        {"*5\n", "0*5\n", "-2*5\n", "99999999999*5\n", "2*3*4\n"}}});
-  expect_errors(cplx{}, {{"no star: incomprehensible list input", {"3.882 -0.019\n"}},
-                         {"complex format: incomprehensible list input", {"abc\n", "-1\n", "0*(1,2)\n", "2*x\n"}},
-                         {"no real part: incomprehensible list input", {"(,1)\n", "(+,1)\n"}},
-                         {"no comma: incomprehensible list input", {"(1 2)\n"}},
-                         {"no imaginary part: incomprehensible list input", {"(1,)\n"}},
-                         {"no ): incomprehensible list input", {"(1,2]\n"}},
-                         {"exponent field: incomprehensible list input", {"(1e,2)\n"}},
-                         {"list in: end of file", {"(1,2\n"}},
-                         {"lread: end of file", {"3*"}}});
+                        {"*5\n", "-2*5\n", "99999999999*5\n", "2*3*4\n"}},
+                       {"list in: end of file", {"", "\n \n"}}});
+  expect_errors(cplx{}, {{"complex format: incomprehensible list input", {"-1\n", "0*(1,2)\n", "2*x\n"}},
+                         {"no real part: incomprehensible list input", {"(+,1)\n"}},
+                         {"exponent field: incomprehensible list input", {"(1e,2)\n"}}});
 }
 
 TEST(ReadComplex, ParenthesisedPairs) {
   // One after the other into the same variable: null answers keep what the last read left.
   const std::tuple<const char*, float, float> reads[] = {
       {"(1,\r\n2)\r\n", 1, 2},  // CR counts as a blank
-      {"(3.882,-0.019)\n", 3.882f, -0.019f}, {"  ( 4 ,\n\n -0.5 \n )  junk\n", 4, -0.5f},
-      {",\n", 4, -0.5f}, {"/\n", 4, -0.5f}, {"2* \n", 4, -0.5f}, {"2*(1,2)\n", 1, 2}};
+      {"  ( 4 ,\n\n -0.5 \n )  junk\n", 4, -0.5f}, {",\n", 4, -0.5f}, {"/\n", 4, -0.5f}, {"2* \n", 4, -0.5f}};
   cplx c{1, 1};
   for (const auto& [answer, re, im] : reads) {
     EXPECT_EQ(read(answer, {c}), "") << answer;
@@ -136,26 +117,6 @@ void expect_successive(text_source& in, std::initializer_list<float> values) {
     EXPECT_FALSE(read_list(in, std::vector<target>{a}));
     EXPECT_EQ(a, want);
   }
-}
-
-TEST(ReadList, EndOfInput) {
-  float a = 0;
-  EXPECT_EQ(read("", {a}), "list in: end of file");
-  EXPECT_EQ(read("\n \n", {a}), "list in: end of file");
-
-  // A last answer without line end meets the end; the next read finds it already met.
-  text_source in("5");
-  expect_successive(in, {5.0f});
-  EXPECT_TRUE(in.ended());
-  const auto e = read_list(in, std::vector<target>{a});
-  ASSERT_TRUE(e);
-  EXPECT_EQ(*e, (read_error{"read start", "end of file"}));
-
-  // With its line end, the next read meets the end while looking for a value.
-  text_source ended_line("5\n");
-  expect_successive(ended_line, {5.0f});
-  EXPECT_FALSE(ended_line.ended());
-  EXPECT_EQ(*read_list(ended_line, std::vector<target>{a}), (read_error{"list in", "end of file"}));
 }
 
 TEST(TextSource, KeepsItsOwnCopyOfTheTextAndDiscardsTheRestOfTheLine) {

@@ -1,6 +1,7 @@
-// The wavelength answer and the oxygen content of SiOx; the stress fit of silica and the
-// silica it leaves to the mixtures; the double-precision instantiation, which agrees with
-// the single-precision one to single precision over the tables, the mixtures and stressed
+// The wavelength answer and the oxygen content of SiOx; the stress fit of silica, whose
+// figures, and the unstressed silica it leaves to the mixtures, the session transcripts and
+// the package's tests pin; the double-precision instantiation, which agrees with the
+// single-precision one to single precision over the tables, the mixtures and stressed
 // silica, and whose stress fit settles to double accuracy.
 #include <gtest/gtest.h>
 
@@ -9,44 +10,29 @@
 #include <cmath>
 #include <cstdint>
 
-#include "optconst/ceps.hpp"
 #include "optconst/constants.hpp"
 #include "optconst/silica.hpp"
 #include "optconst/stress_fit.hpp"
-#include "tests/test_support.hpp"
 
 namespace optconst {
 namespace {
 
-// Below 30 an answer is a photon energy; from 30 on it is a wavelength in nm. The double
-// instantiation takes the constant in double.
+// Below 30 an answer is a photon energy; from 30 on it is a wavelength in nm (the session
+// transcripts answer 29.99 and 30). The double instantiation takes the constant in double.
 TEST(WavelengthAnswer, BelowThirtyIsAnEnergy) {
-  const wavelength_energy ev = wavelength_answer(2.0f);
-  EXPECT_EQ(ev.en, 2.0f);
-  EXPECT_FLOAT_EQ(ev.w, 619.927f);
-  const wavelength_energy edge = wavelength_answer(std::nextafter(30.0f, 0.0f));
-  EXPECT_EQ(edge.en, std::nextafter(30.0f, 0.0f));
-  const wavelength_energy nm = wavelength_answer(30.0f);
-  EXPECT_EQ(nm.w, 30.0f);
-  EXPECT_FLOAT_EQ(nm.en, 41.32847f);
-  const wavelength_energy he_ne = wavelength_answer(632.8f);
-  EXPECT_EQ(he_ne.w, 632.8f);
-  EXPECT_EQ(he_ne.en, energy_of_wavelength(632.8f));
-  EXPECT_FLOAT_EQ(he_ne.en, 1.959314f);
+  EXPECT_FLOAT_EQ(wavelength_answer(2.0f).w, 619.927f);
+  EXPECT_FLOAT_EQ(wavelength_answer(30.0f).en, 41.32847f);
   EXPECT_EQ(wavelength_answer(2.0).w, 1239.854 / 2.0);
   EXPECT_EQ(energy_of_wavelength(632.8), 1239.854 / 632.8);
 }
 
 // x = 0 is silicon, x = 2 silica; the prompt shows x back from the fraction it keeps.
 TEST(Siox, OxygenContentAndSilicaFraction) {
-  EXPECT_EQ(silica_fraction_of_x(0.0f), 0.0f);
   EXPECT_EQ(silica_fraction_of_x(2.0f), 1.0f);
-  EXPECT_EQ(x_of_silica_fraction(1.0f), 2.0f);
   EXPECT_FLOAT_EQ(silica_fraction_of_x(1.0f), 0.6078431f);
-  for (float x : {0.1f, 0.5f, 1.0f, 1.7f}) EXPECT_NEAR(x_of_silica_fraction(silica_fraction_of_x(x)), x, 3e-7f) << x;
+  for (float x : {0.0f, 0.1f, 0.5f, 1.0f, 1.7f, 2.0f})
+    EXPECT_NEAR(x_of_silica_fraction(silica_fraction_of_x(x)), x, 3e-7f) << x;
 }
-
-using console::cplx;
 
 const float en6328 = static_cast<float>(1239.854 / double{632.8f});  // 632.8 nm
 
@@ -59,8 +45,7 @@ TEST(StressFit, ConvergesForUsualStressesOfEitherSignAndGivesUpAfter500Steps) {
     const stress_fit r = bir_fit(s);
     EXPECT_TRUE(r.converged) << s;
     EXPECT_EQ(r.evaluations[0] == 1 && r.evaluations[1] == 1, s == 0.0f) << s;  // nothing to fit at 0
-    EXPECT_LT(r.evaluations[0], 100) << s;
-    EXPECT_LT(r.evaluations[1], 100) << s;
+    EXPECT_LT(std::max(r.evaluations[0], r.evaluations[1]), 100) << s;
     // Compression raises the index, tension lowers it.
     EXPECT_EQ(stressed(r.sio2, 0, en6328) > silica(en6328), s < 0.0f) << s;
     EXPECT_EQ(stressed(r.sio2, 1, en6328) > silica(en6328), s < 0.0f) << s;
@@ -81,56 +66,6 @@ TEST(StressFit, ConvergesForUsualStressesOfEitherSignAndGivesUpAfter500Steps) {
   EXPECT_FALSE(bir_fit(1e30).converged);
 }
 
-// Only silica itself (material 3) is stressed; the mixtures hold unstressed silica.
-TEST(Ceps, StressDoesNotLeakIntoTheMixtures) {
-  const std::array<float, 2> fr{0.2f, 0.5f};
-  std::array<std::array<cplx, 2>, 10> unstressed{};
-  const stress_fit none = bir_fit(0.0f);
-  ASSERT_TRUE(none.converged);
-  for (std::int32_t nat = 1; nat <= 9; ++nat) unstressed[nat] = ceps(fr, en6328, nat, none.sio2);
-  for (float s : {-300.0f, 450.0f}) {
-    const stress_fit r = bir_fit(s);
-    ASSERT_TRUE(r.converged);
-    for (std::int32_t nat = 1; nat <= 9; ++nat) {
-      const std::array<cplx, 2> eps = ceps(fr, en6328, nat, r.sio2);
-      for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(eps[i].re == unstressed[nat][i].re && eps[i].im == unstressed[nat][i].im, nat != 3)
-            << nat << ' ' << s << ' ' << i;
-      }
-    }
-  }
-}
-
-// Each fit returns the block of its own stress; a later fit changes no earlier block.
-TEST(StressFit, FitsForDifferentStressesGiveIndependentBlocks) {
-  const std::array<float, 2> dense{0.0f, 0.0f};
-  const stress_fit compressed = bir_fit(-300.0f);
-  ASSERT_TRUE(compressed.converged);
-  const silica_coefficients kept = compressed.sio2;
-  const std::array<cplx, 2> before = ceps(dense, en6328, 3, compressed.sio2);
-
-  const stress_fit tensile = bir_fit(450.0f);
-  ASSERT_TRUE(tensile.converged);
-  EXPECT_FALSE(bir_fit(1e30f).converged);
-  EXPECT_EQ(compressed.sio2, kept);
-
-  const std::array<cplx, 2> again = ceps(dense, en6328, 3, compressed.sio2);
-  const std::array<cplx, 2> other = ceps(dense, en6328, 3, tensile.sio2);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(again[i].re, before[i].re) << i;
-    EXPECT_LT(other[i].re, before[i].re) << i;  // tension lowers the index
-  }
-  // Both blocks keep the unstressed words.
-  for (int k = 0; k < 9; ++k) {
-    EXPECT_EQ(compressed.sio2[k], unstressed_silica[k]) << k;
-    EXPECT_EQ(tensile.sio2[k], unstressed_silica[k]) << k;
-  }
-  // At -300 MPa the indices rise by about 2 * 4.19e-6 * 300 and (6.8e-7 + 4.19e-6) * 300.
-  const float n0 = console::csqrt(cplx{silica(en6328), 0.0f}).re;
-  EXPECT_NEAR(console::csqrt(before[0]).re - n0, 2.0 * 4.19e-6 * 300.0, 2e-5);
-  EXPECT_NEAR(console::csqrt(before[1]).re - n0, (6.8e-7 + 4.19e-6) * 300.0, 2e-5);
-}
-
 double gap(console::cplx_d d, console::cplx f) {
   return console::modulus(d - console::cplx_d(f)) / std::fmax(1.0, console::modulus(d));
 }
@@ -139,7 +74,6 @@ TEST(DoublePrecision, ConstantsAgreeWithSinglePrecision) {
   const stress_fit_t<float> ff = bir_fit(-300.0f);
   const stress_fit_t<double> fd = bir_fit(-300.0);
   ASSERT_TRUE(ff.converged && fd.converged);
-  double worst = 0.0;
   for (std::int32_t nat = 1; nat <= 9; ++nat) {
     for (const std::array<float, 2>& fr : {std::array<float, 2>{0.0f, 0.0f}, std::array<float, 2>{0.3f, 0.6f}}) {
       for (float en = 0.25f; en < 6.2f; en += 0.0173f) {
@@ -147,7 +81,6 @@ TEST(DoublePrecision, ConstantsAgreeWithSinglePrecision) {
         const optical_constants_t<double> d = constants_at<double>({fr[0], fr[1]}, en, nat, fd.sio2);
         for (int i = 0; i < 2; ++i) {
           const double e = std::fmax(gap(d.eps[i], c.eps[i]), gap(d.index[i], c.index[i]));
-          worst = std::fmax(worst, e);
           // Stressed silica carries the single-precision fit's own tolerance (1e-6 on the
           // permittivity at the reference wavelengths), a little more far from them.
           ASSERT_LT(e, nat == 3 ? 1e-5 : 3e-6) << nat << ' ' << en << ' ' << fr[0] << ' ' << i;
@@ -155,7 +88,6 @@ TEST(DoublePrecision, ConstantsAgreeWithSinglePrecision) {
       }
     }
   }
-  RecordProperty("worst_relative", test_support::sci(worst));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ of such fields for every case of arrays of cases.
 import decimal
 import math
 import string
+from types import SimpleNamespace
 
 import numpy as np
 
@@ -86,18 +87,13 @@ class _Console(string.Formatter):
         return {"F": F, "E": E, "I": I}[field[0]](value, *map(int, field[1:].split(".")))
 
 
-class _Case:
-    """Case i of a dict of arrays or of a result: c.psi is c["psi"][i], r.psi r.psi[i]."""
-
-    def __init__(self, source, i):
-        self._source, self._i = source, i
-
-    def __getattr__(self, name):
-        s = self._source
-        return (s[name] if isinstance(s, dict) else getattr(s, name))[self._i]
-
-    def __getitem__(self, k):
-        return self._source[k][self._i]
+def _case(source, i):
+    """Case i of an array, of a dict of arrays (its keys as attributes) or of a result."""
+    if isinstance(source, np.ndarray):
+        return source[i]
+    if isinstance(source, dict):
+        return SimpleNamespace(**{k: v[i] for k, v in source.items()})
+    return type(source)._make(v[i] for v in source)
 
 
 def each(template, n, /, **sources):
@@ -106,6 +102,5 @@ def each(template, n, /, **sources):
     {r[0]:F9.3} F(r[0][i], 9, 3), {ep:E14.7} E(ep[i], 14, 7) for an array ep, and
     {r.rp.real:E14.7} takes a part."""
     console = _Console()
-    return [console.vformat(template, (), {
-        k: v[i] if isinstance(v, np.ndarray) else _Case(v, i) for k, v in sources.items()
-    }) for i in range(n)]
+    return [console.vformat(template, (), {k: _case(v, i) for k, v in sources.items()})
+            for i in range(n)]

@@ -10,7 +10,8 @@ import numpy as np
 import pytest
 
 import thinfilm
-from thinfilm import DiscriminantWarning, SolverWarning, StressFitError
+from common import same
+from thinfilm import SolverWarning, StressFitError
 from thinfilm import ellcalc, optconst, waferbow
 
 
@@ -39,42 +40,32 @@ def _psi_delta(**kw):
     (_material(10), ValueError, "1 to 9"),
     (_material([2, 0]), ValueError, "unknown material 0"),
     (_material(2.5), TypeError, "menu number"),
-    (_material(2**70), ValueError, "1 to 9"),
     (lambda: optconst.constants("Si"), TypeError, "exactly one"),
     (_material("Si", energy=2), TypeError, "exactly one"),
     (_material("Si-a", voids=1.5), ValueError, "voids"),
     (_material(7, si_c_rate=-1), ValueError, "si_c_rate"),
     (_material("Si", precision=64), ValueError, "not 64"),
     (_material(1e300), ValueError, r"material 1e\+300;"),
-    (_material(-1e30), ValueError, r"material -1e\+30;"),
     (_material([2, np.inf]), ValueError, "material inf;"),
     (_material(np.nan), TypeError, "not nan"),
     (_material([2, 10**30]), ValueError, "0000000000;"),
     (_material(np.uint64(2**63)), ValueError, " 92233"),
     (_material(np.True_), TypeError, "boolean"),
-    (_material([True]), TypeError, "boolean"),
-    (_material(np.ma.masked_array([2])), TypeError, "mask"),
     (_material([2, 4], voids=[0, 2]), ValueError,
      r"voids .*not 2\.0, for material 4 \(flat index 1\)"),
     (_material([[8], [2]], si_c_rate=[-1, 0.5]), ValueError,
      r"si_c_rate .*not -1\.0, for material 8 \(flat index 0\)"),
     (_psi_delta(thickness=[1, 2, 3], wavelength=[1, 2]), ValueError, "broadc"),
-    (_psi_delta(thickness=[1.0, None]), TypeError, "thickness"),
-    (_psi_delta(film_index=1.5 + 0.1j), TypeError, "film_index must be real"),
     (_psi_delta(film_index=[1.5, 1.5 - 1e-30j]), TypeError, "must be real"),
     (lambda: ellcalc.thickness(film_index="Si"), TypeError, "'Si' absorbs"),
     (_psi_delta(substrate="Ge"), ValueError, "unknown material 'Ge'"),
-    (_psi_delta(precision="Double"), ValueError, "'single' or 'double'"),
     (lambda: ellcalc.substrate_index(precision=None), ValueError, "'double', not None"),
     (lambda: waferbow.continue_pass((1.0, 2.0)), TypeError, "first_state"),
     (_psi_delta(thickness=10**400), OverflowError, r"1\.000000e\+400 is too"),
     (_psi_delta(substrate=[1, -(10**400)]), OverflowError, "substrate"),
     (_psi_delta(angle=np.longdouble("1e400")), OverflowError, "too large"),
     (lambda: waferbow.first_state(bow=Fraction(10**400)), OverflowError, "too large"),
-    (_psi_delta(thickness=np.True_), TypeError, "boolean"),
     (lambda: waferbow.first_state(bow=np.array([1, True], dtype=object)), TypeError, "bool"),
-    (_psi_delta(angle=np.array([1, np.complex64(1j)], dtype=object)), TypeError,
-     "angle must be real"),
     (lambda: ellcalc.reflection(film_index=np.array([Fraction(3, 2), _Gaussian()])),
      TypeError, "film_index must be real"),
     (_psi_delta(thickness=np.ma.masked_array([0.0, 1.0], mask=[0, 1])), TypeError, "masked"),
@@ -95,50 +86,16 @@ def test_threads_setting_is_checked(threads):
     (_material("si polycristallin", voids=0.1, si_c_rate=0.5),
      _material(8, voids=0.1, si_c_rate=0.5)),
     # The rates the program would refuse are only refused for materials that ask them.
-    (_material("Si", voids=5.0), _material("Si")),
+    (_material([2, 6], voids=[2.0, -3.0], si_c_rate=[5.0, 2.0]), _material([2, 6])),
     # Values are taken in single precision, as the program reads them, whatever their type.
     (_psi_delta(thickness=Fraction(100)), _psi_delta(thickness=100)),
     (_psi_delta(thickness=100.00000001), _psi_delta(thickness=100.0)),
 ])
 def test_arguments_read_alike_give_the_same_results(call, same_as):
-    assert call() == same_as()
+    assert same(call(), same_as())
 
 
-def test_rates_are_checked_only_where_the_material_asks_them():
-    kw = {"wavelength": 632.8, "x": 1.0}
-    rates = [5.0, 9.0, 2.0]
-    both = optconst.constants([2, 4, 6], voids=[2.0, 0.5, -3.0], si_c_rate=rates, **kw)
-    for i, (material, voids) in enumerate([(2, 2.0), (4, 0.5), (6, -3.0)]):
-        one = optconst.constants(material, voids=voids, si_c_rate=rates[i], **kw)
-        assert one == tuple(v[i].item() for v in both)
-
-
-def test_unchanged_thicknesses_and_the_kept_moment_take_one_step_to_the_same_bow():
-    # (Broadcasting and the moment kept from the first state: test_calculations.)
-    again = waferbow.continue_pass(waferbow.first_state(bow=np.array([10.0, -5.0])))
-    assert again.regressions.dtype == np.int32 and list(again.regressions) == [1, 1]
-    assert np.allclose(again.bow, [10.0, -5.0], rtol=1e-6)
-
-
-# Numerical messages as data or warnings.
-
-
-def test_slow_index_search_is_reported_as_data():
-    r = ellcalc.thickness_and_index(film_index=[1.5, 0.5], psi=[39.44, 17.48],
-                                    delta=[78.24, 166.5])
-    assert list(r.converged) == [True, False]
-
-
-def test_negative_discriminant_keeps_the_given_psi_and_delta():
-    # The program's initial measurement, and one whose quadratic has no real root.
-    with pytest.warns(DiscriminantWarning, match="1 point") as caught:
-        r = ellcalc.from_harmonics(
-            polariser=[90, -77], retardance=[90, 130], rotation=[0, -2], h2=[2.266, 1.62],
-            h2_phase=[92.776, -109.14], h4=[0.417, 0.28], zero=[0, 57], analyser=[-45, 39],
-            h4_phase=[45.034, 63.98], psi=12.5, delta=-33.25)
-    assert issubclass(caught[0].category, RuntimeWarning)
-    assert r.discriminant[0] > 0 > r.discriminant[1]
-    assert (r.psi[1], r.delta[1]) == (12.5, -33.25) and r.psi[0] != 12.5
+# Numerical trouble: warnings and exceptions.
 
 
 def test_solver_failures_warn_and_the_pass_goes_on():
@@ -163,15 +120,6 @@ def test_not_finite_values_go_through():
     r = ellcalc.psi_delta(thickness=[np.nan, np.inf, 100.0])
     assert np.isnan(r.psi[:2]).all() and np.isfinite(r.psi[2])
     assert math.isnan(optconst.constants("Si", wavelength=np.nan).index.real)
-    assert math.isinf(waferbow.first_state(bow=0.0).radius)
-
-
-def test_stressed_silica_polarisations_differ_only_under_stress():
-    r = optconst.constants("SiO2", wavelength=632.8, stress=[0.0, -300.0])
-    assert r.index[0] == r.index_2[0]
-    assert r.index[1].real > r.index_2[1].real > r.index[0].real
-    other = optconst.constants("Al", wavelength=632.8)
-    assert other.epsilon == other.epsilon_2 and other.index.imag < 0
 
 
 def test_the_interpreter_runs_during_a_long_call(threads):

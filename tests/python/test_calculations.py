@@ -72,11 +72,6 @@ def test_every_calculation_is_tested_and_named_as_its_function():
         twin = name.endswith("_double") or f"{name}_double" in _core.calculations
         assert described["precision"] == ("double" if name.endswith("_double")
                                           else "single" if twin else "")
-        result = fn(**base(name))
-        if isinstance(result, tuple):
-            assert type(result)._fields == described["outputs"]
-        else:
-            assert len(described["outputs"]) == 1
 
 
 @pytest.mark.parametrize("name", NAMES)

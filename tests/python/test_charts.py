@@ -83,11 +83,9 @@ def test_spectra_are_the_package_values_with_both_polarisations_of_stressed_sili
 
 
 def test_material_names():
+    # (Names refused: test_cli.)
     assert [material_argument(m) for m in ("1", "9", "vacuum", "a-Si", "porous-Si", "sio2")] == [
         "vide", "Si poreux", "vide", "Si-a", "Si poreux", "SiO2"]
-    for bad in ("0", "10", "Silicon", ""):
-        with pytest.raises(ValueError):
-            material_argument(bad)
 
 
 def test_bow_predictions_are_the_continue_pass():
@@ -97,12 +95,8 @@ def test_bow_predictions_are_the_continue_pass():
     r = waferbow.continue_pass(first, silicon=400.0, silica=np.linspace(0.1, 3.0, 7),
                                moment=50.0)
     _same_fields(chart.prediction, r, REPORT + ("bow", "regressions"))
-    table = chart.table()
-    _same(table.column("bow"), r.bow)
-    assert table.column("silicon") == [400.0] * 7
-    # The thin-film line goes through the first state when only the silica changes.
-    same_wafer = bow_data((0.6, 1.2), bow=12.0, silicon=500.0, silica=1.2, points=2)
-    assert same_wafer.thin_film_bow[-1] == 12.0
+    # (The table's bow and thin-film columns: test_stress.)
+    assert chart.table().column("silicon") == [400.0] * 7
 
 
 def _sites(columns):
@@ -127,7 +121,6 @@ def test_map_uses_each_sites_wavelength_and_angle_and_adds_its_columns():
                         ("residual", "residual"), ("order", "order")):
         _same(table.column(name), getattr(r, field))
     assert min(r.order) > 0
-    _same(chart.unreproduced(), ~(r.residual <= 0.05))
 
     fitted = map_data(sites, film_index=1.5, fit_index=True)
     r = ellcalc.thickness_and_index(angle=angle, film_index=1.5, psi=psi, delta=delta)

@@ -30,14 +30,12 @@ INPUT = "names the input file 'sites.csv'"
 
 
 @pytest.mark.parametrize("argv, link, words", [
-    ("map sites.csv -o sites.csv", None, INPUT),
     ("map sites.csv -o ./sites.csv", None, INPUT),
     ("map sites.csv -o m.png --csv other.csv", "symlink", INPUT),
     ("map sites.csv -o other.csv", "hardlink", INPUT),
     ("map sites.csv -o m.csv --csv other.csv", "hardlink", INPUT),
     # The bow chart, which reads no file, told to write its two outputs to one file.
     (BOW + " -o sites.csv --csv other.csv", "hardlink", "name the same file"),
-    (BOW + " -o sites.csv --csv ./sites.csv", "hardlink", "name the same file"),
 ])
 def test_an_output_naming_the_input_or_the_other_output_is_refused(argv, link, words, run,
                                                                    tmp_path):
@@ -82,7 +80,6 @@ def _failing_writer(error):
 # (what is replaced in thinfilm, by what, the error reported; None for an interrupt, which
 # ends with status 130 and no message)
 @pytest.mark.parametrize("target, replacement, error", [
-    ("cli.figure_writer", _failing_writer(KeyboardInterrupt), None),
     ("cli.figure_writer", _failing_writer(ValueError("cannot place a value")),
      "cannot draw the chart: cannot place a value"),
     ("charts.wafer_map.map_data", Mock(side_effect=KeyboardInterrupt), None),

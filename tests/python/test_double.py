@@ -1,49 +1,56 @@
-"""ellcalc in double precision against the textbook model of one film, its thickness
-search against its forward model, and a least-squares fit that only double precision can
-drive."""
+"""ellcalc in double precision against the textbook model of one film, mode 5 against
+mode 1, the inversions against the forward model, and a least-squares fit that only
+double precision can drive."""
 
 import numpy as np
 import pytest
 
+from common import same
 from textbook import stack_model
 from thinfilm import ellcalc
 
 N = 4000
 
 
-def psi_delta_model(wavelength, angle, substrate, film_index, thickness):
-    """Psi and Delta (degrees) of one film on a substrate in air: the textbook stack of
-    textbook.py with a single layer."""
-    return stack_model([(film_index, thickness)], substrate, wavelength, angle)[2:]
-
-
-def films(seed, weak=0.0):
-    """N random films on absorbing substrates; the fraction ``weak`` of them on substrates
-    of modulus below 1.2."""
+def films(seed):
+    """N random films on absorbing substrates, a quarter of them weakly reflecting (of
+    modulus below 1.2)."""
     g = np.random.default_rng(seed)
     substrate = g.uniform(1.5, 5, N) - 1j * g.uniform(0.01, 4, N)
-    low = g.uniform(size=N) < weak
+    low = g.uniform(size=N) < 0.25
     substrate[low] = g.uniform(0.1, 1.1, low.sum()) - 1j * g.uniform(0, 0.4, low.sum())
     return dict(wavelength=g.uniform(200, 1000, N), angle=g.uniform(1, 85, N),
                 substrate=substrate, film_index=g.uniform(1.2, 2.5, N)), low, g
 
 
-def test_psi_and_delta_agree_with_the_textbook_model():
+def delta_off(a, b):
+    return np.abs((a - b + 180) % 360 - 180).max()
+
+
+def test_modes_1_and_5_agree_with_the_textbook_model():
     film, _, g = films(1)
-    d = g.uniform(0, 1000, N)
+    d = g.uniform(-300, 1000, N)  # a negative thickness is folded by a period
+    rp, rs, psi, delta = stack_model([(film["film_index"], d)], film["substrate"],
+                                     film["wavelength"], film["angle"])
     r = ellcalc.psi_delta(**film, thickness=d, precision="double")
-    psi, delta = psi_delta_model(**film, thickness=d)
-    assert r.psi.dtype == r.delta.dtype == np.float64
-    assert np.abs(r.psi - psi).max() < 1e-9
-    assert np.abs((r.delta - delta + 180) % 360 - 180).max() < 1e-9
+    assert np.abs(r.psi - psi).max() < 1e-9 and delta_off(r.delta, delta) < 1e-9
     assert np.all((r.delta > -180) & (r.delta <= 180))
-    # The program's single precision is some 1e-2 degrees off at worst.
+    coefficients = ellcalc.reflection(**film, thickness=d, precision="double")
+    assert np.abs(coefficients.rp - rp).max() < 1e-12 and np.abs(coefficients.rs - rs).max() < 1e-12
+    # The program's single precision is some 1e-3 degrees off at worst.
     single = ellcalc.psi_delta(**film, thickness=d)
-    assert 1e-5 < np.abs((single.delta - delta + 180) % 360 - 180).max() < 0.1
+    assert np.abs(single.psi - psi).max() < 0.1 and 1e-5 < delta_off(single.delta, delta) < 0.1
+    # Mode 5 prints the figures of mode 1 for the same film, in either precision.
+    for precision, rtol in (("single", 1e-6), ("double", 1e-14)):
+        one = ellcalc.psi_delta(**film, thickness=d, precision=precision)
+        five = ellcalc.reflection(**film, thickness=d, precision=precision)
+        assert same((five.psi, five.delta, five.period), one)
+        for big, small in ((five.Rp, five.rp), (five.Rs, five.rs)):
+            np.testing.assert_allclose(big, np.abs(small) ** 2, rtol=rtol)
 
 
-def test_thickness_gives_back_the_film_of_its_psi_and_delta():
-    film, weak, g = films(2, weak=0.25)
+def test_the_inversions_give_back_the_film_of_its_psi_and_delta():
+    film, weak, g = films(2)
     period = ellcalc.psi_delta(**film, thickness=0.0, precision="double").period
     d = g.uniform(0.01, 0.99, N) * period
     m = ellcalc.psi_delta(**film, thickness=d, precision="double")
@@ -53,12 +60,28 @@ def test_thickness_gives_back_the_film_of_its_psi_and_delta():
     single = ellcalc.thickness(**film, psi=m.psi, delta=m.delta)
     off = np.abs(single.thickness - d) > 1
     assert off[weak].mean() > 0.05 and not off[~weak].any()
+    # The index search, from near the film: where it settles it reproduces Psi and Delta;
+    # on ordinary substrates it is the film, but for the odd other film of the same Psi
+    # and Delta.
+    start = film["film_index"] + g.choice([-0.01, 0.0, 0.01], N)
+    both = ellcalc.thickness_and_index(**dict(film, film_index=start), psi=m.psi, delta=m.delta,
+                                       precision="double")
+    settled = both.converged
+    assert settled[~weak].mean() > 0.99
+    assert np.abs(both.psi - m.psi)[settled].max() < 1e-8
+    assert delta_off(both.delta[settled], m.delta[settled]) < 1e-8
+    ordinary = settled & ~weak
+    same_film = ordinary & (np.abs(both.film_index - film["film_index"]) < 1e-3)
+    assert same_film.sum() > 0.99 * ordinary.sum()
+    assert np.abs(both.film_index - film["film_index"])[same_film].max() < 1e-9
+    assert np.abs(both.thickness - d)[same_film].max() < 1e-6
+
 
 
 def test_a_least_squares_fit_converges_in_double_precision_only():
     optimize = pytest.importorskip("scipy.optimize")
     angles, substrate, film_index, true = np.array([65.0, 70.0, 75.0]), 3.88 - 0.02j, 1.46, 123.4
-    psi, delta = psi_delta_model(632.8, angles, substrate, film_index, true)
+    psi, delta = stack_model([(film_index, true)], substrate, 632.8, angles)[2:]
 
     def fit(precision):
         def residuals(x):
@@ -72,4 +95,3 @@ def test_a_least_squares_fit_converges_in_double_precision_only():
     # the thickness: the Jacobian is zero and the fit stops where it started.
     single = fit("single")
     assert single.x[0] == 100.0 and not single.jac.any()
-

@@ -16,8 +16,7 @@ from thinfilm import ellcalc
 # (separator, decimal mark, how the header names the columns)
 DIALECTS = [(",", ".", "x,y,psi,delta,note"),
             (";", ",", "X (mm);Y (mm);Psi [deg];Delta [deg];Note;"),
-            ("\t", ",", " x \t Y\tPSI\tdelta (°)\tnote"),
-            ("\t", ".", "x\ty\tpsi\tdelta\tnote\t")]
+            ("\t", ",", " x \t Y\tPSI\tdelta (°)\tnote")]
 SAID = {",": "comma", ";": "semicolon", "\t": "tab", ".": "point"}
 
 

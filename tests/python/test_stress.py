@@ -71,20 +71,24 @@ def test_thin_films_give_stoneys_stress_from_the_change_of_curvature():
     assert film_stress(flat) / film_stress(measured) == pytest.approx(21 / 24.5, rel=1e-3)
 
 
-def test_generated_etch_backs_settle_on_the_thin_film_scaling_or_warn(recwarn):
+# Within 0.5% while the silica stays below 0.1% of the silicon, within 4% below 1%.
+@pytest.mark.parametrize("largest_ratio, tolerance", [(1e-3, 0.005), (1e-2, 0.04)])
+def test_generated_etch_backs_settle_on_the_thin_film_scaling_or_warn(largest_ratio, tolerance,
+                                                                      recwarn):
     n = 360
-    w = thin_film_wafers(2, n, 1e-3)
+    w = thin_film_wafers(2, n, largest_ratio)
     g = np.random.default_rng(3)
-    film = g.uniform(0.02, 3, n)
-    silicon = g.uniform(0.7, 1.1, n)
+    silica = w["silica"] * g.uniform(0.02, 3, n)
+    silicon = w["silicon"] * g.uniform(0.7, 1.1, n)
+    silica = np.minimum(silica, silicon * largest_ratio)
     # One in six pushed by a moment beyond what most first states balance.
     moment = np.where(np.arange(n) % 6 == 0, g.uniform(-2, 2, n), 0.0).astype(np.float32)
-    r = waferbow.continue_pass(waferbow.first_state(**w), silicon=w["silicon"] * silicon,
-                               silica=w["silica"] * film, moment=moment)
+    r = waferbow.continue_pass(waferbow.first_state(**w), silicon=silicon, silica=silica,
+                               moment=moment)
     plain = r.settled & (moment == 0)
     assert np.count_nonzero(plain) > 280
-    scaled = (w["bow"] - w["initial_bow"]) * film / silicon**2
-    assert np.abs((r.bow - w["initial_bow"]) / scaled - 1)[plain].max() < 0.05
+    scaled = (w["bow"] - w["initial_bow"]) * silica / w["silica"] * (w["silicon"] / silicon) ** 2
+    assert np.abs((r.bow - w["initial_bow"]) / scaled - 1)[plain].max() < tolerance
     # Settling is not a matter of the step count: many of them took the solving again.
     assert np.count_nonzero(plain & (r.regressions > 10000)) >= 10
     assert r.regressions.max() <= 90000
@@ -113,8 +117,9 @@ def test_a_film_thinned_towards_nothing_approaches_the_bare_wafer(newtons):
     assert bare.stress_si_interface == pytest.approx(-6 * m / h1**2, rel=1e-6)
     bent = -12 * m / (first.modulus_si_mpa * h1**3)
     assert 1 / bare.radius == pytest.approx(bent / (1 + bent * h1 / 2), rel=1e-6)
-    assert bare.bow == pytest.approx(
-        (curvature(3.0, 0.15) + 1 / bare.radius) * 0.15**2 / 8 / UM, rel=1e-6)
+    # Without a moment, the bare bow itself but for the single-precision micrometre.
+    assert bare.bow == pytest.approx((curvature(3.0, 0.15) + 1 / bare.radius) * 0.15**2 / 8 / UM,
+                                     rel=1e-6 if newtons else 1e-8)
 
     # Every distance from it shrinks as the film does, to nothing (the radius compared as a
     # curvature).
@@ -196,8 +201,5 @@ def test_bow_chart_starts_from_the_bare_wafer(cli, tmp_path):
     expected = waferbow.continue_pass(waferbow.first_state(**WAFER),
                                       silica=[float(r["silica"]) for r in rows])
     assert [float(r["bow"]) for r in rows] == list(expected.bow)
-    # Stripped, the bare wafer's bow; unchanged, the measured one.
-    assert float(rows[0]["bow"]) == pytest.approx(-3.5, abs=1e-6)
-    assert float(rows[-1]["bow"]) == pytest.approx(21.0, abs=1e-4)
     assert [r["thin_film_bow"] for r in rows][::3] == ["-3.5", "21.0"]
     assert {r["settled"] for r in rows} == {"1"}
