@@ -16,6 +16,16 @@ def as_list(result):
     return list(result) if isinstance(result, (tuple, list)) else [result]
 
 
+def gap(a, b):
+    """The largest difference between two arrays."""
+    return np.abs(np.asarray(a) - b).max()
+
+
+def delta_gap(a, b):
+    """The largest difference between two arrays of Delta (degrees), across +-180."""
+    return np.abs((np.asarray(a) - b + 180) % 360 - 180).max()
+
+
 def same(a, b):
     """Whether two results (a value, or a tuple of them) hold the same bytes."""
     return [np.asarray(v).tobytes() for v in as_list(a)] == [

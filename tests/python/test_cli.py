@@ -181,9 +181,13 @@ def test_errors_end_with_status_2_and_leave_no_file(argv, sites, words, cli, tmp
     assert _files(tmp_path) == []
 
 
-def test_negative_numbers_with_an_exponent_are_values(cli):
-    argv = "chart bow --moment -1e3 --bow -.5 --to-silica 0:1 --points 3 -o t.csv"
-    assert "expected one argument" not in ended_well(cli, *argv.split())[1]
+@pytest.mark.parametrize("argv", [
+    "chart psi-delta --angle -7e1 --measured -5,-10 --substrate -3.8-0.02j",
+    "chart bow --moment -1e3 --bow -.5 --to-silica 0:1 --points 3",
+    "chart nk Si SiO2 --stress -1.e3 --x -0 --points 3",
+])
+def test_negative_numbers_with_an_exponent_are_values(argv, cli):
+    assert "expected one argument" not in ended_well(cli, *argv.split(), "-o", "t.csv")[1]
 
 
 def test_a_file_that_cannot_be_written_leaves_the_others_untouched(cli, tmp_path):

@@ -8,7 +8,7 @@ import tracemalloc
 import numpy as np
 import pytest
 
-from common import same
+from common import gap, same
 from textbook import stack_model
 from thinfilm import ellcalc, optconst
 
@@ -37,16 +37,12 @@ def fit(psi, delta, **kw):
     return ellcalc.fit(psi, delta, **dict(dict(angle=ANGLES, substrate=SUBSTRATE), **kw))
 
 
-def off(a, b):
-    return np.abs(a - b).max()
-
-
 def assert_found(r, thickness, index=None, index_tol=1e-6):
     """Every film found in one order: its thickness within 1e-6 nm (its index within
     index_tol when given), converged."""
-    assert off(r.thickness, thickness) < 1e-6 and r.converged.all() and not r.ambiguous.any()
+    assert gap(r.thickness, thickness) < 1e-6 and r.converged.all() and not r.ambiguous.any()
     if index is not None:
-        assert off(r.film_index, index) < index_tol
+        assert gap(r.film_index, index) < index_tol
 
 
 def test_exact_films_found_globally():

@@ -7,7 +7,7 @@ import itertools
 import numpy as np
 import pytest
 
-from common import as_list, same, same_at_thread_counts
+from common import as_list, delta_gap, gap, same, same_at_thread_counts
 from textbook import stack_model
 from thinfilm import IndexConventionWarning, Material, ellcalc, optconst
 from thinfilm.charts.psi_delta import layer_argument, psi_delta_data
@@ -16,14 +16,6 @@ N = 3000
 SI = 3.866 - 0.028j
 # The setting of the single points: silicon, 632.8 nm, 70 degrees.
 AT = dict(substrate=SI, wavelength=632.8, angle=70.0)
-
-
-def gap(a, b):
-    return np.abs(np.asarray(a) - b).max()
-
-
-def delta_gap(a, b):
-    return np.abs((np.asarray(a) - b + 180) % 360 - 180).max()
 
 
 def random_stacks(seed, count, n=N):
